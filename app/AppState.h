@@ -1,0 +1,35 @@
+// The application state: process-wide facts of the running program, owned by the Application.
+#pragma once
+
+#include <string>
+
+namespace quillmate {
+
+inline constexpr const char* kProgramVersion = "0.25.37";
+inline constexpr const char* kProgramTitle = "Quillmate";
+inline constexpr const char* kOwnThemeName = "Quillmate";
+inline constexpr const char* kPreferencesFileName = "QuillmateViewer.ini";
+inline constexpr const char* kLanguageFileName = "QuillmateLang.inf";
+inline constexpr const char* kDefaultDbFileName = "Quillmate-Toc.xml";
+inline constexpr const char* kTemplatesFolder = "../../Templates/";
+inline constexpr const char* kExportFolder = "../../Export/";
+inline constexpr const char* kPlatformWord = "Linux";
+inline constexpr const char* kHelpFileName = "ViewerHelp.txt";
+
+struct AppState {
+    std::string programFolder;  // folder of the program file, ending in "/"; the working folder
+    bool quitRequest = false;
+    std::string currentCodeFile;  // database-relative path of the file shown in the code view
+    bool expandState = true;
+    int helpEntryIndex = 0;  // row of "ViewerHelp.txt"; 0 = no help entry
+    int themeCount = 0;
+    int entryCount = 0;
+    int zoomIndex = 3;
+    std::string chosenDatabaseFile;
+    std::string chosenLibraryFolder;
+    std::string version = kProgramVersion;  // compared by the update check
+    std::string dbVersion;                  // date word of the database's head description
+    bool missingFileNotice = true;          // the next missing code file is reported in a box
+};
+
+}  // namespace quillmate

@@ -1,0 +1,122 @@
+// The program's own event queue: GTK signal handlers and the program post events here, and the
+// event loop takes them one at a time, so that no dispatched handler runs inside another.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+
+namespace quillmate {
+
+enum class WindowId { Main, Settings, DatabaseInfo, Update };
+
+enum class EventKind { CloseRequest, SizeChanged, FilesDropped, Command, Widget };
+
+enum class WidgetId {
+    None,
+    // Main window
+    ExpandToggle,
+    SearchEntry,
+    HistoryCombo,
+    QuickCopyButton,
+    SettingsButton,
+    HelpButton,
+    InfoButton,
+    AdminButton,
+    MainSplitter,
+    IndexTree,
+    // Settings window
+    DatabaseChooser,
+    LibraryChooser,
+    FontChooser,
+    ApplyButton,
+    SaveButton,
+    CancelButton,
+    // Database info window
+    CopyFileIcon,
+    LibraryIcon,
+};
+
+// Sub-types of widget events. The numbers of the left click and the selection change are the
+// ones the index tree's selection handler is given.
+enum class WidgetEventType : int {
+    LeftClick = 0,
+    DoubleClick = 1,
+    DragStart = 2,
+    IconPress = 3,
+    Activate = 4,
+    Change = 768,
+};
+
+enum class Command {
+    None,
+    ExportWebPage,
+    ExportPostingAll,
+    ExportPostingNews,
+    ExportFileList,
+    ProtocolDuplicates,
+    EditHelpFile,
+    CopyCodePath,
+    AboutProgram,
+    AboutDatabase,
+    CheckUpdates,
+    OpenCode,
+    SearchNext,
+    SearchReturn,
+    ClearSearch,
+    Quit,
+    HelpKey,
+    ToggleWrap,
+    ToggleLanguage,
+    LanguageGerman,
+    LanguageEnglish,
+    LanguageFrench,
+};
+
+struct ProgramEvent {
+    EventKind kind = EventKind::Widget;
+    WindowId window = WindowId::Main;
+    WidgetId widget = WidgetId::None;
+    WidgetEventType type = WidgetEventType::Activate;
+    Command command = Command::None;
+    int data = 0;      // icon position of an icon press
+    std::string text;  // dropped file names, joined by line feeds
+};
+
+class EventQueue {
+  public:
+    void Post(ProgramEvent event) { m_events.push_back(std::move(event)); }
+    bool Empty() const { return m_events.empty(); }
+    std::optional<ProgramEvent> Take() {
+        if (m_events.empty()) {
+            return std::nullopt;
+        }
+        ProgramEvent event = std::move(m_events.front());
+        m_events.pop_front();
+        return event;
+    }
+    void Clear() { m_events.clear(); }
+
+  private:
+    std::deque<ProgramEvent> m_events;
+};
+
+inline ProgramEvent WidgetEvent(WindowId window, WidgetId widget, WidgetEventType type, int data = 0) {
+    ProgramEvent event;
+    event.kind = EventKind::Widget;
+    event.window = window;
+    event.widget = widget;
+    event.type = type;
+    event.data = data;
+    return event;
+}
+
+inline ProgramEvent CommandEvent(WindowId window, Command command) {
+    ProgramEvent event;
+    event.kind = EventKind::Command;
+    event.window = window;
+    event.command = command;
+    return event;
+}
+
+}  // namespace quillmate

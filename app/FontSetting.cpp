@@ -1,0 +1,27 @@
+#include "app/FontSetting.h"
+
+namespace quillmate {
+
+FontChoice ParseDesktopFontName(std::string_view setting) {
+    const auto blank = setting.rfind(' ');
+    const std::string_view lastWord = blank == std::string_view::npos ? setting : setting.substr(blank + 1);
+    long size = 0;
+    for (const char c : lastWord) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        size = size * 10 + (c - '0');
+        if (size > 100000) {
+            break;
+        }
+    }
+    if (size != 0 && blank != std::string_view::npos) {
+        return FontChoice{std::string(setting.substr(0, blank)), static_cast<int>(size)};
+    }
+    if (size != 0) {
+        return FontChoice{"", static_cast<int>(size)};
+    }
+    return FontChoice{std::string(setting), 10};
+}
+
+}  // namespace quillmate

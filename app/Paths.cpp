@@ -1,0 +1,42 @@
+#include "app/Paths.h"
+
+#include <sys/stat.h>
+
+namespace quillmate {
+
+std::string FolderPart(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string FilePart(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string WithoutLeadingSlashes(std::string_view path) {
+    const auto first = path.find_first_not_of('/');
+    return first == std::string_view::npos ? std::string() : std::string(path.substr(first));
+}
+
+std::string WithoutTrailingSlashes(std::string_view path) {
+    const auto last = path.find_last_not_of('/');
+    return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last + 1));
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool HasOwnerExecuteBit(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::lstat(path.c_str(), &info) == 0 && (info.st_mode & S_IXUSR) != 0;
+}
+
+}  // namespace quillmate

@@ -1,0 +1,25 @@
+// Small path rules shared by every part of the program: folder and file parts of a path and
+// the joining of database-relative paths to a folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillmate {
+
+// Text up to and including the last "/" ("" when there is none).
+std::string FolderPart(std::string_view path);
+// Text after the last "/" (the whole path when there is none).
+std::string FilePart(std::string_view path);
+// The path without all of its leading "/" characters.
+std::string WithoutLeadingSlashes(std::string_view path);
+// The path with all trailing "/" characters removed.
+std::string WithoutTrailingSlashes(std::string_view path);
+
+bool IsRegularFile(const std::string& path);
+bool IsDirectory(const std::string& path);
+// True when the file exists and its owner-execute bit is set; a symbolic link is judged by its
+// own permission bits, not by its target's.
+bool HasOwnerExecuteBit(const std::string& path);
+
+}  // namespace quillmate
