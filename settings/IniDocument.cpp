@@ -1,0 +1,429 @@
+#include "settings/IniDocument.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#include "app/Paths.h"
+
+namespace quillmate {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+std::string_view TrimLeft(std::string_view text) {
+    std::size_t first = 0;
+    while (first < text.size() && IsBlank(text[first])) {
+        ++first;
+    }
+    return text.substr(first);
+}
+
+std::string_view TrimRight(std::string_view text) {
+    std::size_t end = text.size();
+    while (end > 0 && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every byte is one ISO 8859-1 character; bytes from 0x80 become two UTF-8 bytes.
+std::string Latin1ToUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 8);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text.push_back(c);
+        } else {
+            text.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+            text.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        }
+    }
+    return text;
+}
+
+IniLine ParseLine(std::string_view line) {
+    line = TrimLeft(line);
+    if (line.front() == ';') {
+        std::string_view text = line.substr(1);
+        if (!text.empty() && text.front() == ' ') {
+            text.remove_prefix(1);
+        }
+        return {IniLineKind::Comment, {}, std::string(text)};
+    }
+    if (line.front() == '[') {
+        const std::string_view rest = line.substr(1);
+        return {IniLineKind::Group, std::string(rest.substr(0, rest.find(']'))), {}};
+    }
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        return {IniLineKind::Key, std::string(TrimRight(line)), {}};
+    }
+    return {IniLineKind::Key, std::string(TrimRight(line.substr(0, equals))),
+            std::string(TrimLeft(line.substr(equals + 1)))};
+}
+
+// A line break inside a written text would split the line and change the file's structure.
+std::string OneLine(std::string_view text) {
+    std::string line(text);
+    for (char& c : line) {
+        if (IsLineBreak(c)) {
+            c = ' ';
+        }
+    }
+    return line;
+}
+
+// Owns a file descriptor; closes it unless released.
+class UniqueFd {
+  public:
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    int Get() const { return m_fd; }
+    void Reset(int fd) {
+        Close();
+        m_fd = fd;
+    }
+    // Closes now and reports whether the close succeeded (a failed close may mean lost data).
+    bool Close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+  private:
+    int m_fd;
+};
+
+int OpenRegular(const std::string& path, int mode) {
+    // Non-blocking, so that a fifo in the file's place cannot hang the open.
+    return ::open(path.c_str(), mode | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+}
+
+// Reads the whole file; empty when reading fails or the file is larger than the limit.
+std::optional<std::string> ReadAll(int fd, std::size_t limit) {
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (count == 0) {
+            return content;
+        }
+        if (content.size() + static_cast<std::size_t>(count) > limit) {
+            return std::nullopt;
+        }
+        content.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t count = ::write(fd, bytes.data(), bytes.size());
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
+// The file a write must replace: the final target of a symbolic link, so the link survives.
+std::string WriteTarget(const std::string& path) {
+    struct FreeDeleter {
+        void operator()(char* p) const { std::free(p); }
+    };
+    const std::unique_ptr<char, FreeDeleter> resolved(::realpath(path.c_str(), nullptr));
+    return resolved ? std::string(resolved.get()) : path;
+}
+
+mode_t CurrentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+}  // namespace
+
+std::optional<IniDocument> IniDocument::FromBytes(std::string_view bytes, int flags) {
+    if (bytes.size() > kMaxFileBytes) {
+        return std::nullopt;
+    }
+    const std::string text = (bytes.size() > 2 && bytes.starts_with(kByteOrderMark))
+                                 ? std::string(bytes.substr(kByteOrderMark.size()))
+                                 : Latin1ToUtf8(bytes);
+    IniDocument document(flags);
+    const std::string_view view(text);
+    std::size_t position = 0;
+    while (position < view.size()) {
+        if (IsLineBreak(view[position])) {
+            ++position;
+            continue;
+        }
+        std::size_t end = position;
+        while (end < view.size() && !IsLineBreak(view[end])) {
+            ++end;
+        }
+        const std::string_view line = view.substr(position, end - position);
+        position = end;
+        // A line of blanks only is an empty line and is dropped like one.
+        if (TrimLeft(line).empty()) {
+            continue;
+        }
+        if (document.m_lines.size() == kMaxLines) {
+            return std::nullopt;
+        }
+        document.m_lines.push_back(ParseLine(line));
+    }
+    return document;
+}
+
+std::optional<IniDocument> IniDocument::Open(const std::string& path, int flags) {
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    bool readOnly = false;
+    UniqueFd fd(OpenRegular(path, O_RDWR));
+    if (fd.Get() < 0) {
+        fd.Reset(OpenRegular(path, O_RDONLY));
+        readOnly = true;
+    }
+    if (fd.Get() < 0) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    const auto content = ReadAll(fd.Get(), kMaxFileBytes);
+    if (!content) {
+        return std::nullopt;
+    }
+    auto document = FromBytes(*content, flags);
+    if (document) {
+        document->m_path = path;
+        document->m_readOnly = readOnly;
+    }
+    return document;
+}
+
+IniDocument IniDocument::Create(const std::string& path, int flags) {
+    IniDocument document(flags);
+    document.m_path = path;
+    // A created file comes into existence on close even when nothing is written into it.
+    document.m_modified = true;
+    return document;
+}
+
+std::string IniDocument::ToBytes() const {
+    std::size_t size = kByteOrderMark.size() + 1;
+    for (const auto& line : m_lines) {
+        size += line.name.size() + line.value.size() + 5;
+    }
+    std::string bytes;
+    bytes.reserve(size);
+    bytes.append(kByteOrderMark);
+    bytes.push_back('\n');
+    bool firstGroup = true;
+    for (const auto& line : m_lines) {
+        switch (line.kind) {
+            case IniLineKind::Group:
+                if ((m_flags & kFlagBlankBeforeGroup) != 0 && !firstGroup) {
+                    bytes.push_back('\n');
+                }
+                firstGroup = false;
+                bytes.push_back('[');
+                bytes.append(line.name);
+                bytes.push_back(']');
+                break;
+            case IniLineKind::Comment:
+                bytes.append("; ");
+                bytes.append(line.value);
+                break;
+            case IniLineKind::Key:
+                bytes.append(line.name);
+                bytes.append((m_flags & kFlagNoSpaces) != 0 ? "=" : " = ");
+                bytes.append(line.value);
+                break;
+        }
+        bytes.push_back('\n');
+    }
+    return bytes;
+}
+
+std::size_t IniDocument::LeadingBlockEnd() const {
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        if (m_lines[i].kind == IniLineKind::Group) {
+            return i;
+        }
+    }
+    return m_lines.size();
+}
+
+std::optional<std::size_t> IniDocument::FindKey(std::string_view key) const {
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const IniLine& line = m_lines[i];
+        if (line.kind == IniLineKind::Group) {
+            break;
+        }
+        if (line.kind == IniLineKind::Key && EqualIgnoringAsciiCase(line.name, key)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+bool IniDocument::HasKey(std::string_view key) const {
+    return FindKey(key).has_value();
+}
+
+std::string IniDocument::ReadString(std::string_view key, std::string_view defaultValue) const {
+    const auto index = FindKey(key);
+    if (!index) {
+        return std::string(defaultValue);
+    }
+    return std::string(TrimRight(TrimLeft(m_lines[*index].value)));
+}
+
+int IniDocument::ReadInteger(std::string_view key, int defaultValue) const {
+    const auto index = FindKey(key);
+    if (!index) {
+        return defaultValue;
+    }
+    const std::string_view value = m_lines[*index].value;
+    std::size_t i = 0;
+    while (i < value.size() && (IsBlank(value[i]) || value[i] == '\v' || value[i] == '\f')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
+        negative = value[i] == '-';
+        ++i;
+    }
+    // Accumulated as a magnitude and clamped, so that a long row of digits cannot overflow.
+    constexpr std::int64_t kLimit = static_cast<std::int64_t>(INT_MAX) + 1;
+    std::int64_t magnitude = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        magnitude = std::min<std::int64_t>(magnitude * 10 + (value[i] - '0'), kLimit);
+    }
+    if (negative) {
+        return static_cast<int>(-magnitude);
+    }
+    return static_cast<int>(std::min<std::int64_t>(magnitude, INT_MAX));
+}
+
+void IniDocument::InsertLine(std::size_t position, IniLine line) {
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(position), std::move(line));
+    m_lastWritten = position;
+    m_modified = true;
+}
+
+void IniDocument::WriteString(std::string_view key, std::string_view value) {
+    if (const auto index = FindKey(key)) {
+        m_lines[*index].name = OneLine(key);
+        m_lines[*index].value = OneLine(value);
+        m_lastWritten = *index;
+        m_modified = true;
+        return;
+    }
+    InsertLine(LeadingBlockEnd(), {IniLineKind::Key, OneLine(key), OneLine(value)});
+}
+
+void IniDocument::WriteInteger(std::string_view key, int value) {
+    WriteString(key, std::to_string(value));
+}
+
+void IniDocument::AddComment(std::string_view text) {
+    const std::size_t position = m_lastWritten ? *m_lastWritten + 1 : LeadingBlockEnd();
+    InsertLine(position, {IniLineKind::Comment, {}, OneLine(text)});
+}
+
+IniCloseResult IniDocument::Close() {
+    if (!m_modified) {
+        return IniCloseResult::NotModified;
+    }
+    if (m_readOnly) {
+        return IniCloseResult::ReadOnlyUnchanged;
+    }
+    if (m_path.empty()) {
+        return IniCloseResult::Failed;
+    }
+    const std::string target = WriteTarget(m_path);
+    const std::string folder = FolderPart(target);
+    std::string temporary = folder + "." + FilePart(target) + ".XXXXXX";
+    UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.Get() < 0) {
+        return IniCloseResult::Failed;
+    }
+    struct stat old {};
+    bool written = WriteAll(fd.Get(), ToBytes());
+    if (written && ::stat(target.c_str(), &old) == 0) {
+        // The new file takes the old one's permissions, and its owner where we may set it.
+        written = ::fchmod(fd.Get(), old.st_mode & 07777) == 0;
+        if (written && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+            [[maybe_unused]] const int ignored = ::fchown(fd.Get(), old.st_uid, old.st_gid);
+        }
+    } else if (written) {
+        written = ::fchmod(fd.Get(), 0666 & ~CurrentUmask()) == 0;
+    }
+    written = written && ::fsync(fd.Get()) == 0;
+    written = fd.Close() && written;
+    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return IniCloseResult::Failed;
+    }
+    // The rename itself reaches the disk with the folder's entry.
+    UniqueFd folderFd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.Get() >= 0) {
+        ::fsync(folderFd.Get());
+    }
+    m_modified = false;
+    return IniCloseResult::Written;
+}
+
+}  // namespace quillmate
