@@ -1,6 +1,8 @@
 // The Preferences record (the settings of QuillmateViewer.ini) and the database location.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace quillmate {
@@ -24,6 +26,8 @@ struct Preferences {
     int winWidth = 800;
     int winHight = 600;
     int splitter = 345;
+    // Address of the update server instead of the built-in one; read when present, never written.
+    std::string updateServer;
 };
 
 // Where the database and the code files are; kept beside the Preferences record.
@@ -33,5 +37,88 @@ struct DatabaseLocation {
     std::string dbFullPath;  // the file the loader opens
     std::string libPath;     // library folder; empty means the program folder
 };
+
+inline constexpr const char* kPreferencesSaveFailedText = "*.ini-file couldn't be updatet!";
+inline constexpr const char* kPreferencesOutdatedQuestion =
+    "The Preference-Setting-File is not uptodate.\nShould it be updated?";
+
+// Size of the first monitor; a dimension that is not positive is treated as unknown (no limit).
+struct DesktopSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The main window's current position, size and splitter position.
+struct WindowGeometry {
+    int x = -1;
+    int y = -1;
+    int width = 800;
+    int height = 600;
+    int splitter = 345;
+};
+
+// Tells whether the code view's font can be loaded as `family` at `size` points.
+using FontLoadCheck = std::function<bool(const std::string& family, int size)>;
+
+// What LoadPreferences found and what the window layer has to do with it.
+struct PreferencesLoad {
+    bool fileExists = false;
+    // CodeFont must be (re)loaded from prefs.fontName and prefs.fontSize (already checked, or
+    // already replaced by "Monospace" 10 when the stored font cannot be loaded).
+    bool loadCodeFont = false;
+    // When not empty: the new label of the info menu's open-code item.
+    std::string openCodeLabel;
+    // The "db-path" value as read (the current database folder when the key is missing).
+    std::string dbPath;
+    // The file has been saved by the settings dialog before but lacks a user setting.
+    bool prefsOutdated = false;
+};
+
+// Reads the preferences file at `iniPath` into `prefs` and location.libPath. When the file does
+// not exist nothing changes and fileExists is false. A file that exists but cannot be read counts
+// as an empty file.
+PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& desktop,
+                                const FontLoadCheck& fontLoads, Preferences& prefs,
+                                DatabaseLocation& location);
+
+enum class PreferencesSave {
+    Saved,
+    // The file could not be opened, created or written; it is unchanged. The caller shows
+    // kPreferencesSaveFailedText in a box titled "Quillmate".
+    Failed,
+    // The file can be read but not written; it is unchanged and nothing is reported.
+    ReadOnlyUnchanged,
+};
+
+// Writes the record to `iniPath`, keeping every other line of an existing file. The window data
+// is written when `window` is given and prefs.saveWinSetting is 1.
+PreferencesSave SavePreferences(const std::string& iniPath, const Preferences& prefs,
+                                const DatabaseLocation& location,
+                                const std::optional<WindowGeometry>& window = std::nullopt);
+
+// What the database file requester shows.
+struct DatabaseRequest {
+    std::string title;          // "Choose database '" + dbFileName + "' ..."
+    std::string proposedFile;   // dbFileName
+    std::string filterLabel;    // "XML files (*.xml)"
+    std::string filterPattern;  // "*.xml"
+};
+
+// The user interaction of SettleDatabaseLocation, supplied by the window layer.
+struct SettleHooks {
+    // The chosen file, or nothing when the requester was cancelled.
+    std::function<std::optional<std::string>(const DatabaseRequest& request)> chooseDatabaseFile;
+    std::function<void(const std::string& title, const std::string& text)> showMessage;
+    // True for Yes.
+    std::function<bool(const std::string& title, const std::string& text)> askYesNo;
+};
+
+// Start-up: reads the preferences and decides which database file is opened, asking the user when
+// the stored path names neither a file nor a folder, or on the first start. Fills `location`;
+// dbFullPath stays empty when the user cancels on the first start. Writes the file when the
+// location had to be settled or chosen, and reports a failed write through hooks.showMessage.
+PreferencesLoad SettleDatabaseLocation(const std::string& iniPath, const DesktopSize& desktop,
+                                       const FontLoadCheck& fontLoads, const SettleHooks& hooks,
+                                       Preferences& prefs, DatabaseLocation& location);
 
 }  // namespace quillmate
