@@ -1,0 +1,239 @@
+// Loading the database file and walking its document into index rows and entries.
+#include "database/Database.h"
+
+#include <utility>
+
+#include "app/AppState.h"
+#include "app/Paths.h"
+
+namespace quillmate {
+
+namespace {
+
+// Byte length of a leading NewMark or ChangedMark, 0 when the title starts with neither.
+std::size_t MarkLength(std::string_view title) {
+    if (title.starts_with(NewMark)) {
+        return NewMark.size();
+    }
+    if (title.starts_with(ChangedMark)) {
+        return ChangedMark.size();
+    }
+    return 0;
+}
+
+std::string_view TrimmedText(std::string_view text) {
+    constexpr std::string_view kBlank = " \n\r\t";
+    const std::size_t first = text.find_first_not_of(kBlank);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t last = text.find_last_not_of(kBlank);
+    return text.substr(first, last - first + 1);
+}
+
+// Turns one element into its row and entry. Holds the per-build counters and reusable buffers.
+class IndexTreeBuilder {
+  public:
+    IndexTreeBuilder(const XmlDocument& document, const IndexTreeSettings& settings, IndexTreeState& state,
+                     IndexRowSink& rows)
+        : m_document(document), m_settings(settings), m_state(state), m_rows(rows) {}
+
+    void Add(XmlDocument::Index element, int depth) {
+        DbEntry entry;
+        m_title.clear();
+        const std::size_t count = m_document.AttributeCount(element);
+        for (std::size_t i = 0; i < count; ++i) {
+            const XmlAttribute attribute = m_document.Attribute(element, i);
+            if (attribute.name == "File") {
+                entry.file.assign(attribute.value);
+            } else if (attribute.name == "theme_de") {
+                entry.themeDe.append(attribute.value);
+            } else if (attribute.name == "theme_en") {
+                entry.themeEn.append(attribute.value);
+            } else if (attribute.name == "theme_fr") {
+                entry.themeFr.append(attribute.value);
+            } else if (attribute.name == "descript_de") {
+                entry.descriptDe.append(attribute.value);
+            } else if (attribute.name == "descript_en") {
+                entry.descriptEn.append(attribute.value);
+            } else if (attribute.name == "descript_fr") {
+                entry.descriptFr.append(attribute.value);
+            } else {
+                m_title.append(attribute.value);
+            }
+        }
+
+        const int row = static_cast<int>(m_state.entries.size());
+        AddRow(entry, row, depth);
+        entry.nodeText.assign(TrimmedText(m_document.Text(element)));
+        if (FilePart(entry.file) == kHelpFileName) {
+            m_state.helpEntryIndex = row;
+        }
+        if (!m_title.empty()) {
+            m_state.lastGroupTitle = m_title;
+        }
+        entry.groupTitle = m_state.lastGroupTitle;
+        if (m_settings.dyeingNews) {
+            RowIcon icon = RowIcon::None;
+            if (entry.themeDe.starts_with(NewMark)) {
+                icon = RowIcon::New;
+            } else if (entry.themeDe.starts_with(ChangedMark)) {
+                icon = RowIcon::Changed;
+            }
+            m_rows.SetRowIcon(row, icon);
+        }
+        if (depth == 0) {
+            m_state.dbVersion = DatabaseVersionWord(entry.descriptDe);
+        }
+        m_state.entries.push_back(std::move(entry));
+    }
+
+  private:
+    std::string& ChosenTitle(DbEntry& entry) const {
+        switch (m_settings.language) {
+            case 1:
+                return entry.themeEn;
+            case 2:
+                return entry.themeFr;
+            default:
+                return entry.themeDe;
+        }
+    }
+
+    // Heads and themes show their title text; entries the title in the index language, with
+    // marks shown as icons or (with dyeing off) dropped from the stored title as well.
+    void AddRow(DbEntry& entry, int row, int depth) {
+        if (depth <= 1) {
+            if (depth == 1) {
+                ++m_themeCounter;
+            }
+            m_rows.AppendRow(m_title, depth);
+            if (m_title == kOwnThemeName) {
+                m_rows.SetRowBackground(row, m_settings.palette.ownTheme);
+            } else if (depth == 1) {
+                m_rows.SetRowBackground(row, m_themeCounter % 2 != 0 ? m_settings.palette.oddTheme
+                                                                     : m_settings.palette.evenTheme);
+            }
+            return;
+        }
+        std::string& chosen = ChosenTitle(entry);
+        if (m_settings.dyeingNews) {
+            // The German title decides whether the entry is marked, but only a mark is ever cut
+            // off: an unmarked title in another language is shown whole.
+            if (MarkLength(entry.themeDe) > 0 && MarkLength(chosen) > 0) {
+                m_rowText.assign(chosen, MarkLength(chosen));
+                m_rows.AppendRow(m_rowText, depth);
+                return;
+            }
+        } else {
+            chosen.erase(0, MarkLength(chosen));
+        }
+        m_rows.AppendRow(chosen, depth);
+    }
+
+    const XmlDocument& m_document;
+    const IndexTreeSettings& m_settings;
+    IndexTreeState& m_state;
+    IndexRowSink& m_rows;
+    int m_themeCounter = 0;
+    std::string m_title;
+    std::string m_rowText;
+};
+
+}  // namespace
+
+DatabaseLoadResult LoadDatabaseFile(const std::string& dbFullPath) {
+    DatabaseLoadResult result;
+    if (dbFullPath.empty()) {
+        result.status = DatabaseReadStatus::NoPath;
+        result.messageTitle = "Quillmate-Error";
+        result.messageText = "No database selected. Programm canceled!";
+        return result;
+    }
+    XmlReadResult read = ReadXmlFile(dbFullPath);
+    switch (read.status) {
+        case XmlReadStatus::Parsed:
+            result.status = DatabaseReadStatus::Loaded;
+            break;
+        case XmlReadStatus::CannotOpen:
+        case XmlReadStatus::EmptyInput:
+            result.status = DatabaseReadStatus::CannotOpen;
+            result.messageTitle = "Quillmate-Error";
+            result.messageText = "The database '" + dbFullPath + "' cannot be opened.";
+            break;
+        case XmlReadStatus::SyntaxError:
+            result.status = DatabaseReadStatus::SyntaxError;
+            result.messageTitle = "QuillmateError";
+            result.messageText = "Error in the XML file:\rMessage: " + read.errorMessage +
+                                 "\rLine: " + std::to_string(read.errorLine) +
+                                 "   Character: " + std::to_string(read.errorColumn);
+            break;
+    }
+    result.document = std::move(read.document);
+    return result;
+}
+
+DatabaseReadStatus ReloadDatabaseFile(const std::string& dbFullPath, XmlDocument& document) {
+    if (dbFullPath.empty()) {
+        return DatabaseReadStatus::NoPath;
+    }
+    XmlReadResult read = ReadXmlFile(dbFullPath);
+    switch (read.status) {
+        case XmlReadStatus::CannotOpen:
+        case XmlReadStatus::EmptyInput:
+            return DatabaseReadStatus::CannotOpen;
+        case XmlReadStatus::SyntaxError:
+            document = std::move(read.document);
+            return DatabaseReadStatus::SyntaxError;
+        case XmlReadStatus::Parsed:
+            break;
+    }
+    document = std::move(read.document);
+    return DatabaseReadStatus::Loaded;
+}
+
+void FillIndexTree(const XmlDocument& document, XmlDocument::Index element, int depth,
+                   const IndexTreeSettings& settings, IndexTreeState& state, IndexRowSink& rows) {
+    if (element >= document.ElementCount()) {
+        return;
+    }
+    IndexTreeBuilder builder(document, settings, state, rows);
+    // Pre-order walk along the child, sibling and parent links: each element before its
+    // children, siblings in document order, never leaving the subtree of `element`.
+    XmlDocument::Index current = element;
+    int currentDepth = depth;
+    for (;;) {
+        builder.Add(current, currentDepth);
+        if (const XmlDocument::Index child = document.FirstChild(current); child != XmlDocument::kNone) {
+            current = child;
+            ++currentDepth;
+            continue;
+        }
+        while (current != element && document.NextSibling(current) == XmlDocument::kNone) {
+            current = document.Parent(current);
+            --currentDepth;
+        }
+        if (current == element) {
+            break;
+        }
+        current = document.NextSibling(current);
+    }
+    // Row 0 is the head's row and always ends grey with white text.
+    if (!state.entries.empty()) {
+        rows.SetRowBackground(0, settings.palette.topRowBack);
+        rows.SetRowForeground(0, settings.palette.topRowText);
+    }
+}
+
+std::string DatabaseVersionWord(std::string_view description) {
+    for (int field = 1; field < 4; ++field) {
+        const std::size_t space = description.find(' ');
+        if (space == std::string_view::npos) {
+            return {};
+        }
+        description.remove_prefix(space + 1);
+    }
+    return std::string(description.substr(0, description.find(' ')));
+}
+
+}  // namespace quillmate

@@ -1,0 +1,110 @@
+// The database: the table of contents of the library, its loader, and the walk that turns the
+// parsed document into index rows and the EntryList.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/XmlDocument.h"
+#include "viewer/Palette.h"
+
+namespace quillmate {
+
+// Leading title characters that mark new and changed entries (U+2730 and U+21BA in UTF-8).
+inline constexpr std::string_view NewMark = "\xE2\x9C\xB0";
+inline constexpr std::string_view ChangedMark = "\xE2\x86\xBA";
+
+// One record per database element; entry i belongs to index row i.
+struct DbEntry {
+    std::string nodeText;
+    std::string groupTitle;
+    std::string themeDe;
+    std::string descriptDe;
+    std::string themeEn;
+    std::string descriptEn;
+    std::string themeFr;
+    std::string descriptFr;
+    std::string file;
+};
+
+using EntryList = std::vector<DbEntry>;
+
+enum class DatabaseReadStatus { Loaded, NoPath, CannotOpen, SyntaxError };
+
+struct DatabaseLoadResult {
+    DatabaseReadStatus status = DatabaseReadStatus::Loaded;
+    // The message box to show before the program ends; both empty when loaded.
+    std::string messageTitle;
+    std::string messageText;
+    // The parsed document when loaded (the elements before the error after a syntax error).
+    XmlDocument document;
+};
+
+// The checks of the start-up load: an empty path, a file that cannot be opened or has no bytes,
+// and a syntax error each give their message.
+DatabaseLoadResult LoadDatabaseFile(const std::string& dbFullPath);
+
+// The silent reload. A file that cannot be opened or is empty leaves `document` as it is; a
+// syntax error replaces it with the elements read before the error. Returns the read status
+// (NoPath for an empty path, which also keeps the document).
+DatabaseReadStatus ReloadDatabaseFile(const std::string& dbFullPath, XmlDocument& document);
+
+enum class RowIcon { None, New, Changed };
+
+// Receives the index rows as FillIndexTree produces them. A row appended with depth d belongs
+// under the latest row of depth d - 1; rows are numbered from 0 in the order they arrive,
+// across all calls since the tree was last emptied.
+class IndexRowSink {
+  public:
+    virtual ~IndexRowSink() = default;
+    virtual void AppendRow(const std::string& text, int depth) = 0;
+    virtual void SetRowBackground(int row, const std::string& colour) = 0;
+    virtual void SetRowForeground(int row, const std::string& colour) = 0;
+    virtual void SetRowIcon(int row, RowIcon icon) = 0;
+};
+
+// Keeps every row in a list; for tests and for building rows away from the widgets.
+class CollectingRowSink : public IndexRowSink {
+  public:
+    struct Row {
+        std::string text;
+        int depth = 0;
+        std::string background;  // empty: the widget default
+        std::string foreground;
+        RowIcon icon = RowIcon::None;
+    };
+
+    void AppendRow(const std::string& text, int depth) override { rows.push_back({text, depth, {}, {}, {}}); }
+    void SetRowBackground(int row, const std::string& colour) override { rows.at(row).background = colour; }
+    void SetRowForeground(int row, const std::string& colour) override { rows.at(row).foreground = colour; }
+    void SetRowIcon(int row, RowIcon icon) override { rows.at(row).icon = icon; }
+
+    std::vector<Row> rows;
+};
+
+struct IndexTreeSettings {
+    int language = 0;  // index language: 0 German, 1 English, 2 French (other values: German)
+    bool dyeingNews = true;
+    const Palette& palette;
+};
+
+// The process-wide records a build writes to, owned by the application.
+struct IndexTreeState {
+    EntryList& entries;
+    std::string& lastGroupTitle;  // survives from build to build
+    int& helpEntryIndex;          // row of the last "ViewerHelp.txt" entry; left alone when none
+    std::string& dbVersion;       // set from the head element (depth 0)
+};
+
+// Appends one row and one DbEntry for `element` and each of its descendants, each element before
+// its children. Callers empty the rows and `state.entries` first and pass the head element with
+// depth 0. Nothing happens for an index that is not an element of `document`. Works without
+// recursion, so any nesting depth is fine.
+void FillIndexTree(const XmlDocument& document, XmlDocument::Index element, int depth,
+                   const IndexTreeSettings& settings, IndexTreeState& state, IndexRowSink& rows);
+
+// The fourth field of `description` split at single spaces; empty when there are fewer fields.
+std::string DatabaseVersionWord(std::string_view description);
+
+}  // namespace quillmate

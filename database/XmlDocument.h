@@ -1,0 +1,97 @@
+// A small XML document model read with expat: elements with their name, ordered attributes, own
+// text and ordered children, held in flat arrays so that no operation recurses on nesting depth.
+#pragma once
+
+#include <cstddef>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillmate {
+
+// One attribute of an element; the views point into the document that returned them.
+struct XmlAttribute {
+    std::string_view name;
+    std::string_view value;
+};
+
+class XmlDocument {
+  public:
+    using Index = std::size_t;
+    static constexpr Index kNone = std::numeric_limits<Index>::max();
+
+    // Elements are numbered in document order of their start tags (each element before its
+    // children), so the first element of the document, the head element, is element 0.
+    bool HasHead() const { return !m_elements.empty(); }
+    Index Head() const { return m_elements.empty() ? kNone : 0; }
+    std::size_t ElementCount() const { return m_elements.size(); }
+
+    // All element accessors expect an index below ElementCount().
+    std::string_view Name(Index element) const;
+    // The text directly inside the element, pieces between child elements joined in document
+    // order; text of CDATA sections, comments and processing instructions is not part of it.
+    std::string_view Text(Index element) const;
+    std::size_t AttributeCount(Index element) const { return m_elements[element].attributeCount; }
+    XmlAttribute Attribute(Index element, std::size_t position) const;
+    Index Parent(Index element) const { return m_elements[element].parent; }
+    Index FirstChild(Index element) const { return m_elements[element].firstChild; }
+    Index NextSibling(Index element) const { return m_elements[element].nextSibling; }
+
+  private:
+    friend class XmlDocumentBuilder;
+
+    struct Span {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+    };
+    struct AttributeSpans {
+        Span name;
+        Span value;
+    };
+    struct Element {
+        Span name;
+        Span text;
+        std::size_t firstAttribute = 0;
+        std::size_t attributeCount = 0;
+        Index parent = kNone;
+        Index firstChild = kNone;
+        Index nextSibling = kNone;
+    };
+
+    std::string_view View(Span span) const {
+        return std::string_view(m_characters).substr(span.offset, span.length);
+    }
+
+    std::string m_characters;  // names, attribute values and texts of all elements
+    std::vector<AttributeSpans> m_attributes;
+    std::vector<Element> m_elements;
+};
+
+// Upper bound of the bytes a document may hold (texts, names, values and per-element records).
+// Entity expansion can turn a small file into far more text, so the reader stops there.
+inline constexpr std::size_t kMaxXmlHeldBytes = std::size_t{256} << 20;
+
+enum class XmlReadStatus {
+    Parsed,      // the whole input was well-formed
+    CannotOpen,  // missing, unreadable, or not a regular file
+    EmptyInput,  // zero bytes
+    SyntaxError  // the document holds the elements read before the error
+};
+
+struct XmlReadResult {
+    XmlReadStatus status = XmlReadStatus::Parsed;
+    XmlDocument document;
+    // For a syntax error: expat's text for the error (or the size-limit text), the 1-based line
+    // and the 1-based column where the parser stopped.
+    std::string errorMessage;
+    unsigned long errorLine = 0;
+    unsigned long errorColumn = 0;
+};
+
+// Reads and parses a file in chunks. Never blocks on special files: anything that is not a
+// regular file counts as CannotOpen.
+XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes = kMaxXmlHeldBytes);
+XmlReadResult ParseXmlText(std::string_view text, std::size_t maxHeldBytes = kMaxXmlHeldBytes);
+
+}  // namespace quillmate
