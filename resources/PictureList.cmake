@@ -1,0 +1,4 @@
+# Names of the built-in pictures, as in the Picture enumeration; each one is pictures/<name>.png.
+set(QUILLMATE_PICTURES
+    AppIcon Admin Collapsed Expanded Help Info Settings Copy NewEntryMark ChangedEntryMark
+    Folder Statistics CodeFormat FlagGerman FlagBritish FlagFrench)

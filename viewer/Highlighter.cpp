@@ -1,0 +1,457 @@
+#include "viewer/Highlighter.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "resources/KeywordList.h"
+
+// The passes run on the UTF-8 bytes with one tag bit set per byte. Every character that a pass
+// looks at (";", double quote, "#", space, line ends, word characters) is ASCII or, for U+2029, a
+// fixed byte sequence, and bytes of other characters never equal them, so byte positions are
+// converted to character offsets only at the end.
+//
+// Instead of one search per keyword and per procedure name, keywords and names are found by one
+// scan over the maximal runs of word characters. That finds exactly what the searches find: a
+// counting match has no word character on either side, so it is such a run, and a match that
+// does not count never hides one (keywords and names consist of word characters only, so an
+// earlier match overlapping a run would have to cover the non-word character in front of it).
+
+namespace quillmate {
+
+namespace {
+
+constexpr std::uint8_t Bit(HighlightTag tag) {
+    return static_cast<std::uint8_t>(1u << static_cast<int>(tag));
+}
+
+constexpr std::uint8_t kDisable = Bit(HighlightTag::Disable);
+constexpr std::uint8_t kLiteral = Bit(HighlightTag::Literal);
+constexpr std::uint8_t kConstant = Bit(HighlightTag::Constant);
+constexpr std::uint8_t kFunction = Bit(HighlightTag::Function);
+constexpr std::uint8_t kFuncCall = Bit(HighlightTag::FuncCall);
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+using Marks = std::vector<std::uint8_t>;
+
+bool IsWordByte(char c) {
+    return IsWordChar(static_cast<unsigned char>(c));
+}
+
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+void Mark(Marks& marks, std::size_t start, std::size_t end, std::uint8_t bit) {
+    for (std::size_t i = start; i < end; ++i) {
+        marks[i] |= bit;
+    }
+}
+
+// Length of the well-formed UTF-8 sequence starting at byte i, 0 when there is none.
+std::size_t SequenceLength(std::string_view text, std::size_t i) {
+    const auto byteAt = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    const auto follows = [&](std::size_t k, unsigned char low, unsigned char high) {
+        return i + k < text.size() && byteAt(k) >= low && byteAt(k) <= high;
+    };
+    const unsigned char lead = byteAt(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return follows(1, 0x80, 0xBF) ? 2 : 0;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
+        const unsigned char high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
+        return follows(1, low, high) && follows(2, 0x80, 0xBF) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
+        return follows(1, low, high) && follows(2, 0x80, 0xBF) && follows(3, 0x80, 0xBF) ? 4 : 0;
+    }
+    return 0;
+}
+
+bool IsWellFormedUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// The text with every byte outside a well-formed sequence replaced by U+FFFD.
+std::string SanitizedUtf8(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + text.size() / 2);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            result += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            result.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return result;
+}
+
+// Length of the line end at byte i: LF, CR, CR LF or U+2029 (E2 80 A9); 0 when there is none.
+std::size_t LineEndLength(std::string_view text, std::size_t i) {
+    const char c = text[i];
+    if (c == '\n') {
+        return 1;
+    }
+    if (c == '\r') {
+        return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+    }
+    if (c == '\xE2' && text.substr(i, 3) == "\xE2\x80\xA9") {
+        return 3;
+    }
+    return 0;
+}
+
+bool MayEndLine(char c) {
+    return c == '\n' || c == '\r' || c == '\xE2';
+}
+
+// Position of the first line end at or after byte i (the text's size when there is none).
+std::size_t LineEnd(std::string_view text, std::size_t i) {
+    while (i < text.size() && !(MayEndLine(text[i]) && LineEndLength(text, i) > 0)) {
+        ++i;
+    }
+    return i;
+}
+
+// A ";" starts a comment up to the line end unless the double quotes before it on its line are
+// odd in number (it stands inside a string). A line holds at most one comment.
+void MarkComments(std::string_view text, Marks& marks) {
+    std::size_t quotes = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '"') {
+            ++quotes;
+            ++i;
+        } else if (c == ';') {
+            if (quotes % 2 == 0) {
+                const std::size_t end = LineEnd(text, i);
+                Mark(marks, i, end, kDisable);
+                i = end < text.size() ? end + LineEndLength(text, end) : end;
+                quotes = 0;
+            } else {
+                ++i;
+            }
+        } else if (MayEndLine(c) && LineEndLength(text, i) > 0) {
+            i += LineEndLength(text, i);
+            quotes = 0;
+        } else {
+            ++i;
+        }
+    }
+}
+
+// A string runs from an opening quote outside comments to the next quote anywhere, across lines;
+// the quotes stay untagged. An opening quote without a closing one ends the pass.
+void MarkStrings(std::string_view text, Marks& marks) {
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t open = text.find('"', from);
+        if (open == std::string_view::npos) {
+            return;
+        }
+        if (marks[open] & kDisable) {
+            from = open + 1;
+            continue;
+        }
+        const std::size_t close = text.find('"', open + 1);
+        if (close == std::string_view::npos) {
+            return;
+        }
+        Mark(marks, open + 1, close, kLiteral);
+        from = close + 1;
+    }
+}
+
+// "#" plus the following word characters, unless a word character stands in front of the "#" or
+// the "#" is in a comment. Constants inside strings are tagged too.
+void MarkConstants(std::string_view text, Marks& marks) {
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t hash = text.find('#', from);
+        if (hash == std::string_view::npos) {
+            return;
+        }
+        if ((hash > 0 && IsWordByte(text[hash - 1])) || (marks[hash] & kDisable)) {
+            from = hash + 1;
+            continue;
+        }
+        std::size_t end = hash + 1;
+        while (end < text.size() && IsWordByte(text[end])) {
+            ++end;
+        }
+        Mark(marks, hash, end, kConstant);
+        from = end;
+    }
+}
+
+// Calls visit(start, end) for every maximal run of word characters.
+template <class Visit>
+void ForEachWord(std::string_view text, Visit&& visit) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!IsWordByte(text[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < text.size() && IsWordByte(text[end])) {
+            ++end;
+        }
+        visit(i, end);
+        i = end;
+    }
+}
+
+// Words with a value each; a cheap filter on first byte and length rejects most other words
+// before they are hashed.
+class WordTable {
+  public:
+    explicit WordTable(std::size_t expected) { m_words.reserve(expected); }
+
+    // Keeps the first value of a word added twice.
+    void Add(std::string_view word, std::size_t value) {
+        if (word.empty()) {
+            return;
+        }
+        m_lengths[FirstByte(word)] |= LengthBit(word.size());
+        m_words.emplace(word, value);
+    }
+
+    // kNone when the word is not in the table.
+    std::size_t Find(std::string_view word) const {
+        if ((m_lengths[FirstByte(word)] & LengthBit(word.size())) == 0) {
+            return kNone;
+        }
+        const auto found = m_words.find(word);
+        return found == m_words.end() ? kNone : found->second;
+    }
+
+  private:
+    static std::size_t FirstByte(std::string_view word) { return static_cast<unsigned char>(word.front()); }
+    static std::uint64_t LengthBit(std::size_t length) {
+        return std::uint64_t{1} << std::min<std::size_t>(length, 63);
+    }
+
+    std::array<std::uint64_t, 256> m_lengths{};
+    std::unordered_map<std::string_view, std::size_t> m_words;
+};
+
+// A procedure keyword at each of `starts` (ascending) is tagged, then the declared name is taken:
+// from the next space after the keyword (possibly lines away) skip spaces, the name is the run of
+// word characters there. The keyword's search resumes behind the name, so keywords in between are
+// passed over, and it ends when no space follows. An empty name is not listed: its search would
+// never end.
+void MarkDeclarations(std::string_view text, Marks& marks, std::uint8_t keywordBit,
+                      const std::vector<std::size_t>& starts, std::size_t keywordLength,
+                      std::vector<std::string>& names) {
+    std::size_t resume = 0;
+    for (const std::size_t start : starts) {
+        if (start < resume) {
+            continue;
+        }
+        Mark(marks, start, start + keywordLength, keywordBit);
+        const std::size_t space = text.find(' ', start + keywordLength);
+        if (space == std::string_view::npos) {
+            return;
+        }
+        std::size_t nameStart = space;
+        while (nameStart < text.size() && text[nameStart] == ' ') {
+            ++nameStart;
+        }
+        std::size_t nameEnd = nameStart;
+        while (nameEnd < text.size() && IsWordByte(text[nameEnd])) {
+            ++nameEnd;
+        }
+        Mark(marks, nameStart, nameEnd, kFunction);
+        if (nameEnd > nameStart) {
+            names.emplace_back(text.substr(nameStart, nameEnd - nameStart));
+        }
+        resume = nameEnd;
+    }
+}
+
+// Whole-word keywords outside comments and strings, and the procedure declarations.
+void MarkKeywords(std::string_view text, Marks& marks, std::uint8_t keywordBit,
+                  std::vector<std::string>& names) {
+    const std::span<const std::string_view> keywords = KorvexKeywords();
+    WordTable table(keywords.size());
+    std::vector<bool> isProcedureKeyword(keywords.size());
+    for (std::size_t k = 0; k < keywords.size(); ++k) {
+        table.Add(keywords[k], k);
+        isProcedureKeyword[k] =
+            !keywords[k].empty() && kProcedureKeywords.find(keywords[k]) != std::string_view::npos;
+    }
+    // Word starts of each procedure keyword, by the index of its first list entry.
+    std::vector<std::vector<std::size_t>> procedureStarts(keywords.size());
+    ForEachWord(text, [&](std::size_t start, std::size_t end) {
+        if (marks[start] & (kDisable | kLiteral)) {
+            return;
+        }
+        const std::size_t k = table.Find(text.substr(start, end - start));
+        if (k == kNone) {
+            return;
+        }
+        if (isProcedureKeyword[k]) {
+            procedureStarts[k].push_back(start);
+        } else {
+            Mark(marks, start, end, keywordBit);
+        }
+    });
+    for (std::size_t k = 0; k < keywords.size(); ++k) {
+        if (isProcedureKeyword[k]) {
+            MarkDeclarations(text, marks, keywordBit, procedureStarts[table.Find(keywords[k])],
+                             keywords[k].size(), names);
+        }
+    }
+}
+
+// Whole-word uses of declared names outside comments and strings, except the declarations.
+void MarkProcedureUses(std::string_view text, Marks& marks, const std::vector<std::string>& names) {
+    if (names.empty()) {
+        return;
+    }
+    WordTable table(names.size());
+    for (const std::string& name : names) {
+        table.Add(name, 0);
+    }
+    ForEachWord(text, [&](std::size_t start, std::size_t end) {
+        if ((marks[start] & (kDisable | kLiteral | kFunction)) == 0 &&
+            table.Find(text.substr(start, end - start)) != kNone) {
+            Mark(marks, start, end, kFuncCall);
+        }
+    });
+}
+
+struct ByteRange {
+    std::size_t start;
+    std::size_t end;
+};
+
+// The address behind each link prefix, up to the first space or the line end. The search goes on
+// behind the address, where the link widget will stand.
+std::vector<ByteRange> FindLinks(std::string_view text) {
+    std::vector<ByteRange> links;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t prefix = text.find(kLinkPrefix, from);
+        if (prefix == std::string_view::npos) {
+            return links;
+        }
+        const std::size_t start = prefix + kLinkPrefix.size();
+        std::size_t end = start;
+        while (end < text.size() && text[end] != ' ' &&
+               !(MayEndLine(text[end]) && LineEndLength(text, end) > 0)) {
+            ++end;
+        }
+        links.push_back({start, end});
+        from = end;
+    }
+}
+
+// Opens and closes the spans of the tags whose bit differs between `from` and `to`.
+void ChangeTags(std::vector<TagSpan>& spans, std::array<std::size_t, kHighlightTagCount>& open,
+                std::uint8_t from, std::uint8_t to, std::size_t offset) {
+    const std::uint8_t changed = from ^ to;
+    for (std::size_t t = 0; t < kHighlightTagCount; ++t) {
+        const auto bit = static_cast<std::uint8_t>(1u << t);
+        if ((changed & bit) == 0) {
+            continue;
+        }
+        if (from & bit) {
+            spans[open[t]].end = offset;
+        } else {
+            open[t] = spans.size();
+            spans.push_back({static_cast<HighlightTag>(t), offset, offset});
+        }
+    }
+}
+
+std::vector<TagSpan> CollectSpans(std::string_view text, const Marks& marks) {
+    std::vector<TagSpan> spans;
+    std::array<std::size_t, kHighlightTagCount> open{};
+    std::uint8_t current = 0;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsContinuationByte(text[i])) {
+            continue;
+        }
+        if (marks[i] != current) {
+            ChangeTags(spans, open, current, marks[i], characters);
+            current = marks[i];
+        }
+        ++characters;
+    }
+    ChangeTags(spans, open, current, 0, characters);
+    return spans;
+}
+
+std::vector<LinkReplacement> ToCharacterOffsets(std::string_view text, const std::vector<ByteRange>& links) {
+    std::vector<LinkReplacement> result;
+    result.reserve(links.size());
+    std::size_t byte = 0;
+    std::size_t characters = 0;
+    const auto charactersUpTo = [&](std::size_t target) {
+        for (; byte < target; ++byte) {
+            characters += IsContinuationByte(text[byte]) ? 0 : 1;
+        }
+        return characters;
+    };
+    for (const ByteRange& link : links) {
+        const std::size_t start = charactersUpTo(link.start);
+        const std::size_t end = charactersUpTo(link.end);
+        result.push_back({start, end - start, std::string(text.substr(link.start, link.end - link.start))});
+    }
+    return result;
+}
+
+std::uint8_t KeywordBit(int codeMarks) {
+    if (codeMarks == 1) {
+        return Bit(HighlightTag::FBold);
+    }
+    if (codeMarks == 2) {
+        return Bit(HighlightTag::BlueBold);
+    }
+    return 0;
+}
+
+}  // namespace
+
+HighlightResult ComputeHighlight(std::string_view input, int codeMarks) {
+    std::string sanitized;
+    std::string_view text = input;
+    if (!IsWellFormedUtf8(input)) {
+        sanitized = SanitizedUtf8(input);
+        text = sanitized;
+    }
+    Marks marks(text.size(), 0);
+    HighlightResult result;
+    MarkComments(text, marks);
+    MarkStrings(text, marks);
+    MarkConstants(text, marks);
+    MarkKeywords(text, marks, KeywordBit(codeMarks), result.procedureNames);
+    MarkProcedureUses(text, marks, result.procedureNames);
+    result.spans = CollectSpans(text, marks);
+    result.links = ToCharacterOffsets(text, FindLinks(text));
+    return result;
+}
+
+}  // namespace quillmate

@@ -1,0 +1,79 @@
+// Korvex syntax highlighting without GTK: which character ranges of the code view get which text
+// tag, which procedure names the code declares, and which link addresses become link widgets.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillmate {
+
+// The seven text tags in creation order. A later tag wins over an earlier one where both set a
+// property, so the enumerator order is the priority order (last = highest).
+enum class HighlightTag : std::uint8_t { BlueBold, FBold, Constant, Function, FuncCall, Literal, Disable };
+
+inline constexpr std::size_t kHighlightTagCount = 7;
+
+// Tag names indexed by HighlightTag, in creation order.
+inline constexpr std::array<std::string_view, kHighlightTagCount> kHighlightTagNames = {
+    "BlueBold", "FBold", "Constant", "Function", "FuncCall", "Literal", "Disable"};
+
+inline constexpr std::string_view HighlightTagName(HighlightTag tag) {
+    return kHighlightTagNames[static_cast<std::size_t>(tag)];
+}
+
+// Start of a link line; the address follows it directly.
+inline constexpr std::string_view kLinkPrefix = "; Link to topic:   ";
+
+// A keyword is a procedure keyword when it occurs in this text.
+inline constexpr std::string_view kProcedureKeywords = "Procedure;ProcedureC;ProcedureCDLL;ProcedureDLL";
+
+// "$", 0-9, A-Z, a-z and "_"; no other character (no letter outside ASCII) is a word character.
+inline constexpr bool IsWordChar(char32_t c) {
+    return c == U'$' || c == U'_' || (c >= U'0' && c <= U'9') || (c >= U'A' && c <= U'Z') ||
+           (c >= U'a' && c <= U'z');
+}
+
+// Characters [start, end) carry the tag. Offsets count Unicode characters (as text-buffer offsets
+// do), not bytes.
+struct TagSpan {
+    HighlightTag tag;
+    std::size_t start;
+    std::size_t end;
+
+    bool operator==(const TagSpan&) const = default;
+};
+
+// The address at characters [offset, offset + length) of the original text is replaced by a link
+// showing and opening `address` (UTF-8). `length` may be 0 (a link line without an address).
+struct LinkReplacement {
+    std::size_t offset;
+    std::size_t length;
+    std::string address;
+
+    bool operator==(const LinkReplacement&) const = default;
+};
+
+struct HighlightResult {
+    // For each tag the maximal runs of characters that carry it: no two spans of one tag touch or
+    // overlap. Ordered by start, spans with the same start in tag order.
+    std::vector<TagSpan> spans;
+    // Declared procedure names: those of "Procedure" in text order, then "ProcedureC",
+    // "ProcedureCDLL" and "ProcedureDLL"; a name declared twice is listed twice.
+    std::vector<std::string> procedureNames;
+    // Ordered by offset and never overlapping. Tags are applied to the original text first; then
+    // the replacements are made from the last one backwards, so every offset stays valid.
+    std::vector<LinkReplacement> links;
+};
+
+// Highlights the code view's text (UTF-8; lines end at LF, CR, CR LF or U+2029 as in a text
+// buffer). `codeMarks` 1 tags keywords "FBold", 2 "BlueBold", any other value leaves them
+// untagged. The result is that of the comment, string, constant, keyword, procedure-use and link
+// passes run one after the other, each seeing the tags of the earlier ones. A byte that is not
+// part of well-formed UTF-8 counts as one character (U+FFFD).
+HighlightResult ComputeHighlight(std::string_view text, int codeMarks);
+
+}  // namespace quillmate
