@@ -24,7 +24,6 @@ struct AppState {
     int helpEntryIndex = 0;  // row of "ViewerHelp.txt"; 0 = no help entry
     int themeCount = 0;
     int entryCount = 0;
-    int zoomIndex = 3;
     std::string chosenDatabaseFile;
     std::string chosenLibraryFolder;
     std::string version = kProgramVersion;  // compared by the update check

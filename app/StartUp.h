@@ -6,10 +6,21 @@
 
 namespace quillmate {
 
+class Application;
+
 // Folder of the running program file from "/proc/self/exe" (falling back to argv0), ending "/".
 std::string FindProgramFolder(const char* argv0);
 
-// The entry point's work: locale, GTK, program folder, then StartUp. Never returns normally.
-int RunProgram(int argc, char** argv);
+// Initialises GTK and the gtkmm wrappers.
+void InitialiseGtk(int* argc, char*** argv);
+
+// Everything after GTK and the program folder: defaults, fonts, menus, error trap, preferences
+// and database location, palette, database, windows, index tree, counts, and the first entry
+// queued for showing. Ends the program through EndProgram when the database cannot be loaded.
+void StartUp(Application& app);
+
+// The entry point's work: locale, GTK, program folder as working folder, StartUp, the event
+// loop and EndProgram. Does not return.
+[[noreturn]] int RunProgram(int argc, char** argv);
 
 }  // namespace quillmate

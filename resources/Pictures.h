@@ -6,19 +6,19 @@
 namespace quillmate {
 
 enum class Picture {
-    AppIcon,      // 48 x 48 application icon
-    Admin,        // admin button
-    Collapsed,    // expand toggle while the tree is collapsed
-    Expanded,     // expand toggle while the tree is expanded
-    Help,         // help button
-    Info,         // info button
-    Settings,     // settings button
-    Copy,         // quick-copy button
+    AppIcon,           // 48 x 48 application icon
+    Admin,             // admin button
+    Collapsed,         // expand toggle while the tree is collapsed
+    Expanded,          // expand toggle while the tree is expanded
+    Help,              // help button
+    Info,              // info button
+    Settings,          // settings button
+    Copy,              // quick-copy button
     NewEntryMark,      // index rows of new entries
     ChangedEntryMark,  // index rows of changed entries
-    Folder,       // database window: library
-    Statistics,   // database window: theme and entry counts
-    CodeFormat,   // database window: code format
+    Folder,            // database window: library
+    Statistics,        // database window: theme and entry counts
+    CodeFormat,        // database window: code format
     FlagGerman,
     FlagBritish,
     FlagFrench,

@@ -217,17 +217,19 @@ PreferencesLoad SettleDatabaseLocation(const std::string& iniPath, const Desktop
         location.dbFullPath = location.dbFolder + location.dbFileName;
         save();
     } else {
+        // A cancelled requester ends the program with the missing-database message; the stored
+        // path (a drive that is not mounted, say) stays in the file for the next start.
         if (const auto chosen = chooseDatabase()) {
             takeChosen(*chosen);
+            save();
         } else {
             location.dbFullPath.clear();
             location.dbFileName.clear();
             location.dbFolder.clear();
         }
-        save();
     }
 
-    if (loaded.prefsOutdated && hooks.askYesNo &&
+    if (loaded.prefsOutdated && !location.dbFullPath.empty() && hooks.askYesNo &&
         hooks.askYesNo(kProgramTitle, kPreferencesOutdatedQuestion)) {
         save();
     }

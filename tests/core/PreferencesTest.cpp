@@ -459,6 +459,17 @@ TEST_F(PreferencesTest, FirstStartCancelledCreatesNoFile) {
     EXPECT_TRUE(m_messages.empty());
 }
 
+TEST_F(PreferencesTest, CancelledRequesterForAnUnusablePathKeepsTheStoredPath) {
+    const std::string original = "\xEF\xBB\xBF\ndb-path=/media/unmounted/Quillmate-Toc.xml\nabout=1\n";
+    WriteFile(m_ini, original);
+    m_answerYes = true;
+    Settle();
+    EXPECT_EQ(m_requests.size(), 1u);
+    EXPECT_EQ(m_location.dbFullPath, "");
+    EXPECT_TRUE(m_questions.empty());
+    EXPECT_EQ(ReadFile(m_ini), original);
+}
+
 TEST_F(PreferencesTest, FirstStartWithAChosenDatabaseCreatesTheFile) {
     m_chosen = "/media/lib/My-Toc.xml";
     Settle();
@@ -498,27 +509,14 @@ TEST_F(PreferencesTest, StoredFolderOpensItsDatabaseAndStoresTheFullPath) {
 }
 
 TEST_F(PreferencesTest, UnusableStoredPathAsksAndSavesTheAnswer) {
-    struct Case {
-        std::optional<std::string> chosen;
-        std::string fullPath;
-        std::string folder;
-        std::string fileName;
-    };
-    const std::vector<Case> cases = {
-        {"/elsewhere/Toc.xml", "/elsewhere/Toc.xml", "/elsewhere/", "Toc.xml"},
-        {std::nullopt, "", "", ""},
-    };
-    for (const auto& c : cases) {
-        m_location = DatabaseLocation{};
-        m_chosen = c.chosen;
-        WriteFile(m_ini, "db-path=/gone/Quillmate-Toc.xml\n");
-        Settle();
-        EXPECT_EQ(m_location.dbFullPath, c.fullPath);
-        EXPECT_EQ(m_location.dbFolder, c.folder);
-        EXPECT_EQ(m_location.dbFileName, c.fileName);
-        EXPECT_NE(ReadFile(m_ini).find("db-path=" + c.fullPath + "\n"), std::string::npos);
-    }
-    EXPECT_EQ(m_requests.size(), 2u);
+    m_chosen = "/elsewhere/Toc.xml";
+    WriteFile(m_ini, "db-path=/gone/Quillmate-Toc.xml\n");
+    Settle();
+    EXPECT_EQ(m_location.dbFullPath, "/elsewhere/Toc.xml");
+    EXPECT_EQ(m_location.dbFolder, "/elsewhere/");
+    EXPECT_EQ(m_location.dbFileName, "Toc.xml");
+    EXPECT_NE(ReadFile(m_ini).find("db-path=/elsewhere/Toc.xml\n"), std::string::npos);
+    EXPECT_EQ(m_requests.size(), 1u);
 }
 
 TEST_F(PreferencesTest, FailedStartUpSaveIsReported) {

@@ -1,0 +1,39 @@
+#include "app/Application.h"
+
+#include "app/MainWindow.h"
+#include "resources/PictureLoader.h"
+
+namespace quillmate {
+
+Application::Application(std::string programFolder) {
+    state.programFolder = std::move(programFolder);
+}
+
+Application::~Application() {
+    ReleaseWindows();
+}
+
+Glib::RefPtr<Gdk::Pixbuf> Application::PictureOf(Picture picture) const {
+    const auto index = static_cast<size_t>(picture);
+    return index < m_pictures.size() ? m_pictures[index] : Glib::RefPtr<Gdk::Pixbuf>();
+}
+
+void Application::DecodePictures() {
+    for (size_t i = 0; i < m_pictures.size(); ++i) {
+        m_pictures[i] = LoadPicture(static_cast<Picture>(i));
+    }
+}
+
+int Application::IndexLanguage() const {
+    return preferences.language;
+}
+
+void Application::ReleaseWindows() {
+    if (mainWindow) {
+        mainWindow->hide();
+    }
+    mainWindow.reset();
+    menus.reset();
+}
+
+}  // namespace quillmate

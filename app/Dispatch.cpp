@@ -1,0 +1,110 @@
+#include "app/Dispatch.h"
+
+#include <gtkmm/menu.h>
+
+#include "app/Application.h"
+#include "app/MainActions.h"
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "database/IndexTreeActions.h"
+#include "viewer/CodeViewActions.h"
+
+namespace quillmate {
+namespace {
+
+void DispatchMainWidget(Application& app, const ProgramEvent& event) {
+    MainWindow& window = *app.mainWindow;
+    switch (event.widget) {
+        case WidgetId::ExpandToggle:
+            if (event.type == WidgetEventType::LeftClick) {
+                ToggleExpandState(app);
+            }
+            break;
+        case WidgetId::InfoButton:
+            app.menus->infoMenu.popup_at_pointer(nullptr);
+            break;
+        case WidgetId::HelpButton:
+            ShowHelpEntry(app);
+            break;
+        case WidgetId::IndexTree:
+            if (event.type == WidgetEventType::DoubleClick) {
+                ToggleSelectedNode(app);
+            } else if ((event.type == WidgetEventType::LeftClick || event.type == WidgetEventType::Change) &&
+                       window.Tree().SelectedRow() >= 0) {
+                ShowSelectedEntry(app, event.type);
+            }
+            break;
+        case WidgetId::SearchEntry:
+            if (event.type == WidgetEventType::IconPress && event.data == 1) {
+                window.SearchEntry().set_text("");
+                window.SearchEntry().grab_focus();
+            }
+            break;
+        case WidgetId::AdminButton:
+#ifdef QUILLMATE_ADMIN
+            app.menus->adminMenu.popup_at_pointer(nullptr);
+#endif
+            break;
+        case WidgetId::HistoryCombo:
+            if (window.HistoryCombo().get_active_row_number() >= 0) {
+                ShowHistoryEntry(app);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void DispatchMainCommand(Application& app, const ProgramEvent& event) {
+    switch (event.command) {
+        case Command::Quit:
+            app.state.quitRequest = true;
+            break;
+        case Command::HelpKey:
+            app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::HelpButton, WidgetEventType::LeftClick));
+            break;
+        case Command::ToggleWrap:
+            ToggleCodeWrap(app);
+            break;
+        default:
+            break;
+    }
+}
+
+void DispatchMain(Application& app, const ProgramEvent& event) {
+    switch (event.kind) {
+        case EventKind::CloseRequest:
+            app.state.quitRequest = true;
+            break;
+        case EventKind::SizeChanged:
+            break;
+        case EventKind::FilesDropped:
+            ShowDroppedFile(app, event.text);
+            break;
+        case EventKind::Command:
+            DispatchMainCommand(app, event);
+            break;
+        case EventKind::Widget:
+            DispatchMainWidget(app, event);
+            break;
+    }
+}
+
+}  // namespace
+
+void Dispatch(Application& app, const ProgramEvent& event) {
+    if (!app.mainWindow) {
+        return;
+    }
+    switch (event.window) {
+        case WindowId::Main:
+            DispatchMain(app, event);
+            break;
+        case WindowId::Settings:
+        case WindowId::DatabaseInfo:
+        case WindowId::Update:
+            break;
+    }
+}
+
+}  // namespace quillmate

@@ -1,0 +1,30 @@
+// The program error trap: turns a fatal fault (SIGILL, SIGTRAP, SIGABRT, SIGBUS, SIGFPE,
+// SIGSEGV, SIGSYS) into a readable report followed by the orderly end of the program.
+#pragma once
+
+#include <string>
+
+namespace quillmate {
+
+struct ErrorRecord {
+    int code = 0;   // the signal number
+    int line = -1;  // source line of the fault, -1 when it cannot be resolved
+    std::string message;
+};
+
+// `context` is the pointer given to InstallErrorTrap.
+using ErrorReportHandler = void (*)(const ErrorRecord& record, void* context);
+
+// Message of a signal number, "Unknown error code" for others.
+std::string ErrorMessageFor(int code);
+// The report text shown to the user.
+std::string ErrorReportText(const ErrorRecord& record);
+
+// Installs one handler for the seven fault signals. On a fault the default handling of all
+// seven is restored first (a second fault ends the process at once), the record is filled and
+// `report` is called; if it returns, the process ends with status 1.
+void InstallErrorTrap(ErrorReportHandler report, void* context);
+// Restores the default handling of the seven signals.
+void ResetErrorTrap();
+
+}  // namespace quillmate

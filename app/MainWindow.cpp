@@ -1,0 +1,468 @@
+#include "app/MainWindow.h"
+
+#include <gdk/gdkkeysyms.h>
+#include <glibmm/convert.h>
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/separatormenuitem.h>
+#include <gtkmm/stylecontext.h>
+
+#include "app/Application.h"
+#include "app/Effects.h"
+#include "database/IndexTreeActions.h"
+
+namespace quillmate {
+namespace {
+
+constexpr const char* kScrollbarCss = "GtkScrollbar {\n-GtkScrollbar-min-slider-length: 10px;\n}";
+constexpr int kTabStopPixels = 16;
+
+struct Shortcut {
+    guint keyval;
+    GdkModifierType modifiers;
+    Command command;
+};
+
+constexpr Shortcut kShortcuts[] = {
+    {GDK_KEY_F3, GdkModifierType(0), Command::SearchNext},
+    {GDK_KEY_Return, GdkModifierType(0), Command::SearchReturn},
+    {GDK_KEY_KP_Enter, GdkModifierType(0), Command::SearchReturn},
+    {GDK_KEY_Delete, GdkModifierType(0), Command::ClearSearch},
+    {GDK_KEY_Escape, GdkModifierType(0), Command::Quit},
+    {GDK_KEY_F1, GdkModifierType(0), Command::HelpKey},
+    {GDK_KEY_F5, GdkModifierType(0), Command::ToggleWrap},
+    {GDK_KEY_F6, GdkModifierType(0), Command::ToggleLanguage},
+    {GDK_KEY_e, GDK_MOD1_MASK, Command::LanguageEnglish},
+    {GDK_KEY_g, GDK_MOD1_MASK, Command::LanguageGerman},
+    {GDK_KEY_d, GDK_MOD1_MASK, Command::LanguageGerman},
+    {GDK_KEY_f, GDK_MOD1_MASK, Command::LanguageFrench},
+};
+
+void PlaceWidget(Gtk::Fixed& fixed, Gtk::Widget& widget, const WidgetRect& rect) {
+    widget.set_size_request(rect.width, rect.height);
+    fixed.put(widget, rect.x, rect.y);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Application& app) : m_app(app), m_indexTree(std::make_unique<IndexTree>()) {
+    set_title(kProgramTitle);
+    set_resizable(true);
+    set_size_request(kMinimumWidth, kMinimumHeight);
+    const Preferences& prefs = m_app.preferences;
+    set_default_size(std::max(prefs.winWidth, kMinimumWidth), std::max(prefs.winHight, kMinimumHeight));
+    if (prefs.winX != -1 || prefs.winY != -1) {
+        move(prefs.winX, prefs.winY);
+    }
+
+    auto scrollbarCss = Gtk::CssProvider::create();
+    scrollbarCss->load_from_data(kScrollbarCss);
+    Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), scrollbarCss,
+                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+
+    BuildTopBar();
+    BuildPanes();
+    add(m_root);
+    ConnectSignals();
+    ShowExpandState(true);
+    show_all_children();
+    if (m_adminButton) {
+#ifdef QUILLMATE_ADMIN
+        m_adminButton->show();
+#else
+        m_adminButton->hide();
+#endif
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+std::unique_ptr<PopupMenus> BuildPopupMenus(EventQueue& queue) {
+    auto menus = std::make_unique<PopupMenus>();
+    struct Item {
+        const char* label;
+        Command command;
+    };
+    auto addItems = [&queue](Gtk::Menu& menu, std::initializer_list<Item> items) {
+        for (const Item& item : items) {
+            if (item.label == nullptr) {
+                menu.append(*Gtk::make_managed<Gtk::SeparatorMenuItem>());
+                continue;
+            }
+            auto* menuItem = Gtk::make_managed<Gtk::MenuItem>(item.label);
+            const Command command = item.command;
+            menuItem->signal_activate().connect(
+                [&queue, command] { queue.Post(CommandEvent(WindowId::Main, command)); });
+            menu.append(*menuItem);
+        }
+    };
+    addItems(menus->adminMenu, {{"Export WebPage", Command::ExportWebPage},
+                                {"Export Posting All", Command::ExportPostingAll},
+                                {"Export Posting News", Command::ExportPostingNews},
+                                {"Export Filelist", Command::ExportFileList},
+                                {"Debug doubles db-entries", Command::ProtocolDuplicates},
+                                {nullptr, Command::None},
+                                {"edit ViewerHelp", Command::EditHelpFile},
+                                {nullptr, Command::None},
+                                {"Copy code-path to clipboard", Command::CopyCodePath}});
+    addItems(menus->infoMenu, {{"Über Quillmate ...", Command::AboutProgram},
+                               {"Über Datenbank ...", Command::AboutDatabase},
+                               {"Auf Updates prüfen ...", Command::CheckUpdates},
+                               {nullptr, Command::None}});
+    menus->openCodeItem.set_label("Mit Standard-App öffnen");
+    menus->openCodeItem.signal_activate().connect(
+        [&queue] { queue.Post(CommandEvent(WindowId::Main, Command::OpenCode)); });
+    menus->infoMenu.append(menus->openCodeItem);
+    menus->adminMenu.show_all();
+    menus->infoMenu.show_all();
+    return menus;
+}
+
+std::unique_ptr<Gtk::Button> MainWindow::MakePictureButton(Picture picture, const char* tooltip) {
+    const auto pixbuf = m_app.PictureOf(picture);
+    if (!pixbuf) {
+        return nullptr;
+    }
+    auto button = std::make_unique<Gtk::Button>();
+    button->set_image(*Gtk::make_managed<Gtk::Image>(pixbuf));
+    button->set_always_show_image(true);
+    button->set_focus_on_click(false);
+    button->set_size_request(kPictureButtonSize, kPictureButtonSize);
+    if (tooltip != nullptr) {
+        button->set_tooltip_text(tooltip);
+        button->get_accessible()->set_name(tooltip);
+    }
+    return button;
+}
+
+void MainWindow::BuildTopBar() {
+    m_topBar.set_size_request(-1, kMainSplitterRect.y);
+    m_topBar.pack_start(m_leftBar, false, false);
+    m_topBar.pack_end(m_rightBar, false, false);
+
+    if (const auto collapsed = m_app.PictureOf(Picture::Collapsed)) {
+        m_expandToggle = std::make_unique<Gtk::EventBox>();
+        m_expandImage.set(collapsed);
+        m_expandToggle->add(m_expandImage);
+        m_expandToggle->set_tooltip_text("Öffnet und schließt alle Knoten.");
+        m_expandToggle->get_accessible()->set_name("Öffnet und schließt alle Knoten.");
+        m_expandToggle->get_accessible()->set_role(Atk::ROLE_TOGGLE_BUTTON);
+        PlaceWidget(m_leftBar, *m_expandToggle, kExpandToggleRect);
+    }
+
+    m_searchEntry.set_icon_from_icon_name("edit-find", Gtk::ENTRY_ICON_PRIMARY);
+    m_searchEntry.set_icon_from_icon_name("edit-clear", Gtk::ENTRY_ICON_SECONDARY);
+    m_searchEntry.set_icon_activatable(true, Gtk::ENTRY_ICON_PRIMARY);
+    m_searchEntry.set_icon_activatable(true, Gtk::ENTRY_ICON_SECONDARY);
+    m_searchEntry.set_icon_sensitive(Gtk::ENTRY_ICON_PRIMARY, true);
+    m_searchEntry.set_icon_sensitive(Gtk::ENTRY_ICON_SECONDARY, true);
+    m_searchEntry.set_icon_tooltip_text("[F3] Search next item.", Gtk::ENTRY_ICON_PRIMARY);
+    m_searchEntry.set_icon_tooltip_text("[Del] Deletes search term.", Gtk::ENTRY_ICON_SECONDARY);
+    m_searchEntry.set_placeholder_text("Search...");
+    m_searchEntry.set_tooltip_text(
+        "Ausdruck suchen im Index (& Beschreibung) in der akt. Sprache (oder alle). Siehe Settings.");
+    PlaceWidget(m_leftBar, m_searchEntry, kSearchEntryRect);
+
+    m_adminButton = MakePictureButton(Picture::Admin, nullptr);
+    if (m_adminButton) {
+#ifdef QUILLMATE_ADMIN
+        m_adminButton->set_tooltip_text("Popup admin menue");
+        m_adminButton->get_accessible()->set_name("Popup admin menue");
+#endif
+        PlaceWidget(m_leftBar, *m_adminButton, kAdminButtonRect);
+    }
+
+    m_historyCombo.set_focus_on_click(false);
+    if (auto* entry = m_historyCombo.get_entry()) {
+        entry->set_editable(false);
+        entry->set_can_focus(false);
+    }
+    m_historyCombo.set_tooltip_text("Liste aller zuletzt gewählten Code-Dateien.");
+    PlaceWidget(m_leftBar, m_historyCombo, kHistoryComboRect);
+
+#ifdef QUILLMATE_ADMIN
+    for (int i = 0; i < 3; ++i) {
+        m_adminLabels[i] = std::make_unique<Gtk::Label>(" ");
+        m_adminLabels[i]->set_xalign(0.0f);
+        PlaceWidget(m_leftBar, *m_adminLabels[i], kAdminLabelRects[i]);
+    }
+#endif
+
+    // The right-hand buttons keep their distance from the window's right edge: packed from
+    // the end with gaps that put their left edges at W - 40, W - 72, W - 114 and W - 146.
+    m_infoButton = MakePictureButton(Picture::Info, "Öffnet den Programm-Info-Dialog.");
+    m_helpButton = MakePictureButton(Picture::Help, "Öffnet die Programm-Hilfe-Datei im Editor.");
+    m_settingsButton = MakePictureButton(
+        Picture::Settings,
+        "Programmeinstellungen & Requester für die Datenbank (xml) und das Library-Oberverzeichnis.");
+    m_quickCopyButton = MakePictureButton(Picture::Copy,
+                                          "Kopiert den kompletten Code in die Zwischenablage. Auch Drag&Drop "
+                                          "von Indexeinträgen nach KX möglich!");
+    struct Placement {
+        Gtk::Button* button;
+        int fromRight;
+    };
+    const Placement placements[] = {{m_infoButton.get(), kInfoFromRight},
+                                    {m_helpButton.get(), kHelpFromRight},
+                                    {m_settingsButton.get(), kSettingsFromRight},
+                                    {m_quickCopyButton.get(), kQuickCopyFromRight}};
+    int usedFromRight = 0;
+    for (const Placement& placement : placements) {
+        if (placement.button == nullptr) {
+            continue;
+        }
+        const int gap = placement.fromRight - kPictureButtonSize - usedFromRight;
+        placement.button->set_margin_top(2);
+        placement.button->set_valign(Gtk::ALIGN_START);
+        m_rightBar.pack_end(*placement.button, false, false, 0);
+        placement.button->set_margin_end(gap);
+        usedFromRight = placement.fromRight;
+    }
+}
+
+void MainWindow::BuildPanes() {
+    m_root.pack_start(m_topBar, false, false);
+    m_root.pack_start(m_mainSplitter, true, true);
+    m_mainSplitter.set_margin_start(kMainSplitterRect.x);
+    m_mainSplitter.set_margin_end(kMainSplitterRect.x);
+    m_mainSplitter.set_margin_bottom(3);
+
+    m_indexTree->set_level_indentation(0);
+    m_treeScroller.add(*m_indexTree);
+    m_treeScroller.set_size_request(100, -1);
+    m_treeScroller.set_shadow_type(Gtk::SHADOW_IN);
+    m_rightPane.set_size_request(100, -1);
+    // The tree side keeps its width when the window grows or shrinks; the right pane takes it.
+    m_mainSplitter.pack1(m_treeScroller, false, false);
+    m_mainSplitter.pack2(m_rightPane, true, false);
+    m_mainSplitter.set_position(m_app.preferences.splitter);
+
+    m_descriptionLine.set_editable(true);
+    m_descriptionLine.set_wrap_mode(Gtk::WRAP_WORD);
+    m_descriptionLine.set_left_margin(4);
+    m_descriptionLine.set_right_margin(4);
+    m_descriptionLine.set_tooltip_text("Zeigt eine kurze Beschreibung der Funktion.");
+    m_descriptionLine.get_accessible()->set_name("Beschreibung");
+    m_descriptionScroller.add(m_descriptionLine);
+    m_descriptionScroller.set_min_content_height(kDescriptionHeight);
+    m_descriptionScroller.set_size_request(-1, kDescriptionHeight);
+    m_descriptionScroller.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
+    m_descriptionScroller.set_shadow_type(Gtk::SHADOW_IN);
+    m_descriptionScroller.set_margin_end(2);
+    m_descriptionCss = Gtk::CssProvider::create();
+    m_descriptionLine.get_style_context()->add_provider(m_descriptionCss,
+                                                        GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+
+    m_codeView.set_editable(false);
+    m_codeView.set_cursor_visible(false);
+    m_codeView.set_wrap_mode(Gtk::WRAP_NONE);
+    m_codeView.set_left_margin(4);
+    m_codeView.set_right_margin(4);
+    m_codeView.get_accessible()->set_name("Code");
+    Pango::TabArray tabs(1, true);
+    tabs.set_tab(0, Pango::TAB_LEFT, kTabStopPixels);
+    m_codeView.set_tabs(tabs);
+    m_codeCss = Gtk::CssProvider::create();
+    m_codeCss->load_from_data("textview text { color: " + m_app.palette.codeText + "; }");
+    m_codeView.get_style_context()->add_provider(m_codeCss, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    SetCodeFont(m_app.codeFont);
+    m_codeView.add_events(Gdk::SCROLL_MASK | Gdk::SMOOTH_SCROLL_MASK);
+    m_codeScroller.add(m_codeView);
+    m_codeScroller.set_shadow_type(Gtk::SHADOW_IN);
+    m_codeScroller.set_margin_top(2);
+    m_codeScroller.set_margin_end(2);
+
+    m_rightPane.pack_start(m_descriptionScroller, false, false);
+    m_rightPane.pack_start(m_codeScroller, true, true);
+}
+
+void MainWindow::ConnectSignals() {
+    signal_delete_event().connect([this](GdkEventAny*) {
+        ProgramEvent event;
+        event.kind = EventKind::CloseRequest;
+        event.window = WindowId::Main;
+        m_app.queue.Post(event);
+        return true;
+    });
+    signal_key_press_event().connect(sigc::mem_fun(*this, &MainWindow::OnKeyPress), false);
+
+    if (m_expandToggle) {
+        m_expandToggle->signal_button_press_event().connect([this](GdkEventButton* event) {
+            if (event->type == GDK_BUTTON_PRESS && event->button == 1) {
+                PostWidgetEvent(WidgetId::ExpandToggle, WidgetEventType::LeftClick);
+            }
+            return true;
+        });
+    }
+    m_searchEntry.signal_icon_press().connect([this](Gtk::EntryIconPosition position, const GdkEventButton*) {
+        PostWidgetEvent(WidgetId::SearchEntry, WidgetEventType::IconPress,
+                        position == Gtk::ENTRY_ICON_PRIMARY ? 0 : 1);
+    });
+    m_searchEntry.signal_changed().connect(
+        [this] { PostWidgetEvent(WidgetId::SearchEntry, WidgetEventType::Change); });
+    m_historyCombo.signal_changed().connect([this] {
+        if (!m_fillingHistory) {
+            PostWidgetEvent(WidgetId::HistoryCombo, WidgetEventType::Change);
+        }
+    });
+    struct ButtonEvent {
+        Gtk::Button* button;
+        WidgetId widget;
+    };
+    for (const ButtonEvent& entry : {ButtonEvent{m_quickCopyButton.get(), WidgetId::QuickCopyButton},
+                                     ButtonEvent{m_settingsButton.get(), WidgetId::SettingsButton},
+                                     ButtonEvent{m_helpButton.get(), WidgetId::HelpButton},
+                                     ButtonEvent{m_infoButton.get(), WidgetId::InfoButton},
+                                     ButtonEvent{m_adminButton.get(), WidgetId::AdminButton}}) {
+        if (entry.button != nullptr) {
+            const WidgetId widget = entry.widget;
+            entry.button->signal_clicked().connect(
+                [this, widget] { PostWidgetEvent(widget, WidgetEventType::LeftClick); });
+        }
+    }
+
+    m_indexTree->get_selection()->signal_changed().connect([this] {
+        if (!m_indexTree->ChangingSelection()) {
+            PostWidgetEvent(WidgetId::IndexTree, WidgetEventType::Change);
+        }
+    });
+    m_indexTree->signal_button_release_event().connect(
+        [this](GdkEventButton* event) {
+            if (event->button == 1) {
+                PostWidgetEvent(WidgetId::IndexTree, WidgetEventType::LeftClick);
+            }
+            return false;
+        },
+        false);
+    m_indexTree->signal_button_press_event().connect(
+        [this](GdkEventButton* event) {
+            if (event->type == GDK_2BUTTON_PRESS && event->button == 1) {
+                PostWidgetEvent(WidgetId::IndexTree, WidgetEventType::DoubleClick);
+            }
+            return false;
+        },
+        false);
+    m_codeView.signal_scroll_event().connect(
+        [this](GdkEventScroll* event) { return CodeViewScrolled(m_app, m_codeView, event); }, false);
+    m_indexTree->signal_key_press_event().connect(
+        [this](GdkEventKey* event) { return TreeKeyNavigate(m_app, event); }, false);
+
+    // Only the code view takes dropped files; they arrive as URIs and are shown by the loop.
+    const std::vector<Gtk::TargetEntry> uriTargets = {Gtk::TargetEntry("text/uri-list")};
+    m_codeView.drag_dest_set(uriTargets, Gtk::DEST_DEFAULT_ALL, Gdk::ACTION_COPY | Gdk::ACTION_MOVE);
+    m_codeView.signal_drag_data_received().connect(
+        [this](const Glib::RefPtr<Gdk::DragContext>& context, int, int, const Gtk::SelectionData& data, guint,
+               guint time) {
+            std::string names;
+            for (const auto& uri : data.get_uris()) {
+                try {
+                    const std::string name = Glib::filename_from_uri(uri);
+                    names += names.empty() ? name : "\n" + name;
+                } catch (const Glib::Error&) {
+                    // Not a local file: nothing to show.
+                }
+            }
+            context->drag_finish(!names.empty(), false, time);
+            if (!names.empty()) {
+                ProgramEvent event;
+                event.kind = EventKind::FilesDropped;
+                event.window = WindowId::Main;
+                event.text = names;
+                m_app.queue.Post(event);
+            }
+        },
+        false);
+    // An index entry can be dragged out as a file, for example into the Korvex IDE.
+    m_indexTree->drag_source_set(uriTargets, Gdk::BUTTON1_MASK, Gdk::ACTION_COPY);
+    m_indexTree->signal_drag_data_get().connect(
+        [this](const Glib::RefPtr<Gdk::DragContext>&, Gtk::SelectionData& data, guint, guint) {
+            const std::string path = DraggedEntryPath(m_app);
+            if (!path.empty()) {
+                data.set_uris(std::vector<Glib::ustring>{Glib::filename_to_uri(path)});
+            }
+        });
+
+    // The splitter's divider moved: the right pane's children follow through their packing.
+    m_mainSplitter.property_position().signal_changed().connect(
+        [this] { PostWidgetEvent(WidgetId::MainSplitter, WidgetEventType::LeftClick); });
+}
+
+bool MainWindow::OnKeyPress(GdkEventKey* event) {
+    const auto modifiers = static_cast<GdkModifierType>(
+        event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_SUPER_MASK));
+    guint keyval = event->keyval;
+    if ((modifiers & GDK_MOD1_MASK) != 0) {
+        keyval = gdk_keyval_to_lower(keyval);
+    }
+    for (const Shortcut& shortcut : kShortcuts) {
+        if (shortcut.keyval == keyval && shortcut.modifiers == modifiers) {
+            if (shortcut.command == Command::ClearSearch) {
+                // Delete empties the search term from anywhere in the window, through the same
+                // road as the entry's clear icon.
+                PostWidgetEvent(WidgetId::SearchEntry, WidgetEventType::IconPress, 1);
+            } else {
+                m_app.queue.Post(CommandEvent(WindowId::Main, shortcut.command));
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+void MainWindow::PostWidgetEvent(WidgetId widget, WidgetEventType type, int data) {
+    m_app.queue.Post(WidgetEvent(WindowId::Main, widget, type, data));
+}
+
+void MainWindow::ShowExpandState(bool expanded) {
+    if (!m_expandToggle) {
+        return;
+    }
+    const auto picture = m_app.PictureOf(expanded ? Picture::Expanded : Picture::Collapsed);
+    if (picture) {
+        m_expandImage.set(picture);
+    }
+}
+
+void MainWindow::SetAdminLabels(const std::string& source, const std::string& executable,
+                                const std::string& subsystem) {
+    const std::string* texts[3] = {&source, &executable, &subsystem};
+    for (int i = 0; i < 3; ++i) {
+        if (m_adminLabels[i]) {
+            m_adminLabels[i]->set_text(*texts[i]);
+        }
+    }
+}
+
+void MainWindow::FillHistory(const std::vector<std::string>& names) {
+    m_fillingHistory = true;
+    m_historyCombo.remove_all();
+    for (const std::string& name : names) {
+        m_historyCombo.append(name);
+    }
+    if (!names.empty()) {
+        m_historyCombo.set_active(0);
+    }
+    m_fillingHistory = false;
+}
+
+void MainWindow::SetDescriptionText(const std::string& text) {
+    m_descriptionLine.get_buffer()->set_text(text);
+}
+
+void MainWindow::SetDescriptionBackground(const std::string& colour) {
+    m_descriptionCss->load_from_data(colour.empty() ? std::string("textview text {}")
+                                                    : "textview text { background-color: " + colour + "; }");
+}
+
+void MainWindow::SetCodeText(const std::string& text) {
+    m_codeView.get_buffer()->set_text(text);
+}
+
+std::string MainWindow::CodeText() {
+    return m_codeView.get_buffer()->get_text(true).raw();
+}
+
+void MainWindow::SetCodeFont(const Pango::FontDescription& font) {
+    m_codeView.override_font(font);
+}
+
+}  // namespace quillmate

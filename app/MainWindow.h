@@ -1,0 +1,136 @@
+// The main window: search entry, history, buttons, the index tree and the code view beside it.
+#pragma once
+
+#include <gtkmm/box.h>
+#include <gtkmm/button.h>
+#include <gtkmm/comboboxtext.h>
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/entry.h>
+#include <gtkmm/eventbox.h>
+#include <gtkmm/fixed.h>
+#include <gtkmm/image.h>
+#include <gtkmm/label.h>
+#include <gtkmm/menu.h>
+#include <gtkmm/paned.h>
+#include <gtkmm/scrolledwindow.h>
+#include <gtkmm/textview.h>
+#include <gtkmm/window.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/EventQueue.h"
+#include "database/IndexTree.h"
+#include "resources/Pictures.h"
+
+namespace quillmate {
+
+class Application;
+
+// The two popup menus, built before the main window.
+struct PopupMenus {
+    Gtk::Menu adminMenu;
+    Gtk::Menu infoMenu;
+    Gtk::MenuItem openCodeItem;
+};
+
+// Builds the admin menu and the info menu; their items post their commands.
+std::unique_ptr<PopupMenus> BuildPopupMenus(EventQueue& queue);
+
+// Geometry of the main window's widgets for the default 800 x 600 window.
+struct WidgetRect {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+inline constexpr WidgetRect kExpandToggleRect{1, 17, 16, 16};
+inline constexpr WidgetRect kSearchEntryRect{27, 2, 153, 30};
+inline constexpr WidgetRect kAdminButtonRect{418, 2, 30, 30};
+inline constexpr WidgetRect kHistoryComboRect{186, 2, 230, 30};
+inline constexpr WidgetRect kAdminLabelRects[3] = {{452, 2, 80, 16}, {452, 17, 80, 16}, {522, 2, 80, 16}};
+inline constexpr WidgetRect kMainSplitterRect{5, 35, 790, 562};
+// Distances of the right-hand buttons' left edges from the window's right edge.
+inline constexpr int kQuickCopyFromRight = 146;
+inline constexpr int kSettingsFromRight = 114;
+inline constexpr int kHelpFromRight = 72;
+inline constexpr int kInfoFromRight = 40;
+inline constexpr int kPictureButtonSize = 30;
+inline constexpr int kDescriptionHeight = 40;
+inline constexpr int kMinimumWidth = 800;
+inline constexpr int kMinimumHeight = 400;
+
+class MainWindow : public Gtk::Window {
+  public:
+    explicit MainWindow(Application& app);
+    ~MainWindow() override;
+
+    Gtk::Entry& SearchEntry() { return m_searchEntry; }
+    Gtk::ComboBoxText& HistoryCombo() { return m_historyCombo; }
+    IndexTree& Tree() { return *m_indexTree; }
+    Gtk::TextView& DescriptionLine() { return m_descriptionLine; }
+    Gtk::TextView& CodeView() { return m_codeView; }
+    Gtk::Paned& MainSplitter() { return m_mainSplitter; }
+    // Picture-only controls; null when their picture did not decode.
+    Gtk::EventBox* ExpandToggle() { return m_expandToggle.get(); }
+    Gtk::Button* QuickCopyButton() { return m_quickCopyButton.get(); }
+    Gtk::Button* SettingsButton() { return m_settingsButton.get(); }
+    Gtk::Button* HelpButton() { return m_helpButton.get(); }
+    Gtk::Button* InfoButton() { return m_infoButton.get(); }
+    Gtk::Button* AdminButton() { return m_adminButton.get(); }
+
+    // The expand toggle's picture: expanded (arrow left) or collapsed (arrow right).
+    void ShowExpandState(bool expanded);
+    // Writes the three admin labels (source encoding, executable format, subsystem); no effect
+    // in the standard build, where they do not exist.
+    void SetAdminLabels(const std::string& source, const std::string& executable,
+                        const std::string& subsystem);
+    // Refills the history combo box and selects its first row (an empty list empties it).
+    void FillHistory(const std::vector<std::string>& names);
+    void SetDescriptionText(const std::string& text);
+    // Description line background: the warning colour, or the theme default when empty.
+    void SetDescriptionBackground(const std::string& colour);
+    // Replaces the code view's text in one insertion.
+    void SetCodeText(const std::string& text);
+    std::string CodeText();
+    void SetCodeFont(const Pango::FontDescription& font);
+
+  private:
+    void BuildTopBar();
+    void BuildPanes();
+    void ConnectSignals();
+    std::unique_ptr<Gtk::Button> MakePictureButton(Picture picture, const char* tooltip);
+    bool OnKeyPress(GdkEventKey* event);
+    void PostWidgetEvent(WidgetId widget, WidgetEventType type, int data = 0);
+
+    Application& m_app;
+    bool m_fillingHistory = false;
+    Gtk::Box m_root{Gtk::ORIENTATION_VERTICAL};
+    Gtk::Box m_topBar{Gtk::ORIENTATION_HORIZONTAL};
+    Gtk::Fixed m_leftBar;
+    Gtk::Box m_rightBar{Gtk::ORIENTATION_HORIZONTAL};
+    std::unique_ptr<Gtk::EventBox> m_expandToggle;
+    Gtk::Image m_expandImage;
+    Gtk::Entry m_searchEntry;
+    std::unique_ptr<Gtk::Button> m_adminButton;
+    std::unique_ptr<Gtk::Label> m_adminLabels[3];
+    Gtk::ComboBoxText m_historyCombo{true};
+    std::unique_ptr<Gtk::Button> m_quickCopyButton;
+    std::unique_ptr<Gtk::Button> m_settingsButton;
+    std::unique_ptr<Gtk::Button> m_helpButton;
+    std::unique_ptr<Gtk::Button> m_infoButton;
+    Gtk::Paned m_mainSplitter{Gtk::ORIENTATION_HORIZONTAL};
+    Gtk::ScrolledWindow m_treeScroller;
+    std::unique_ptr<IndexTree> m_indexTree;
+    Gtk::Box m_rightPane{Gtk::ORIENTATION_VERTICAL};
+    Gtk::ScrolledWindow m_descriptionScroller;
+    Gtk::TextView m_descriptionLine;
+    Gtk::ScrolledWindow m_codeScroller;
+    Gtk::TextView m_codeView;
+    Glib::RefPtr<Gtk::CssProvider> m_descriptionCss;
+    Glib::RefPtr<Gtk::CssProvider> m_codeCss;
+};
+
+}  // namespace quillmate

@@ -1,0 +1,218 @@
+#include "database/IndexTree.h"
+
+#include "database/RowMarkup.h"
+
+namespace quillmate {
+
+IndexTree::IndexTree() : m_store(Gtk::TreeStore::create(m_columns)) {
+    set_model(m_store);
+    set_headers_visible(false);
+    set_enable_search(false);
+    m_column.pack_start(m_iconRenderer, false);
+    m_column.pack_start(m_textRenderer, true);
+    m_column.add_attribute(m_iconRenderer.property_pixbuf(), m_columns.icon);
+    m_column.add_attribute(m_iconRenderer.property_cell_background_rgba(), m_columns.background);
+    m_column.add_attribute(m_iconRenderer.property_cell_background_set(), m_columns.backgroundSet);
+    m_column.add_attribute(m_textRenderer.property_text(), m_columns.text);
+    m_column.add_attribute(m_textRenderer.property_cell_background_rgba(), m_columns.background);
+    m_column.add_attribute(m_textRenderer.property_cell_background_set(), m_columns.backgroundSet);
+    m_column.add_attribute(m_textRenderer.property_foreground_rgba(), m_columns.foreground);
+    m_column.add_attribute(m_textRenderer.property_foreground_set(), m_columns.foregroundSet);
+    // Fixed row heights keep expanding and drawing a large tree fast.
+    m_column.set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
+    m_column.set_expand(true);
+    m_column.set_cell_data_func(m_textRenderer, sigc::mem_fun(*this, &IndexTree::DrawRowMarkup));
+    append_column(m_column);
+    set_fixed_height_mode(true);
+}
+
+// Runs for every visible row on every redraw: the row's index and depth are read from the model.
+void IndexTree::DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter) {
+    const Glib::ustring text = (*iter)[m_columns.text];
+    if (const auto markup = IndexRowMarkup(text.raw(), DepthOf(iter), m_hintColour)) {
+        static_cast<Gtk::CellRendererText*>(renderer)->property_markup() = *markup;
+    }
+}
+
+void IndexTree::Clear() {
+    const ProgrammaticChange change(*this);
+    m_rows.clear();
+    m_lastRowAtDepth.clear();
+    m_store->clear();
+}
+
+int IndexTree::AppendRow(const std::string& text, int depth) {
+    if (depth < 0) {
+        depth = 0;
+    }
+    Gtk::TreeModel::iterator iter;
+    const auto parentDepth = static_cast<size_t>(depth);
+    if (depth == 0 || m_lastRowAtDepth.size() < parentDepth) {
+        iter = m_store->append();
+    } else {
+        iter = m_store->append(m_lastRowAtDepth[parentDepth - 1]->children());
+    }
+    const int index = static_cast<int>(m_rows.size());
+    auto row = *iter;
+    row[m_columns.text] = text;
+    row[m_columns.depth] = depth;
+    row[m_columns.index] = index;
+    row[m_columns.backgroundSet] = false;
+    row[m_columns.foregroundSet] = false;
+    m_rows.push_back(iter);
+    m_lastRowAtDepth.resize(parentDepth + 1);
+    m_lastRowAtDepth[parentDepth] = iter;
+    return index;
+}
+
+void IndexTree::SetRowBackground(int row, const std::string& colour) {
+    if (row < 0 || row >= RowCount()) {
+        return;
+    }
+    auto treeRow = *m_rows[static_cast<size_t>(row)];
+    treeRow[m_columns.background] = Gdk::RGBA(colour);
+    treeRow[m_columns.backgroundSet] = true;
+}
+
+void IndexTree::SetRowForeground(int row, const std::string& colour) {
+    if (row < 0 || row >= RowCount()) {
+        return;
+    }
+    auto treeRow = *m_rows[static_cast<size_t>(row)];
+    treeRow[m_columns.foreground] = Gdk::RGBA(colour);
+    treeRow[m_columns.foregroundSet] = true;
+}
+
+void IndexTree::SetRowIcon(int row, const Glib::RefPtr<Gdk::Pixbuf>& icon) {
+    if (row < 0 || row >= RowCount()) {
+        return;
+    }
+    (*m_rows[static_cast<size_t>(row)])[m_columns.icon] = icon;
+}
+
+std::string IndexTree::RowText(int row) const {
+    if (row < 0 || row >= RowCount()) {
+        return {};
+    }
+    return TextOf(m_rows[static_cast<size_t>(row)]);
+}
+
+int IndexTree::RowDepth(int row) const {
+    if (row < 0 || row >= RowCount()) {
+        return -1;
+    }
+    return DepthOf(m_rows[static_cast<size_t>(row)]);
+}
+
+int IndexTree::SelectedRow() const {
+    const auto selection = const_cast<IndexTree*>(this)->get_selection();
+    const auto iter = selection->get_selected();
+    return iter ? RowIndexOf(iter) : -1;
+}
+
+void IndexTree::SelectRow(int row) {
+    const ProgrammaticChange change(*this);
+    if (row < 0 || row >= RowCount()) {
+        return;
+    }
+    const Gtk::TreeModel::Path path = m_store->get_path(m_rows[static_cast<size_t>(row)]);
+    if (path.size() > 1) {
+        Gtk::TreeModel::Path parent = path;
+        parent.up();
+        expand_to_path(parent);
+    }
+    get_selection()->select(path);
+    set_cursor(path);
+    scroll_to_row(path, 0.5);
+}
+
+void IndexTree::ClearSelection() {
+    const ProgrammaticChange change(*this);
+    get_selection()->unselect_all();
+}
+
+void IndexTree::ExpandAllRows() {
+    const ProgrammaticChange change(*this);
+    expand_all();
+}
+
+void IndexTree::CollapseAllRows() {
+    const ProgrammaticChange change(*this);
+    collapse_all();
+}
+
+void IndexTree::ExpandRow(int row) {
+    const ProgrammaticChange change(*this);
+    if (row >= 0 && row < RowCount()) {
+        expand_row(m_store->get_path(m_rows[static_cast<size_t>(row)]), false);
+    }
+}
+
+void IndexTree::CollapseRow(int row) {
+    const ProgrammaticChange change(*this);
+    if (row >= 0 && row < RowCount()) {
+        collapse_row(m_store->get_path(m_rows[static_cast<size_t>(row)]));
+    }
+}
+
+bool IndexTree::IsRowExpanded(int row) const {
+    if (row < 0 || row >= RowCount()) {
+        return false;
+    }
+    return const_cast<IndexTree*>(this)->row_expanded(m_store->get_path(m_rows[static_cast<size_t>(row)]));
+}
+
+bool IndexTree::RowHasChildren(int row) const {
+    return row >= 0 && row < RowCount() && !m_rows[static_cast<size_t>(row)]->children().empty();
+}
+
+int IndexTree::ParentRow(int row) const {
+    if (row < 0 || row >= RowCount()) {
+        return -1;
+    }
+    const auto parent = m_rows[static_cast<size_t>(row)]->parent();
+    return parent ? RowIndexOf(parent) : -1;
+}
+
+int IndexTree::RowIndexForPath(const std::string& pathText) const {
+    const auto first = m_store->children().begin();
+    if (!first) {
+        return -1;
+    }
+    // Depth-first walk with an explicit stack of sibling iterators, counting rows until the
+    // path matches.
+    int counter = 0;
+    std::vector<Gtk::TreeModel::iterator> pending{first};
+    while (!pending.empty()) {
+        Gtk::TreeModel::iterator iter = pending.back();
+        pending.pop_back();
+        if (m_store->get_string(iter) == pathText) {
+            break;
+        }
+        ++counter;
+        Gtk::TreeModel::iterator next = iter;
+        ++next;
+        if (next) {
+            pending.push_back(next);
+        }
+        if (!iter->children().empty()) {
+            pending.push_back(iter->children().begin());
+        }
+    }
+    return counter < RowCount() ? counter : -1;
+}
+
+int IndexTree::RowIndexOf(const Gtk::TreeModel::iterator& iter) const {
+    return (*iter)[m_columns.index];
+}
+
+int IndexTree::DepthOf(const Gtk::TreeModel::iterator& iter) const {
+    return (*iter)[m_columns.depth];
+}
+
+std::string IndexTree::TextOf(const Gtk::TreeModel::iterator& iter) const {
+    const Glib::ustring text = (*iter)[m_columns.text];
+    return text.raw();
+}
+
+}  // namespace quillmate

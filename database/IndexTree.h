@@ -1,0 +1,110 @@
+// The index tree widget: one row per database element, nested as the elements are nested.
+// Row i (flat index in depth-first order) belongs to entry i of the EntryList.
+#pragma once
+
+#include <gdkmm/pixbuf.h>
+#include <gdkmm/rgba.h>
+#include <gtkmm/cellrendererpixbuf.h>
+#include <gtkmm/cellrenderertext.h>
+#include <gtkmm/treestore.h>
+#include <gtkmm/treeview.h>
+
+#include <string>
+#include <vector>
+
+namespace quillmate {
+
+class IndexTree : public Gtk::TreeView {
+  public:
+    IndexTree();
+
+    // Row building, in document order: a row of depth d becomes a child of the latest row of
+    // depth d - 1.
+    void Clear();
+    int AppendRow(const std::string& text, int depth);
+    void SetRowBackground(int row, const std::string& colour);
+    void SetRowForeground(int row, const std::string& colour);
+    void SetRowIcon(int row, const Glib::RefPtr<Gdk::Pixbuf>& icon);
+
+    int RowCount() const { return static_cast<int>(m_rows.size()); }
+    std::string RowText(int row) const;
+    int RowDepth(int row) const;
+
+    // Selected row, or -1 when none.
+    int SelectedRow() const;
+    // Expands all ancestors, selects the row, puts the cursor on it and centres it vertically.
+    void SelectRow(int row);
+    void ClearSelection();
+
+    void ExpandAllRows();
+    void CollapseAllRows();
+    void ExpandRow(int row);  // one level
+    void CollapseRow(int row);
+    bool IsRowExpanded(int row) const;
+    bool RowHasChildren(int row) const;
+    int ParentRow(int row) const;  // -1 for a top-level row
+
+    // Flat index of the row with the given path string ("0:3:1"), -1 when there is none. Walks
+    // the rows; the drawing code reads the stored index instead.
+    int RowIndexForPath(const std::string& pathText) const;
+    // Flat index stored in the row (constant time).
+    int RowIndexOf(const Gtk::TreeModel::iterator& iter) const;
+    int DepthOf(const Gtk::TreeModel::iterator& iter) const;
+    std::string TextOf(const Gtk::TreeModel::iterator& iter) const;
+
+    // Colour of version hints in entry titles (a colour name or #RRGGBB).
+    void SetHintColour(const std::string& colour) { m_hintColour = colour; }
+
+    // True while the program itself changes rows or the selection; selection changes made then
+    // are not user events.
+    bool ChangingSelection() const { return m_programmaticChanges > 0; }
+
+    Gtk::CellRendererText& TextRenderer() { return m_textRenderer; }
+    Gtk::TreeViewColumn& Column() { return m_column; }
+    Glib::RefPtr<Gtk::TreeStore> Store() { return m_store; }
+
+  private:
+    struct Columns : public Gtk::TreeModelColumnRecord {
+        Columns() {
+            add(text);
+            add(depth);
+            add(index);
+            add(icon);
+            add(background);
+            add(backgroundSet);
+            add(foreground);
+            add(foregroundSet);
+        }
+        Gtk::TreeModelColumn<Glib::ustring> text;
+        Gtk::TreeModelColumn<int> depth;
+        Gtk::TreeModelColumn<int> index;
+        Gtk::TreeModelColumn<Glib::RefPtr<Gdk::Pixbuf>> icon;
+        Gtk::TreeModelColumn<Gdk::RGBA> background;
+        Gtk::TreeModelColumn<bool> backgroundSet;
+        Gtk::TreeModelColumn<Gdk::RGBA> foreground;
+        Gtk::TreeModelColumn<bool> foregroundSet;
+    };
+
+    class ProgrammaticChange {
+      public:
+        explicit ProgrammaticChange(IndexTree& tree) : m_tree(tree) { ++m_tree.m_programmaticChanges; }
+        ~ProgrammaticChange() { --m_tree.m_programmaticChanges; }
+
+      private:
+        IndexTree& m_tree;
+    };
+
+    void DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter);
+
+    int m_programmaticChanges = 0;
+    std::string m_hintColour = "YellowGreen";
+    Columns m_columns;
+    Glib::RefPtr<Gtk::TreeStore> m_store;
+    Gtk::TreeViewColumn m_column;
+    Gtk::CellRendererPixbuf m_iconRenderer;
+    Gtk::CellRendererText m_textRenderer;
+    std::vector<Gtk::TreeModel::iterator> m_rows;  // by flat index; tree store iterators persist
+    std::vector<Gtk::TreeModel::iterator> m_lastRowAtDepth;
+};
+
+}  // namespace quillmate

@@ -1,0 +1,208 @@
+#include "database/IndexTreeActions.h"
+
+#include "app/Application.h"
+#include "app/MainActions.h"
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "app/Paths.h"
+#include "database/Database.h"
+#include "viewer/CodeFile.h"
+#include "viewer/CodeViewActions.h"
+
+namespace quillmate {
+namespace {
+
+// Appends the rows that FillIndexTree produces to the tree widget.
+class TreeRowSink : public IndexRowSink {
+  public:
+    TreeRowSink(IndexTree& tree, const Application& app) : m_tree(tree), m_app(app) {}
+
+    void AppendRow(const std::string& text, int depth) override { m_tree.AppendRow(text, depth); }
+    void SetRowBackground(int row, const std::string& colour) override {
+        m_tree.SetRowBackground(row, colour);
+    }
+    void SetRowForeground(int row, const std::string& colour) override {
+        m_tree.SetRowForeground(row, colour);
+    }
+    void SetRowIcon(int row, RowIcon icon) override {
+        switch (icon) {
+            case RowIcon::New:
+                m_tree.SetRowIcon(row, m_app.PictureOf(Picture::NewEntryMark));
+                break;
+            case RowIcon::Changed:
+                m_tree.SetRowIcon(row, m_app.PictureOf(Picture::ChangedEntryMark));
+                break;
+            case RowIcon::None:
+                m_tree.SetRowIcon(row, {});
+                break;
+        }
+    }
+
+  private:
+    IndexTree& m_tree;
+    const Application& m_app;
+};
+
+const std::string& DescriptionIn(const DbEntry& entry, int language) {
+    switch (language) {
+        case 1:
+            return entry.descriptEn;
+        case 2:
+            return entry.descriptFr;
+        default:
+            return entry.descriptDe;
+    }
+}
+
+// A keyboard move like any other: the newly selected row is shown.
+void SelectParentAndCollapse(Application& app, int parent) {
+    IndexTree& tree = app.mainWindow->Tree();
+    tree.SelectRow(parent);
+    tree.CollapseRow(parent);
+    app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+}
+
+}  // namespace
+
+void RebuildIndexTree(Application& app) {
+    IndexTree& tree = app.mainWindow->Tree();
+    tree.Clear();
+    tree.SetHintColour(app.palette.versionHint);
+    app.entries.clear();
+    if (!app.document.HasHead()) {
+        return;
+    }
+    // Detached from the view while filling: appending to a shown model costs a redraw check per row.
+    const auto model = tree.get_model();
+    tree.unset_model();
+    const IndexTreeSettings settings{app.IndexLanguage(), app.preferences.dyeingNews != 0, app.palette};
+    IndexTreeState state{app.entries, app.lastGroupTitle, app.state.helpEntryIndex, app.state.dbVersion};
+    TreeRowSink sink(tree, app);
+    FillIndexTree(app.document, app.document.Head(), 0, settings, state, sink);
+    tree.set_model(model);
+}
+
+void CountThemesAndEntries(Application& app) {
+    IndexTree& tree = app.mainWindow->Tree();
+    app.state.themeCount = 0;
+    app.state.entryCount = 0;
+    bool ownTheme = false;
+    tree.ExpandAllRows();
+    const int rows = tree.RowCount();
+    for (int i = 0; i < rows; ++i) {
+        const int depth = tree.RowDepth(i);
+        if (tree.RowHasChildren(i)) {
+            if (depth == 1) {
+                ownTheme = tree.RowText(i) == kOwnThemeName;
+                if (!ownTheme) {
+                    ++app.state.themeCount;
+                }
+            }
+        } else if (depth == 2 && static_cast<size_t>(i) < app.entries.size() &&
+                   !app.entries[static_cast<size_t>(i)].file.empty() && !ownTheme) {
+            ++app.state.entryCount;
+        }
+    }
+}
+
+void ShowSelectedEntry(Application& app, WidgetEventType type) {
+    MainWindow& window = *app.mainWindow;
+    IndexTree& tree = window.Tree();
+    const int row = tree.SelectedRow();
+    if (row < 0 || static_cast<size_t>(row) >= app.entries.size()) {
+        return;
+    }
+    app.currentEntry = row;
+    const DbEntry& entry = app.entries[static_cast<size_t>(row)];
+    const int depth = tree.RowDepth(row);
+    window.SetDescriptionText(depth >= 2 ? DescriptionIn(entry, app.IndexLanguage()) : entry.nodeText);
+
+    if (entry.file.empty()) {
+        app.state.currentCodeFile.clear();
+        window.set_title(kProgramTitle);
+        window.SetCodeText("");
+        return;
+    }
+    if (entry.file == app.state.currentCodeFile) {
+        if (type == WidgetEventType::LeftClick) {
+            AddToHistory(app, row);
+        }
+        return;
+    }
+    const std::string file = entry.file;  // the entry stays, but keep the path safe from rebuilds
+    const bool loaded = LoadCodeFile(app, file, false);
+    window.SetDescriptionBackground(loaded ? std::string() : app.palette.warning);
+    app.state.currentCodeFile = file;
+    const CodeFileInfo& info = app.codeFileInfo;
+    window.SetAdminLabels(info.srcUtf8 != 0 ? "Src: UTF8" : "Src: Ascii",
+                          info.exeUnicode != 0 ? "Exe: UNI" : "Exe: Ascii",
+                          info.subSystem == 1   ? "Sub: gtk2"
+                          : info.subSystem == 2 ? "Sub: gtk3"
+                                                : "");
+    SetTitleForFile(app, file);
+}
+
+bool TreeKeyNavigate(Application& app, const GdkEventKey* event) {
+    constexpr guint kModifierBits = GDK_SHIFT_MASK | GDK_LOCK_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK;
+    const guint key = event->keyval;
+    if ((event->state & kModifierBits) != 0 ||
+        (key != GDK_KEY_space && key != GDK_KEY_Left && key != GDK_KEY_Right)) {
+        return false;
+    }
+    IndexTree& tree = app.mainWindow->Tree();
+    const int row = tree.SelectedRow();
+    if (row < 0) {
+        return false;
+    }
+    const int parent = tree.ParentRow(row);
+    if (tree.RowHasChildren(row)) {
+        const bool expanded = tree.IsRowExpanded(row);
+        if (key == GDK_KEY_Left) {
+            if (expanded) {
+                tree.CollapseRow(row);
+            } else if (parent >= 0) {
+                SelectParentAndCollapse(app, parent);
+            }
+        } else if (key == GDK_KEY_Right) {
+            if (!expanded) {
+                tree.ExpandRow(row);
+            }
+        } else if (expanded) {
+            tree.CollapseRow(row);
+        } else {
+            tree.ExpandRow(row);
+        }
+    } else if (key == GDK_KEY_Left && parent >= 0) {
+        SelectParentAndCollapse(app, parent);
+    }
+    return false;
+}
+
+std::string DraggedEntryPath(const Application& app) {
+    const int row = app.mainWindow->Tree().SelectedRow();
+    if (row < 0 || static_cast<size_t>(row) >= app.entries.size()) {
+        return {};
+    }
+    const std::string& file = app.entries[static_cast<size_t>(row)].file;
+    if (file.empty()) {
+        return {};
+    }
+    std::string path = CodeFileFullPath(app.location.libPath, file);
+    if (!path.empty() && path.front() != '/') {
+        path = app.state.programFolder + path;
+    }
+    return IsRegularFile(path) ? path : std::string();
+}
+
+void ShowHelpEntry(Application& app) {
+    if (app.state.helpEntryIndex == 0) {
+        ShowMessage(kProgramTitle, "No help-file found.");
+        return;
+    }
+    IndexTree& tree = app.mainWindow->Tree();
+    tree.ExpandRow(1);
+    tree.SelectRow(app.state.helpEntryIndex);
+    app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+}
+
+}  // namespace quillmate

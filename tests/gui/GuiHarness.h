@@ -1,0 +1,75 @@
+// Helpers for GUI tests: a temporary program folder, a watcher that answers message boxes and
+// file requesters, main-loop pumping and synthetic key presses.
+#pragma once
+
+#include <gtkmm/window.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillmate::test {
+
+// A fresh program folder under /tmp, removed with everything in it on destruction.
+class TempProgramFolder {
+  public:
+    TempProgramFolder();
+    ~TempProgramFolder();
+    TempProgramFolder(const TempProgramFolder&) = delete;
+    TempProgramFolder& operator=(const TempProgramFolder&) = delete;
+
+    // Folder path ending with "/".
+    const std::string& Path() const { return m_path; }
+    void WriteFile(const std::string& relativePath, const std::string& content) const;
+    // A preferences file (with byte-order mark) holding the given lines.
+    void WritePreferences(const std::vector<std::string>& lines) const;
+    std::string ReadFile(const std::string& relativePath) const;
+
+  private:
+    std::string m_path;
+};
+
+struct SeenDialog {
+    std::string kind;  // "message" or "file"
+    std::string title;
+    std::string text;
+};
+
+// Answers every message box (OK, or Yes for questions) and file requester (cancel, or the
+// given file) that appears while the main loop runs, and records what it saw. With `echo`, each
+// dialog is also written to standard error as "DIALOG <title>: <text>" (for exit tests).
+class DialogWatcher {
+  public:
+    explicit DialogWatcher(bool echo = false);
+    ~DialogWatcher();
+    DialogWatcher(const DialogWatcher&) = delete;
+    DialogWatcher& operator=(const DialogWatcher&) = delete;
+
+    void ChooseFile(std::string path) { m_fileAnswer = std::move(path); }
+    const std::vector<SeenDialog>& Seen() const { return m_seen; }
+
+  private:
+    bool Poll();
+
+    bool m_echo;
+    std::optional<std::string> m_fileAnswer;
+    std::vector<SeenDialog> m_seen;
+    sigc::connection m_timer;
+};
+
+// Runs the main loop until `done` is true or the time is up; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// Runs the main loop for a while.
+void PumpFor(std::chrono::milliseconds duration);
+// Delivers a key press (and release) to the window as if typed.
+void SendKey(Gtk::Window& window, guint keyval, GdkModifierType state = GdkModifierType(0));
+
+// A small database: head, two themes, four entries (one with a missing file).
+std::string SmallDatabase();
+// Writes SmallDatabase, its code files and a preferences file pointing at it.
+void FillSmallLibrary(const TempProgramFolder& folder, const std::vector<std::string>& extraPreferences = {});
+
+}  // namespace quillmate::test

@@ -1,0 +1,24 @@
+// Entry point of the GUI tests: GTK is initialised once per test process (CTest runs each test
+// in a process of its own); exit tests re-run the binary for their child.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <gtkmm/main.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Settings changed by the tests stay in memory instead of reaching the user's dconf.
+    setenv("GSETTINGS_BACKEND", "memory", 0);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS();  // listing the tests needs no display
+    }
+    if (!gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "The GUI tests need a display; run them under xvfb-run -a.\n");
+        return 1;
+    }
+    Gtk::Main::init_gtkmm_internals();
+    return RUN_ALL_TESTS();
+}

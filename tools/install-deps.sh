@@ -1,0 +1,13 @@
+#!/bin/sh
+# Installs the Debian 12 packages Quillmate needs to build, run and test.
+set -e
+packages="build-essential cmake pkg-config libgtkmm-3.0-dev libexpat1-dev libpng-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth libcurl3-gnutls"
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
+done
+[ -z "$missing" ] && exit 0
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
