@@ -91,15 +91,14 @@ void CountThemesAndEntries(Application& app) {
     const int rows = tree.RowCount();
     for (int i = 0; i < rows; ++i) {
         const int depth = tree.RowDepth(i);
-        if (tree.RowHasChildren(i)) {
-            if (depth == 1) {
-                ownTheme = tree.RowText(i) == kOwnThemeName;
-                if (!ownTheme) {
-                    ++app.state.themeCount;
-                }
+        if (depth == 1 && tree.RowHasChildren(i)) {
+            ownTheme = tree.RowText(i) == kOwnThemeName;
+            if (!ownTheme) {
+                ++app.state.themeCount;
             }
         } else if (depth == 2 && static_cast<size_t>(i) < app.entries.size() &&
                    !app.entries[static_cast<size_t>(i)].file.empty() && !ownTheme) {
+            // An entry with variants below it is an entry all the same.
             ++app.state.entryCount;
         }
     }

@@ -10,6 +10,7 @@
 #include "app/EventLoop.h"
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
+#include "database/IndexTreeActions.h"
 
 namespace quillmate {
 namespace {
@@ -113,6 +114,49 @@ TEST(StartUpTest, FirstStartWithCancelledRequesterEndsWithoutPreferences) {
     EXPECT_EXIT(RunWholeProgram(folder), ::testing::ExitedWithCode(0),
                 "DIALOG Choose database 'Quillmate-Toc.xml' ...: \\(file requester\\)");
     EXPECT_FALSE(std::filesystem::exists(folder.Path() + "QuillmateViewer.ini"));
+}
+
+}  // namespace
+}  // namespace quillmate
+
+namespace quillmate {
+namespace {
+
+TEST(StartUpTest, SampleLibraryStartsAndCountsMatchTheDatabase) {
+    test::TempProgramFolder folder;
+    std::filesystem::copy(std::string(QUILLMATE_SOURCE_DIR) + "/library", folder.Path(),
+                          std::filesystem::copy_options::recursive);
+    test::FillSmallLibrary(folder);  // for its preferences file
+    std::filesystem::copy_file(std::string(QUILLMATE_SOURCE_DIR) + "/library/Quillmate-Toc.xml",
+                               folder.Path() + "Quillmate-Toc.xml",
+                               std::filesystem::copy_options::overwrite_existing);
+    test::DialogWatcher watcher;
+    ASSERT_EQ(::chdir(folder.Path().c_str()), 0);
+    Application app(folder.Path());
+    StartUp(app);
+    int themes = 0;
+    int entries = 0;
+    bool ownTheme = false;
+    IndexTree& tree = app.mainWindow->Tree();
+    for (int row = 0; row < tree.RowCount(); ++row) {
+        if (tree.RowDepth(row) == 1) {
+            ownTheme = tree.RowText(row) == "Quillmate";
+            themes += ownTheme ? 0 : 1;
+        } else if (tree.RowDepth(row) == 2 && !ownTheme &&
+                   !app.entries[static_cast<size_t>(row)].file.empty()) {
+            ++entries;
+        }
+    }
+    EXPECT_GE(themes, 10);
+    EXPECT_EQ(app.state.themeCount, themes);
+    EXPECT_EQ(app.state.entryCount, entries);
+    // Every entry of the library shows its file without the missing-file road.
+    for (int row = 0; row < tree.RowCount(); ++row) {
+        tree.SelectRow(row);
+        ShowSelectedEntry(app, WidgetEventType::Change);
+        EXPECT_EQ(app.mainWindow->CodeText().find("Missing file!"), std::string::npos) << tree.RowText(row);
+    }
+    EXPECT_TRUE(watcher.Seen().empty());
 }
 
 }  // namespace

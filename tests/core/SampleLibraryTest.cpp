@@ -1,0 +1,107 @@
+// The bundled sample library: every entry's code file exists and loads, and the library shows
+// every feature the viewer has.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "database/Database.h"
+#include "viewer/CodeFile.h"
+#include "viewer/Highlighter.h"
+
+namespace quillmate {
+namespace {
+
+const std::string kLibrary = std::string(QUILLMATE_SOURCE_DIR) + "/library/";
+
+struct LoadedLibrary {
+    EntryList entries;
+    CollectingRowSink rows;
+};
+
+LoadedLibrary LoadSampleLibrary() {
+    LoadedLibrary library;
+    const DatabaseLoadResult result = LoadDatabaseFile(kLibrary + "Quillmate-Toc.xml");
+    EXPECT_EQ(result.status, DatabaseReadStatus::Loaded) << result.messageText;
+    Palette palette;
+    ApplyPalette(palette, false);
+    std::string lastGroupTitle;
+    int helpEntry = 0;
+    std::string dbVersion;
+    IndexTreeState state{library.entries, lastGroupTitle, helpEntry, dbVersion};
+    FillIndexTree(result.document, result.document.Head(), 0, IndexTreeSettings{0, true, palette}, state,
+                  library.rows);
+    EXPECT_NE(helpEntry, 0);
+    EXPECT_EQ(dbVersion.size(), 10u) << "the head's fourth word is the library's date";
+    return library;
+}
+
+TEST(SampleLibraryTest, EveryEntryFileExistsAndLoads) {
+    const LoadedLibrary library = LoadSampleLibrary();
+    ASSERT_GE(library.entries.size(), 60u);
+    int files = 0;
+    for (const DbEntry& entry : library.entries) {
+        if (entry.file.empty()) {
+            continue;
+        }
+        ++files;
+        const CodeFileLoad load = LoadCodeFileText(CodeFileFullPath(kLibrary, entry.file));
+        EXPECT_EQ(load.outcome, CodeFileOutcome::Loaded) << entry.file;
+        EXPECT_FALSE(load.text.empty()) << entry.file;
+    }
+    EXPECT_GE(files, 60);
+}
+
+TEST(SampleLibraryTest, CountsOfThemesAndEntries) {
+    const LoadedLibrary library = LoadSampleLibrary();
+    int themes = 0;
+    int entries = 0;
+    bool ownTheme = false;
+    for (size_t i = 0; i < library.rows.rows.size(); ++i) {
+        const auto& row = library.rows.rows[i];
+        if (row.depth == 1) {
+            ownTheme = row.text == "Quillmate";
+            themes += ownTheme ? 0 : 1;
+        } else if (row.depth == 2 && !library.entries[i].file.empty() && !ownTheme) {
+            ++entries;
+        }
+    }
+    EXPECT_GE(themes, 10);
+    EXPECT_GE(entries, 60);
+}
+
+TEST(SampleLibraryTest, CoversTheViewersFeatures) {
+    const LoadedLibrary library = LoadSampleLibrary();
+    std::set<std::string> extensions;
+    bool utf8Mark = false;
+    bool noMark = false;
+    bool unicode = false;
+    bool gtk2 = false;
+    bool gtk3 = false;
+    bool link = false;
+    bool newMark = false;
+    bool changedMark = false;
+    bool depth3 = false;
+    for (size_t i = 0; i < library.entries.size(); ++i) {
+        const DbEntry& entry = library.entries[i];
+        newMark = newMark || entry.themeDe.starts_with(NewMark);
+        changedMark = changedMark || entry.themeDe.starts_with(ChangedMark);
+        depth3 = depth3 || library.rows.rows[i].depth == 3;
+        if (entry.file.empty()) {
+            continue;
+        }
+        extensions.insert(ExtensionOf(entry.file));
+        const CodeFileLoad load = LoadCodeFileText(CodeFileFullPath(kLibrary, entry.file));
+        utf8Mark = utf8Mark || load.info.srcUtf8 == 1;
+        noMark = noMark || load.info.srcUtf8 == 0;
+        unicode = unicode || load.info.exeUnicode == 1;
+        gtk2 = gtk2 || load.info.subSystem == 1;
+        gtk3 = gtk3 || load.info.subSystem == 2;
+        link = link || !ComputeHighlight(load.text, 2).links.empty();
+    }
+    EXPECT_TRUE(extensions.contains("kx") && extensions.contains("kxi") && extensions.contains("kxf"));
+    EXPECT_TRUE(utf8Mark && noMark && unicode && gtk2 && gtk3 && link);
+    EXPECT_TRUE(newMark && changedMark && depth3);
+}
+
+}  // namespace
+}  // namespace quillmate
