@@ -68,8 +68,8 @@ bool DialogWatcher::Poll() {
                 std::cerr << "DIALOG " << seen.title << ": " << seen.text << std::endl;
             }
             m_seen.push_back(seen);
-            message->response(Gtk::RESPONSE_YES);
-            message->response(Gtk::RESPONSE_OK);
+            const bool question = message->get_widget_for_response(Gtk::RESPONSE_YES) != nullptr;
+            message->response(question ? Gtk::RESPONSE_YES : Gtk::RESPONSE_OK);
         } else if (auto* chooser = dynamic_cast<Gtk::FileChooserDialog*>(window)) {
             SeenDialog seen{"file", chooser->get_title(), ""};
             if (m_echo) {
