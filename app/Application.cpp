@@ -7,6 +7,7 @@ namespace quillmate {
 
 Application::Application(std::string programFolder) {
     state.programFolder = std::move(programFolder);
+    languageTable.SetFilePath(state.programFolder + kLanguageFileName);
 }
 
 Application::~Application() {

@@ -18,6 +18,7 @@
 #include "database/Database.h"
 #include "database/XmlDocument.h"
 #include "resources/Pictures.h"
+#include "settings/LanguageTable.h"
 #include "settings/Preferences.h"
 #include "viewer/CodeFile.h"
 #include "viewer/Palette.h"
@@ -45,6 +46,7 @@ class Application {
 
     AppState state;
     Preferences preferences;
+    LanguageTable languageTable;  // reads ProgramFolder + "QuillmateLang.inf"
     DatabaseLocation location;
     Palette palette;
     EventQueue queue;
