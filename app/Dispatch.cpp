@@ -7,10 +7,18 @@
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "database/IndexTreeActions.h"
+#include "database/SearchActions.h"
 #include "viewer/CodeViewActions.h"
 
 namespace quillmate {
 namespace {
+
+// Every search passes the entry's current text.
+void SearchFromEntry(Application& app, bool searchNext) {
+    MainWindow& window = *app.mainWindow;
+    SearchIndex(app, window, window.Tree(), window.SearchEntry(), window.SearchEntry().get_text(),
+                searchNext);
+}
 
 void DispatchMainWidget(Application& app, const ProgramEvent& event) {
     MainWindow& window = *app.mainWindow;
@@ -38,6 +46,10 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             if (event.type == WidgetEventType::IconPress && event.data == 1) {
                 window.SearchEntry().set_text("");
                 window.SearchEntry().grab_focus();
+            } else if (event.type == WidgetEventType::IconPress && event.data == 0) {
+                SearchFromEntry(app, true);
+            } else if (event.type == WidgetEventType::Change) {
+                SearchFromEntry(app, false);
             }
             break;
         case WidgetId::AdminButton:
@@ -65,6 +77,15 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             break;
         case Command::ToggleWrap:
             ToggleCodeWrap(app);
+            break;
+        case Command::SearchNext:
+            SearchFromEntry(app, true);
+            break;
+        case Command::SearchReturn:
+            // Return searches on only while the entry is the window's focus widget.
+            if (app.mainWindow->SearchEntry().is_focus()) {
+                SearchFromEntry(app, true);
+            }
             break;
         default:
             break;
