@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian 12 packages Quillmate needs to build, run and test.
 set -e
-packages="build-essential cmake pkg-config libgtkmm-3.0-dev libexpat1-dev libpng-dev zlib1g-dev
+packages="build-essential cmake pkg-config libgtkmm-3.0-dev libexpat1-dev libpng-dev zlib1g-dev libdw-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth libcurl3-gnutls"
 missing=""
 for package in $packages; do
