@@ -8,6 +8,7 @@
 #include "app/MessageBox.h"
 #include "database/IndexTreeActions.h"
 #include "viewer/CodeViewActions.h"
+#include "viewer/ExportActions.h"
 
 namespace quillmate {
 namespace {
@@ -65,6 +66,21 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             break;
         case Command::ToggleWrap:
             ToggleCodeWrap(app);
+            break;
+        case Command::ExportWebPage:
+            RunWebPageExport(app);
+            break;
+        case Command::ExportPostingAll:
+            RunPostingExport(app, false);
+            break;
+        case Command::ExportPostingNews:
+            RunPostingExport(app, true);
+            break;
+        case Command::ExportFileList:
+            RunFileListExport(app);
+            break;
+        case Command::ProtocolDuplicates:
+            RunDuplicateProtocol(app);
             break;
         default:
             break;
