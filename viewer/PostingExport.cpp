@@ -20,7 +20,7 @@ void WritePosting(const std::vector<ExportItem>& items, const EntryList& entries
                 out.WriteLine(heading + ": \t" + entry.themeDe);
             }
         }
-        previousLevel = item.level;
+        previousLevel = LevelAfter(item);
     }
 }
 

@@ -183,7 +183,7 @@ void WriteWebPageBody(const std::vector<ExportItem>& items, const EntryList& ent
             }
             out.WriteLine(line + EntryLine(entry));
         }
-        previousLevel = item.level;
+        previousLevel = LevelAfter(item);
     }
     out.WriteLine("</span>\n</p>");
 }

@@ -12,12 +12,21 @@
 
 namespace quillmate {
 
-// One item of the index tree as the exports see it: level 0 the head, 1 a theme, 2 an entry
-// (deeper levels are passed over). Item i belongs to entry i of the EntryList.
+// One item of the index tree as the exports see it: level 0 the head, 1 a theme, 2 an entry.
+// Item i belongs to entry i of the EntryList.
+//
+// Deeper items (variants nested in an entry) are not exported themselves, but count as part of
+// their entry: the entry after a variant is still exported and the next theme still closes the
+// block, so that one nested variant cannot drop its neighbour or swallow the following themes.
 struct ExportItem {
     int level = 0;
     std::string text;
 };
+
+// The level an item leaves behind for the next one: a variant counts as an entry.
+inline int LevelAfter(const ExportItem& item) {
+    return item.level > 2 ? 2 : item.level;
+}
 
 inline constexpr const char* kHeadTemplateName = "Quillmate-Head.html";
 inline constexpr const char* kTailTemplateName = "Quillmate-Tail.html";

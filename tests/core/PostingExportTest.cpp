@@ -60,11 +60,18 @@ TEST(PostingExportTest, TitlesAndThemesAreWrittenUnchanged) {
               (std::vector<std::string>{"", "[b][i]Tips & Tricks[/i][/b]: \tTab\tand [b]bold[/b]"}));
 }
 
-TEST(PostingExportTest, ItemsBelowEntriesAndEntriesAfterThemAreLeftOut) {
+TEST(PostingExportTest, VariantsBelowEntriesAreLeftOutButDropNothingElse) {
     Index index;
-    index.Theme("Head", 0).Theme("Buttons").Entry("Eins").Entry("Unter", 3).Entry("Zwei").Entry("Drei");
+    index.Theme("Head", 0)
+        .Theme("Lists")
+        .Entry("Eins")
+        .Entry("Variante", 3)
+        .Entry("Zwei")
+        .Theme("Trees")
+        .Entry("Drei");
     EXPECT_EQ(index.Posting(false),
-              (std::vector<std::string>{"", "[b]Buttons[/b]: \tEins", "[b]Buttons[/b]: \tDrei"}));
+              (std::vector<std::string>{"", "[b]Lists[/b]: \tEins", "[b]Lists[/b]: \tZwei", "",
+                                        "[b]Trees[/b]: \tDrei"}));
 }
 
 TEST(PostingExportTest, FixtureLibraryGivesTheExpectedPostings) {

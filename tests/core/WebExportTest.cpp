@@ -305,22 +305,24 @@ TEST(WebExportTest, EntryLinksToItsPathBehindThePlatformWord) {
     EXPECT_NE(index.Body()[3].find("href=\"Linux/Buttons/Simple.kx\""), std::string::npos);
 }
 
-TEST(WebExportTest, ItemsBelowEntriesAndEntriesAfterThemAreLeftOut) {
+TEST(WebExportTest, VariantsBelowEntriesAreLeftOutButDropNothingElse) {
     Index index;
     index.Item(0, "Head")
-        .Item(1, "Buttons")
-        .EntryItem(Entry("Eins", "One", "/B/One.kx"))
-        .EntryItem(Entry("Unter", "Sub", "/B/Sub.kx"), 3)
-        .EntryItem(Entry("Zwei", "Two", "/B/Two.kx"));
-    const std::string body = [&] {
-        std::string text;
-        for (const auto& line : index.Body()) {
-            text += line + "\n";
-        }
-        return text;
-    }();
-    EXPECT_EQ(Count(body, "folder-documents.png"), 1) << body;
-    EXPECT_NE(body.find("/B/One.kx"), std::string::npos);
+        .Item(1, "Lists")
+        .EntryItem(Entry("Eins", "One", "/L/One.kx"))
+        .EntryItem(Entry("Variante", "Variant", "/L/Variant.kx"), 3)
+        .EntryItem(Entry("Zwei", "Two", "/L/Two.kx"))
+        .EntryItem(Entry("Tiefer", "Deeper", "/L/Deeper.kx"), 3)
+        .EntryItem(Entry("Noch tiefer", "Deepest", "/L/Deepest.kx"), 4)
+        .Item(1, "Trees")
+        .EntryItem(Entry("Drei", "Three", "/T/Three.kx"));
+    const std::vector<std::string> body = index.Body();
+    ASSERT_EQ(body.size(), 8u);
+    EXPECT_NE(body[3].find("/L/One.kx"), std::string::npos);
+    EXPECT_NE(body[4].find("/L/Two.kx"), std::string::npos);
+    EXPECT_TRUE(body[4].starts_with("<img ")) << body[4];
+    EXPECT_TRUE(body[5].starts_with("</span>\n</p>\n<p>\n")) << body[5];
+    EXPECT_TRUE(body[6].starts_with("<span id=\"Trees\"")) << body[6];
 }
 
 TEST(WebExportTest, FixtureLibraryGivesTheExpectedPage) {
