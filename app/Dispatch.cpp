@@ -43,7 +43,7 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             break;
         case WidgetId::AdminButton:
 #ifdef QUILLMATE_ADMIN
-            app.menus->adminMenu.popup_at_pointer(nullptr);
+            PopupMenuAtPointer(app, app.menus->adminMenu);
 #endif
             break;
         case WidgetId::HistoryCombo:

@@ -141,12 +141,27 @@ TEST_F(AdminToolsTest, AdminButtonOpensTheAdminMenuOnlyInTheAdminBuild) {
     Start(true);
     Gtk::Button* button = m_app->mainWindow->AdminButton();
     ASSERT_NE(button, nullptr);
+    // The user's pointer rests on the button; the menu opens there.
+    int x = 0;
+    int y = 0;
+    m_app->mainWindow->get_window()->get_origin(x, y);
+    int buttonX = 0;
+    int buttonY = 0;
+    button->translate_coordinates(*m_app->mainWindow, 5, 5, buttonX, buttonY);
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+    gdk_device_warp(pointer, gdk_screen_get_default(), x + buttonX, y + buttonY);
+    test::PumpFor(std::chrono::milliseconds(100));
     button->clicked();
     RunQueuedEvents();
 #ifdef QUILLMATE_ADMIN
     EXPECT_TRUE(button->get_visible());
     EXPECT_EQ(button->get_tooltip_text(), "Popup admin menue");
-    EXPECT_TRUE(PumpUntil([&] { return m_app->menus->adminMenu.get_mapped(); }));
+    ASSERT_TRUE(PumpUntil([&] { return m_app->menus->adminMenu.get_mapped(); }));
+    int menuX = 0;
+    int menuY = 0;
+    m_app->menus->adminMenu.get_toplevel()->get_window()->get_origin(menuX, menuY);
+    EXPECT_NEAR(menuX, x + buttonX, 2);
+    EXPECT_NEAR(menuY, y + buttonY, 2);
     m_app->menus->adminMenu.popdown();
 #else
     EXPECT_FALSE(button->get_visible());
