@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -332,6 +333,39 @@ TEST(WebExportTest, FixtureLibraryGivesTheExpectedPage) {
     EXPECT_TRUE(result.written);
     EXPECT_EQ(result.message, "html-Export done to ...\n" + folder.Path() + "Quillmate-Lib.html");
     test::ExpectGolden(folder.Read("Quillmate-Lib.html"), "Quillmate-Lib.html");
+}
+
+TEST(WebExportTest, SampleLibraryGivesABalancedPageWithEveryEntry) {
+    const std::string database = std::string(QUILLMATE_SOURCE_DIR) + "/library/Quillmate-Toc.xml";
+    if (!std::filesystem::exists(database)) {
+        GTEST_SKIP() << "no sample library";
+    }
+    const test::ExportLibrary library = test::LibraryFromFile(database);
+    ExportFolder folder;
+    const ExportResult result =
+        ExportWebPage(library.items, library.entries,
+                      FoldersFor(folder, std::string(QUILLMATE_SOURCE_DIR) + "/templates/"), kDate);
+    ASSERT_TRUE(result.written);
+    const std::string page = folder.Read("Quillmate-Lib.html");
+    EXPECT_NE(page.find("Stand: 08. Dec. 2026"), std::string::npos);
+    EXPECT_NE(page.find("function outline(id)"), std::string::npos);
+    EXPECT_EQ(Count(page, "<span"), Count(page, "</span>"));
+    int entries = 0;
+    int themesWithEntries = 0;
+    for (size_t i = 0; i < library.items.size(); ++i) {
+        entries += library.items[i].level == 2 ? 1 : 0;
+        themesWithEntries +=
+            (library.items[i].level == 1 && i + 1 < library.items.size() && library.items[i + 1].level == 2)
+                ? 1
+                : 0;
+    }
+    EXPECT_EQ(Count(page, "folder-documents.png"), entries);
+    const auto ids = Between(page, "<span id=\"", "\"");
+    EXPECT_EQ(static_cast<int>(ids.size()), themesWithEntries);
+    const auto buttonLine = page.substr(page.find("theSubmitButton"));
+    for (const auto& id : ids) {
+        EXPECT_NE(buttonLine.find("outline('" + id + "');"), std::string::npos) << id;
+    }
 }
 
 TEST(WebExportTest, MissingTemplatesLeaveTheirPartsOut) {
