@@ -9,6 +9,7 @@
 #include "database/IndexTreeActions.h"
 #include "database/SearchActions.h"
 #include "viewer/CodeViewActions.h"
+#include "viewer/ExportActions.h"
 
 namespace quillmate {
 namespace {
@@ -29,7 +30,7 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             }
             break;
         case WidgetId::InfoButton:
-            app.menus->infoMenu.popup_at_pointer(nullptr);
+            PopupMenuAtPointer(app, app.menus->infoMenu);
             break;
         case WidgetId::HelpButton:
             ShowHelpEntry(app);
@@ -54,7 +55,7 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             break;
         case WidgetId::AdminButton:
 #ifdef QUILLMATE_ADMIN
-            app.menus->adminMenu.popup_at_pointer(nullptr);
+            PopupMenuAtPointer(app, app.menus->adminMenu);
 #endif
             break;
         case WidgetId::HistoryCombo:
@@ -86,6 +87,21 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             if (app.mainWindow->SearchEntry().is_focus()) {
                 SearchFromEntry(app, true);
             }
+            break;
+        case Command::ExportWebPage:
+            RunWebPageExport(app);
+            break;
+        case Command::ExportPostingAll:
+            RunPostingExport(app, false);
+            break;
+        case Command::ExportPostingNews:
+            RunPostingExport(app, true);
+            break;
+        case Command::ExportFileList:
+            RunFileListExport(app);
+            break;
+        case Command::ProtocolDuplicates:
+            RunDuplicateProtocol(app);
             break;
         default:
             break;

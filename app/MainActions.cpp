@@ -1,5 +1,9 @@
 #include "app/MainActions.h"
 
+#include <gtkmm/menu.h>
+
+#include <memory>
+
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "app/Paths.h"
@@ -87,6 +91,26 @@ void ShowHistoryEntry(Application& app) {
 void ToggleCodeWrap(Application& app) {
     Gtk::TextView& view = app.mainWindow->CodeView();
     view.set_wrap_mode(view.get_wrap_mode() == Gtk::WRAP_NONE ? Gtk::WRAP_WORD : Gtk::WRAP_NONE);
+}
+
+void PopupMenuAtPointer(Application& app, Gtk::Menu& menu) {
+    const Glib::RefPtr<Gdk::Window> window = app.mainWindow->get_window();
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+    if (!window || pointer == nullptr) {
+        return;
+    }
+    // A stand-in for the click: GTK places the menu by its window, device and position.
+    struct EventFree {
+        void operator()(GdkEvent* event) const { gdk_event_free(event); }
+    };
+    const std::unique_ptr<GdkEvent, EventFree> trigger(gdk_event_new(GDK_BUTTON_PRESS));
+    trigger->button.window = GDK_WINDOW(g_object_ref(window->gobj()));
+    trigger->button.time = GDK_CURRENT_TIME;
+    trigger->button.button = 1;
+    gdk_event_set_device(trigger.get(), pointer);
+    gdk_window_get_device_position_double(window->gobj(), pointer, &trigger->button.x, &trigger->button.y,
+                                          nullptr);
+    menu.popup_at_pointer(trigger.get());
 }
 
 }  // namespace quillmate

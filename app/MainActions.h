@@ -4,6 +4,10 @@
 
 #include <string>
 
+namespace Gtk {
+class Menu;
+}  // namespace Gtk
+
 namespace quillmate {
 
 class Application;
@@ -22,5 +26,8 @@ void ShowHistoryEntry(Application& app);
 void ClearHistory(Application& app);
 // F5: switches the code view between no wrapping and word wrapping.
 void ToggleCodeWrap(Application& app);
+// Opens a popup menu at the mouse pointer over the main window. A button's event is handled
+// after GTK has finished with the click, when there is no current event to place the menu by.
+void PopupMenuAtPointer(Application& app, Gtk::Menu& menu);
 
 }  // namespace quillmate

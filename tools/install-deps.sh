@@ -1,9 +1,28 @@
 #!/bin/sh
 # Installs the Debian 12 packages Quillmate needs to build, run and test.
 set -e
-packages="build-essential cmake pkg-config libgtkmm-3.0-dev libexpat1-dev libpng-dev zlib1g-dev
-  libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth x11-utils libcurl3-gnutls
-  desktop-file-utils appstream"
+# One package a line, so that additions merge cleanly.
+packages="
+  build-essential
+  cmake
+  pkg-config
+  libgtkmm-3.0-dev
+  libexpat1-dev
+  libpng-dev
+  zlib1g-dev
+  libdw-dev
+  libgtest-dev
+  libgmock-dev
+  libbenchmark-dev
+  clang-format
+  xvfb
+  xauth
+  x11-utils
+  xdotool
+  libcurl3-gnutls
+  desktop-file-utils
+  appstream
+"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"

@@ -13,8 +13,8 @@ test -f "$prefix/share/icons/hicolor/48x48/apps/org.quillmate.Quillmate.png"
 grep -q "db-path=$prefix/lib/quillmate/Quillmate-Toc.xml" "$prefix/lib/quillmate/QuillmateViewer.ini"
 GSETTINGS_BACKEND=memory "$prefix/bin/quillmate" &
 pid=$!
-for _ in $(seq 1 100); do
-    if xwininfo -root -tree 2>/dev/null | grep -q '"Quillmate"'; then
+for _ in $(seq 1 300); do
+    if xdotool search --onlyvisible --pid "$pid" --name '^Quillmate$' > /dev/null 2>&1; then
         echo "The installed launcher shows the main window."
         exit 0
     fi

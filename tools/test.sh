@@ -1,10 +1,21 @@
 #!/bin/sh
-# Installs the dependencies, builds, and runs every test (GUI tests under Xvfb without a display).
+# Installs the dependencies, builds, and runs every test (GUI tests under Xvfb without a display):
+# first the standard configuration in build/, then the admin configuration in build-admin/.
 set -e
 cd "$(dirname "$0")/.."
+
+run_ctest() {
+    if [ -z "$DISPLAY" ]; then
+        xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$1" --output-on-failure -j 2
+    else
+        ctest --test-dir "$1" --output-on-failure -j 2
+    fi
+}
+
 sh tools/install-deps.sh
 sh tools/build.sh "$@"
-if [ -z "$DISPLAY" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure -j 2
-fi
-exec ctest --test-dir build --output-on-failure -j 2
+run_ctest build
+
+cmake -S . -B build-admin "$@" -DQUILLMATE_ADMIN=ON -DQUILLMATE_BENCH=OFF
+cmake --build build-admin -j "$(nproc)"
+run_ctest build-admin

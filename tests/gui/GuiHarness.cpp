@@ -20,12 +20,18 @@ TempProgramFolder::TempProgramFolder() {
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
-    m_path = pattern + "/";
+    m_root = pattern + "/";
+    m_path = m_root;
+}
+
+TempProgramFolder::TempProgramFolder(const std::string& levels) : TempProgramFolder() {
+    m_path = m_root + levels;
+    std::filesystem::create_directories(m_path);
 }
 
 TempProgramFolder::~TempProgramFolder() {
     std::error_code error;
-    std::filesystem::remove_all(m_path, error);
+    std::filesystem::remove_all(m_root, error);
 }
 
 void TempProgramFolder::WriteFile(const std::string& relativePath, const std::string& content) const {

@@ -16,18 +16,24 @@ namespace quillmate::test {
 class TempProgramFolder {
   public:
     TempProgramFolder();
+    // The program folder lies `levels` folders ("Quillmate/bin/") below the temporary folder,
+    // so that the folders the admin tools use two levels above it lie inside it as well.
+    explicit TempProgramFolder(const std::string& levels);
     ~TempProgramFolder();
     TempProgramFolder(const TempProgramFolder&) = delete;
     TempProgramFolder& operator=(const TempProgramFolder&) = delete;
 
     // Folder path ending with "/".
     const std::string& Path() const { return m_path; }
+    // The temporary folder itself, ending with "/" (the program folder unless created with levels).
+    const std::string& Root() const { return m_root; }
     void WriteFile(const std::string& relativePath, const std::string& content) const;
     // A preferences file (with byte-order mark) holding the given lines.
     void WritePreferences(const std::vector<std::string>& lines) const;
     std::string ReadFile(const std::string& relativePath) const;
 
   private:
+    std::string m_root;
     std::string m_path;
 };
 

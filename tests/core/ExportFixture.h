@@ -1,0 +1,129 @@
+// Shared by the export tests: the fixture library as index items and entries, a temporary
+// folder, and reading files back.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "database/Database.h"
+#include "database/XmlDocument.h"
+#include "viewer/ExportFile.h"
+#include "viewer/Palette.h"
+#include "viewer/WebExport.h"
+
+namespace quillmate::test {
+
+inline const std::string kExportData = std::string(QUILLMATE_SOURCE_DIR) + "/tests/data/export/";
+
+// The index of a database as the exports see it: item i (level = row depth) and entry i.
+struct ExportLibrary {
+    std::vector<ExportItem> items;
+    EntryList entries;
+};
+
+inline ExportLibrary LibraryFrom(const XmlDocument& document) {
+    Palette palette;
+    ApplyPalette(palette, false);
+    const IndexTreeSettings settings{0, true, palette};
+    ExportLibrary library;
+    std::string lastGroupTitle;
+    int helpEntryIndex = 0;
+    std::string dbVersion;
+    IndexTreeState state{library.entries, lastGroupTitle, helpEntryIndex, dbVersion};
+    CollectingRowSink sink;
+    if (document.HasHead()) {
+        FillIndexTree(document, document.Head(), 0, settings, state, sink);
+    }
+    for (const auto& row : sink.rows) {
+        library.items.push_back({row.depth, row.text});
+    }
+    return library;
+}
+
+inline ExportLibrary LibraryFromFile(const std::string& path) {
+    const XmlReadResult read = ReadXmlFile(path);
+    EXPECT_EQ(read.status, XmlReadStatus::Parsed) << path;
+    return LibraryFrom(read.document);
+}
+
+inline ExportLibrary FixtureLibrary() {
+    return LibraryFromFile(kExportData + "Export-Toc.xml");
+}
+
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Compares an export's output with its golden file in tests/data/export/. With the environment
+// variable QUILLMATE_UPDATE_GOLDEN=1 the golden file is rewritten instead (review the diff).
+inline void ExpectGolden(const std::string& actual, const std::string& goldenName) {
+    const std::string path = kExportData + goldenName;
+    const char* update = std::getenv("QUILLMATE_UPDATE_GOLDEN");
+    if (update != nullptr && std::string(update) == "1") {
+        std::ofstream(path, std::ios::binary) << actual;
+        return;
+    }
+    EXPECT_EQ(actual, ReadWholeFile(path)) << "golden file " << path;
+}
+
+// A fresh folder under the temporary folder, removed with its contents at the end.
+class ExportFolder {
+  public:
+    ExportFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quillmate-export-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            m_path = pattern + "/";
+        }
+    }
+    ~ExportFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    ExportFolder(const ExportFolder&) = delete;
+    ExportFolder& operator=(const ExportFolder&) = delete;
+
+    // Ends with "/".
+    const std::string& Path() const { return m_path; }
+    std::string Read(const std::string& name) const { return ReadWholeFile(m_path + name); }
+    bool Has(const std::string& name) const { return std::filesystem::exists(m_path + name); }
+    // Makes `name` a link to the full device, so that writes to it fail once the buffer is
+    // flushed; false where the system has no such device.
+    bool MakeFull(const std::string& name) const {
+        if (!std::filesystem::exists("/dev/full")) {
+            return false;
+        }
+        std::error_code error;
+        std::filesystem::create_symlink("/dev/full", m_path + name, error);
+        return !error;
+    }
+
+  private:
+    std::string m_path;
+};
+
+// Collects the lines an export writes.
+class CollectingWriter : public LineWriter {
+  public:
+    void WriteLine(std::string_view text) override { lines.emplace_back(text); }
+    std::string Text() const {
+        std::string text;
+        for (const auto& line : lines) {
+            text += line + "\n";
+        }
+        return text;
+    }
+    std::vector<std::string> lines;
+};
+
+}  // namespace quillmate::test

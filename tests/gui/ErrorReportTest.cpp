@@ -1,0 +1,59 @@
+// A fault in the running program: the report box, then the orderly end with status 0.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+
+#include "GuiHarness.h"
+#include "app/Application.h"
+#include "app/EventLoop.h"
+#include "app/MainWindow.h"
+#include "app/StartUp.h"
+
+namespace quillmate {
+namespace {
+
+using test::DialogWatcher;
+using test::PumpUntil;
+using test::TempProgramFolder;
+
+constexpr int kNullWriteLine = __LINE__ + 3;
+[[gnu::noinline]] void WriteThroughNull() {
+    volatile int* volatile pointer = nullptr;
+    *pointer = 1;
+}
+
+// Starts the program on a small library, lets it show its window, then faults.
+[[noreturn]] void FaultInRunningProgram(const TempProgramFolder& folder, void (*fault)()) {
+    DialogWatcher watcher(true);
+    ASSERT_EQ(::chdir(folder.Path().c_str()), 0);
+    Application app(folder.Path());
+    StartUp(app);
+    PumpUntil([&] { return app.mainWindow->get_mapped(); });
+    fault();
+    RunEventLoop(app);
+    EndProgram(app);
+}
+
+std::string Report(const std::string& message, int code, int line) {
+    return "DIALOG Quillmate-Error: A program error was detected:\n\nError Message:   " + message +
+           "\nError Code:      " + std::to_string(code) + "\nSourcecode line: " + std::to_string(line) + "\n";
+}
+
+TEST(ErrorReportTest, SegmentationFaultIsReportedWithItsLineAndEndsWithStatusZero) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    EXPECT_EXIT(FaultInRunningProgram(folder, WriteThroughNull), ::testing::ExitedWithCode(0),
+                Report("Segmentation violation", 11, kNullWriteLine));
+}
+
+TEST(ErrorReportTest, SignalsOutsideTheTrapKeepTheirDefault) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    EXPECT_EXIT(FaultInRunningProgram(folder, [] { std::raise(SIGTERM); }),
+                ::testing::KilledBySignal(SIGTERM), "");
+}
+
+}  // namespace
+}  // namespace quillmate
