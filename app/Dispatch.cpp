@@ -7,6 +7,9 @@
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "database/IndexTreeActions.h"
+#include "settings/AboutDialogs.h"
+#include "settings/UpdateWindow.h"
+#include "viewer/ClipboardActions.h"
 #include "viewer/CodeViewActions.h"
 
 namespace quillmate {
@@ -45,6 +48,9 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             app.menus->adminMenu.popup_at_pointer(nullptr);
 #endif
             break;
+        case WidgetId::QuickCopyButton:
+            QuickCopy(app);
+            break;
         case WidgetId::HistoryCombo:
             if (window.HistoryCombo().get_active_row_number() >= 0) {
                 ShowHistoryEntry(app);
@@ -65,6 +71,24 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             break;
         case Command::ToggleWrap:
             ToggleCodeWrap(app);
+            break;
+        case Command::EditHelpFile:
+            EditHelpFile(app);
+            break;
+        case Command::CopyCodePath:
+            CopyCodePath(app);
+            break;
+        case Command::OpenCode:
+            OpenCode(app);
+            break;
+        case Command::AboutProgram:
+            ShowProgramAbout(app.PictureOf(Picture::AppIcon));
+            break;
+        case Command::AboutDatabase:
+            ShowDatabaseInfo(app);
+            break;
+        case Command::CheckUpdates:
+            CheckForUpdates(app);
             break;
         default:
             break;
@@ -90,6 +114,36 @@ void DispatchMain(Application& app, const ProgramEvent& event) {
     }
 }
 
+// The secondary windows are hidden by their close button and by Escape, never destroyed.
+bool IsHideRequest(const ProgramEvent& event) {
+    return event.kind == EventKind::CloseRequest ||
+           (event.kind == EventKind::Command && event.command == Command::Quit);
+}
+
+void DispatchDatabaseInfo(Application& app, const ProgramEvent& event) {
+    if (!app.databaseInfoWindow) {
+        return;
+    }
+    if (IsHideRequest(event)) {
+        app.databaseInfoWindow->hide();
+    } else if (event.kind == EventKind::Widget && event.widget == WidgetId::CopyFileIcon) {
+        CopyInfoFilePath(app);
+    } else if (event.kind == EventKind::Widget && event.widget == WidgetId::LibraryIcon) {
+        OpenLibraryFolder(app);
+    }
+}
+
+void DispatchUpdate(Application& app, const ProgramEvent& event) {
+    if (!app.updateWindow) {
+        return;
+    }
+    if (IsHideRequest(event)) {
+        app.updateWindow->hide();
+    } else if (event.kind == EventKind::Command && event.command == Command::UpdateCheckFinished) {
+        ShowUpdateAnswers(app);
+    }
+}
+
 }  // namespace
 
 void Dispatch(Application& app, const ProgramEvent& event) {
@@ -100,9 +154,13 @@ void Dispatch(Application& app, const ProgramEvent& event) {
         case WindowId::Main:
             DispatchMain(app, event);
             break;
-        case WindowId::Settings:
         case WindowId::DatabaseInfo:
+            DispatchDatabaseInfo(app, event);
+            break;
         case WindowId::Update:
+            DispatchUpdate(app, event);
+            break;
+        case WindowId::Settings:
             break;
     }
 }
