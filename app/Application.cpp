@@ -2,6 +2,8 @@
 
 #include "app/MainWindow.h"
 #include "resources/PictureLoader.h"
+#include "settings/AboutDialogs.h"
+#include "settings/UpdateWindow.h"
 
 namespace quillmate {
 
@@ -30,6 +32,10 @@ int Application::IndexLanguage() const {
 }
 
 void Application::ReleaseWindows() {
+    // The download's worker reports to the update window: it ends first.
+    updateChecker.Stop();
+    updateWindow.reset();
+    databaseInfoWindow.reset();
     if (mainWindow) {
         mainWindow->hide();
     }

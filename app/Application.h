@@ -7,6 +7,7 @@
 #include <pangomm/fontdescription.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,12 +22,15 @@
 #include "resources/Pictures.h"
 #include "settings/LanguageTable.h"
 #include "settings/Preferences.h"
+#include "settings/UpdateCheck.h"
 #include "viewer/CodeFile.h"
 #include "viewer/Palette.h"
 
 namespace quillmate {
 
+class DatabaseInfoWindow;
 class MainWindow;
+class UpdateWindow;
 struct PopupMenus;
 
 class Application {
@@ -65,6 +69,11 @@ class Application {
     Gdk::RGBA transparent;
     std::unique_ptr<PopupMenus> menus;
     std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<DatabaseInfoWindow> databaseInfoWindow;
+    std::unique_ptr<UpdateWindow> updateWindow;
+    UpdateChecker updateChecker;
+    // Run after the settings dialog has loaded a database again: refills what shows it.
+    std::function<void()> onDatabaseReloaded;
 
   private:
     std::array<Glib::RefPtr<Gdk::Pixbuf>, static_cast<size_t>(Picture::FlagFrench) + 1> m_pictures;

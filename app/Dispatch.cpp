@@ -8,6 +8,9 @@
 #include "app/MessageBox.h"
 #include "database/IndexTreeActions.h"
 #include "database/SearchActions.h"
+#include "settings/AboutDialogs.h"
+#include "settings/UpdateWindow.h"
+#include "viewer/ClipboardActions.h"
 #include "viewer/CodeViewActions.h"
 #include "viewer/ExportActions.h"
 
@@ -58,6 +61,9 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             PopupMenuAtPointer(app, app.menus->adminMenu);
 #endif
             break;
+        case WidgetId::QuickCopyButton:
+            QuickCopy(app);
+            break;
         case WidgetId::HistoryCombo:
             if (window.HistoryCombo().get_active_row_number() >= 0) {
                 ShowHistoryEntry(app);
@@ -103,6 +109,24 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
         case Command::ProtocolDuplicates:
             RunDuplicateProtocol(app);
             break;
+        case Command::EditHelpFile:
+            EditHelpFile(app);
+            break;
+        case Command::CopyCodePath:
+            CopyCodePath(app);
+            break;
+        case Command::OpenCode:
+            OpenCode(app);
+            break;
+        case Command::AboutProgram:
+            ShowProgramAbout(app.PictureOf(Picture::AppIcon));
+            break;
+        case Command::AboutDatabase:
+            ShowDatabaseInfo(app);
+            break;
+        case Command::CheckUpdates:
+            CheckForUpdates(app);
+            break;
         default:
             break;
     }
@@ -127,6 +151,36 @@ void DispatchMain(Application& app, const ProgramEvent& event) {
     }
 }
 
+// The secondary windows are hidden by their close button and by Escape, never destroyed.
+bool IsHideRequest(const ProgramEvent& event) {
+    return event.kind == EventKind::CloseRequest ||
+           (event.kind == EventKind::Command && event.command == Command::Quit);
+}
+
+void DispatchDatabaseInfo(Application& app, const ProgramEvent& event) {
+    if (!app.databaseInfoWindow) {
+        return;
+    }
+    if (IsHideRequest(event)) {
+        app.databaseInfoWindow->hide();
+    } else if (event.kind == EventKind::Widget && event.widget == WidgetId::CopyFileIcon) {
+        CopyInfoFilePath(app);
+    } else if (event.kind == EventKind::Widget && event.widget == WidgetId::LibraryIcon) {
+        OpenLibraryFolder(app);
+    }
+}
+
+void DispatchUpdate(Application& app, const ProgramEvent& event) {
+    if (!app.updateWindow) {
+        return;
+    }
+    if (IsHideRequest(event)) {
+        app.updateWindow->hide();
+    } else if (event.kind == EventKind::Command && event.command == Command::UpdateCheckFinished) {
+        ShowUpdateAnswers(app);
+    }
+}
+
 }  // namespace
 
 void Dispatch(Application& app, const ProgramEvent& event) {
@@ -137,9 +191,13 @@ void Dispatch(Application& app, const ProgramEvent& event) {
         case WindowId::Main:
             DispatchMain(app, event);
             break;
-        case WindowId::Settings:
         case WindowId::DatabaseInfo:
+            DispatchDatabaseInfo(app, event);
+            break;
         case WindowId::Update:
+            DispatchUpdate(app, event);
+            break;
+        case WindowId::Settings:
             break;
     }
 }

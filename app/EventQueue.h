@@ -71,6 +71,8 @@ enum class Command {
     LanguageGerman,
     LanguageEnglish,
     LanguageFrench,
+    // The update check's download has finished (update window).
+    UpdateCheckFinished,
 };
 
 struct ProgramEvent {

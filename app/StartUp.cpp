@@ -23,6 +23,8 @@
 #include "app/MessageBox.h"
 #include "app/Paths.h"
 #include "database/IndexTreeActions.h"
+#include "settings/AboutDialogs.h"
+#include "settings/UpdateWindow.h"
 
 namespace quillmate {
 namespace {
@@ -169,9 +171,14 @@ void StartUp(Application& app) {
         EndProgram(app);
     }
     app.mainWindow->show();
+    app.databaseInfoWindow = std::make_unique<DatabaseInfoWindow>(app);
+    app.updateWindow = std::make_unique<UpdateWindow>(app);
 
     RebuildIndexTree(app);
     CountThemesAndEntries(app);
+    FillDatabaseInfo(app);
+    app.onDatabaseReloaded = [&app] { FillDatabaseInfo(app); };
+    ShowAboutAtFirstStart(app);
 
     MainWindow& window = *app.mainWindow;
     window.Tree().SelectRow(0);

@@ -6,6 +6,7 @@
 #include "app/MessageBox.h"
 #include "app/Paths.h"
 #include "database/Database.h"
+#include "settings/AboutDialogs.h"
 #include "viewer/CodeFile.h"
 #include "viewer/CodeViewActions.h"
 
@@ -119,6 +120,7 @@ void ShowSelectedEntry(Application& app, WidgetEventType type) {
     if (entry.file.empty()) {
         app.state.currentCodeFile.clear();
         window.set_title(kProgramTitle);
+        SetDatabaseInfoFile(app, "");
         window.SetCodeText("");
         return;
     }
@@ -139,6 +141,7 @@ void ShowSelectedEntry(Application& app, WidgetEventType type) {
                           : info.subSystem == 2 ? "Sub: gtk3"
                                                 : "");
     SetTitleForFile(app, file);
+    SetDatabaseInfoFile(app, file);
 }
 
 bool TreeKeyNavigate(Application& app, const GdkEventKey* event) {

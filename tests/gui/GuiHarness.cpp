@@ -1,6 +1,7 @@
 #include "GuiHarness.h"
 
 #include <glibmm/main.h>
+#include <gtkmm/aboutdialog.h>
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/main.h>
 #include <gtkmm/messagedialog.h>
@@ -76,6 +77,14 @@ bool DialogWatcher::Poll() {
             m_seen.push_back(seen);
             const bool question = message->get_widget_for_response(Gtk::RESPONSE_YES) != nullptr;
             message->response(question ? Gtk::RESPONSE_YES : Gtk::RESPONSE_OK);
+        } else if (auto* about = dynamic_cast<Gtk::AboutDialog*>(window)) {
+            SeenDialog seen{"about", about->get_program_name(), about->get_version()};
+            if (m_echo) {
+                std::cerr << "DIALOG about " << seen.title << ": " << seen.text << std::endl;
+            }
+            m_seen.push_back(seen);
+            m_lastAboutLogo = static_cast<bool>(about->get_logo());
+            about->response(Gtk::RESPONSE_DELETE_EVENT);
         } else if (auto* chooser = dynamic_cast<Gtk::FileChooserDialog*>(window)) {
             SeenDialog seen{"file", chooser->get_title(), ""};
             if (m_echo) {

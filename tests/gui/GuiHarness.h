@@ -38,14 +38,14 @@ class TempProgramFolder {
 };
 
 struct SeenDialog {
-    std::string kind;  // "message" or "file"
+    std::string kind;  // "message", "file" or "about" (title: program name, text: version)
     std::string title;
     std::string text;
 };
 
-// Answers every message box (OK, or Yes for questions) and file requester (cancel, or the
-// given file) that appears while the main loop runs, and records what it saw. With `echo`, each
-// dialog is also written to standard error as "DIALOG <title>: <text>" (for exit tests).
+// Answers every message box (OK, or Yes for questions), about dialog (closed) and file requester
+// (cancel, or the given file) that appears while the main loop runs, and records what it saw. With `echo`,
+// each dialog is also written to standard error as "DIALOG <title>: <text>" (for exit tests).
 class DialogWatcher {
   public:
     explicit DialogWatcher(bool echo = false);
@@ -55,6 +55,8 @@ class DialogWatcher {
 
     void ChooseFile(std::string path) { m_fileAnswer = std::move(path); }
     const std::vector<SeenDialog>& Seen() const { return m_seen; }
+    // Whether the last about dialog seen had a logo.
+    bool LastAboutHadLogo() const { return m_lastAboutLogo; }
 
   private:
     bool Poll();
@@ -62,6 +64,7 @@ class DialogWatcher {
     bool m_echo;
     std::optional<std::string> m_fileAnswer;
     std::vector<SeenDialog> m_seen;
+    bool m_lastAboutLogo = false;
     sigc::connection m_timer;
 };
 

@@ -1,0 +1,291 @@
+#include "settings/AboutDialogs.h"
+
+#include <gdk/gdkkeysyms.h>
+#include <glibmm/miscutils.h>
+#include <gtk/gtk.h>
+#include <gtkmm/aboutdialog.h>
+#include <gtkmm/clipboard.h>
+#include <gtkmm/stylecontext.h>
+
+#include <memory>
+
+#include "app/Application.h"
+#include "app/Effects.h"
+#include "viewer/ExternalPrograms.h"
+
+#ifndef QUILLMATE_WEBSITE
+#define QUILLMATE_WEBSITE "https://quillmate.example.org"
+#endif
+
+namespace quillmate {
+namespace {
+
+constexpr const char* kAboutComments =
+    "Viewer für die Korvex-API-Funktions-Sammlung.\nViewer for the Korvex API-functions-collection.";
+constexpr const char* kCopyright = "© 2026 The Quillmate developers";
+constexpr const char* kAuthor = "Mira Quellmann";
+constexpr const char* kCoAuthor = "Jonas Federlein";
+constexpr const char* kTranslatorCredits = "Mira Quellmann\n(with the help of DeepL and LEO)";
+constexpr const char* kDatabaseInfoTitle = "About: Current database & file";
+constexpr const char* kLibraryIconTooltip = "Klick öffnet den Dateimanager mit dem Library-Pfad.";
+constexpr const char* kCopyIconTooltip = "Klick kopiert den Code-Pfad ins Clipboard.";
+
+// Adwaita's entries are taller than the 26-pixel rows of the small windows.
+constexpr const char* kCompactFieldCss = "entry { min-height: 0; padding-top: 2px; padding-bottom: 2px; }";
+
+}  // namespace
+
+void ShowProgramAbout(const Glib::RefPtr<Gdk::Pixbuf>& logo) {
+    Gtk::AboutDialog dialog;
+    dialog.set_modal(true);
+    dialog.set_program_name(Glib::get_application_name());
+    dialog.set_version(std::string(kProgramVersion) + " gtk" + std::to_string(GTK_MAJOR_VERSION));
+    dialog.set_comments(kAboutComments);
+    dialog.set_copyright(kCopyright);
+    dialog.set_website(QUILLMATE_WEBSITE);
+    dialog.set_authors({"", kAuthor, kCoAuthor, "  (ideas, code, design, tests)"});
+    dialog.set_documenters({"", kAuthor, kCoAuthor});
+    dialog.set_translator_credits(kTranslatorCredits);
+    if (logo) {
+        dialog.set_logo(logo);
+    }
+    dialog.run();
+}
+
+void ShowAboutAtFirstStart(Application& app) {
+    if (app.preferences.about != 0) {
+        return;
+    }
+    const auto icon = app.PictureOf(Picture::AppIcon);
+    if (!icon) {
+        return;
+    }
+    ShowProgramAbout(icon);
+    app.preferences.about = 1;
+}
+
+void PlaceAt(Gtk::Fixed& fixed, Gtk::Widget& widget, const WidgetRect& rect) {
+    widget.set_size_request(rect.width, rect.height);
+    fixed.put(widget, rect.x, rect.y);
+}
+
+Glib::RefPtr<Gtk::CssProvider> CompactFieldCss() {
+    auto css = Gtk::CssProvider::create();
+    css->load_from_data(kCompactFieldCss);
+    return css;
+}
+
+void MakeCompactValueField(Gtk::Entry& entry, const Glib::RefPtr<Gtk::CssProvider>& css) {
+    entry.set_editable(false);
+    entry.set_width_chars(1);
+    entry.get_style_context()->add_provider(css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+DatabaseInfoWindow::DatabaseInfoWindow(Application& app) : m_app(app), m_fieldCss(CompactFieldCss()) {
+    set_title(kDatabaseInfoTitle);
+    set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
+    set_position(Gtk::WIN_POS_CENTER);
+    set_resizable(false);
+    set_size_request(kDatabaseInfoWidth, kDatabaseInfoHeight);
+    set_default_size(kDatabaseInfoWidth, kDatabaseInfoHeight);
+    Build();
+    add(m_fixed);
+    show_all_children();
+
+    signal_delete_event().connect([this](GdkEventAny*) {
+        ProgramEvent event;
+        event.kind = EventKind::CloseRequest;
+        event.window = WindowId::DatabaseInfo;
+        m_app.queue.Post(event);
+        return true;
+    });
+    signal_key_press_event().connect(
+        [this](GdkEventKey* event) {
+            const auto modifiers = event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK);
+            if (event->keyval == GDK_KEY_Escape && modifiers == 0) {
+                m_app.queue.Post(CommandEvent(WindowId::DatabaseInfo, Command::Quit));
+                return true;
+            }
+            return false;
+        },
+        false);
+}
+
+void DatabaseInfoWindow::Build() {
+    PlaceCaption(m_databaseFrame, m_databaseCaption, kDatabaseFrameRect);
+    PlaceCaption(m_fileFrame, m_fileCaption, kFileFrameRect);
+
+    m_libraryIcon = MakeClickablePicture(Picture::Folder, kLibraryIconTooltip, WidgetId::LibraryIcon);
+    if (m_libraryIcon) {
+        PlaceAt(m_fixed, *m_libraryIcon, kLibraryIconRect);
+    }
+    PlaceLabel(m_databaseLabel, kDatabaseLabelRect);
+    PlaceField(m_databaseField, kDatabaseFieldRect, false);
+    PlaceLabel(m_contentLabel, kContentLabelRect);
+    PlaceField(m_contentField, kContentFieldRect, false);
+    PlaceLabel(m_libraryLabel, kLibraryLabelRect);
+    PlaceField(m_libraryField, kLibraryFieldRect, false);
+    PlaceDecoration(m_statisticsImage, Picture::Statistics, kStatisticsIconRect);
+    PlaceLabel(m_themesLabel, kThemesLabelRect);
+    PlaceField(m_themesField, kThemesFieldRect, true);
+    PlaceLabel(m_entriesLabel, kEntriesLabelRect);
+    PlaceField(m_entriesField, kEntriesFieldRect, true);
+
+    m_copyIcon = MakeClickablePicture(Picture::Copy, kCopyIconTooltip, WidgetId::CopyFileIcon);
+    if (m_copyIcon) {
+        PlaceAt(m_fixed, *m_copyIcon, kCopyIconRect);
+    }
+    PlaceLabel(m_fileLabel, kFileLabelRect);
+    PlaceField(m_fileField, kFileFieldRect, false);
+    PlaceDecoration(m_codeFormatImage, Picture::CodeFormat, kCodeFormatIconRect);
+    PlaceLabel(m_codeFormatLabel, kCodeFormatLabelRect);
+    PlaceField(m_codeFormatField, kCodeFormatFieldRect, false);
+    PlaceLabel(m_executableLabel, kExecutableLabelRect);
+    PlaceField(m_executableField, kExecutableFieldRect, false);
+}
+
+void DatabaseInfoWindow::PlaceCaption(Gtk::Frame& frame, Gtk::Label& caption, const WidgetRect& rect) {
+    caption.override_font(m_app.headingFont);
+    frame.set_label_widget(caption);
+    frame.override_background_color(m_app.transparent);
+    PlaceAt(m_fixed, frame, rect);
+}
+
+void DatabaseInfoWindow::PlaceLabel(Gtk::Label& label, const WidgetRect& rect) {
+    // Right-aligned towards their fields, leaving room for the pictures at their left.
+    label.set_xalign(1.0f);
+    label.set_ellipsize(Pango::ELLIPSIZE_END);
+    PlaceAt(m_fixed, label, rect);
+}
+
+void DatabaseInfoWindow::PlaceField(Gtk::Entry& field, const WidgetRect& rect, bool rightAligned) {
+    MakeCompactValueField(field, m_fieldCss);
+    if (rightAligned) {
+        field.set_alignment(Gtk::ALIGN_END);
+    }
+    PlaceAt(m_fixed, field, rect);
+}
+
+void DatabaseInfoWindow::PlaceDecoration(Gtk::Image& image, Picture picture, const WidgetRect& rect) {
+    if (const auto pixbuf = m_app.PictureOf(picture)) {
+        image.set(pixbuf);
+        PlaceAt(m_fixed, image, rect);
+    }
+}
+
+std::unique_ptr<Gtk::EventBox> DatabaseInfoWindow::MakeClickablePicture(Picture picture, const char* tooltip,
+                                                                        WidgetId widget) {
+    const auto pixbuf = m_app.PictureOf(picture);
+    if (!pixbuf) {
+        return nullptr;
+    }
+    auto box = std::make_unique<Gtk::EventBox>();
+    box->add(*Gtk::make_managed<Gtk::Image>(pixbuf));
+    box->set_tooltip_text(tooltip);
+    box->get_accessible()->set_name(tooltip);
+    box->get_accessible()->set_role(Atk::ROLE_PUSH_BUTTON);
+    box->signal_button_press_event().connect([this, widget](GdkEventButton* event) {
+        if (event->type == GDK_BUTTON_PRESS && event->button == 1) {
+            m_app.queue.Post(WidgetEvent(WindowId::DatabaseInfo, widget, WidgetEventType::LeftClick));
+        }
+        return true;
+    });
+    return box;
+}
+
+void DatabaseInfoWindow::FillDatabaseSection(const std::string& databasePath, const std::string& content,
+                                             const std::string& libraryPath, int themes, int entries) {
+    m_databaseField.set_text(databasePath);
+    m_contentField.set_text(content);
+    m_libraryField.set_text(libraryPath);
+    m_themesField.set_text(std::to_string(themes));
+    m_entriesField.set_text(std::to_string(entries));
+}
+
+void DatabaseInfoWindow::SetFileSection(const std::string& file, const CodeFileInfo& info) {
+    if (file.empty()) {
+        ClearFileSection();
+        return;
+    }
+    m_fileField.set_text(file);
+    m_codeFormatField.set_text(info.srcUtf8 != 0 ? "UTF8" : "Ascii");
+    m_executableField.set_text(info.exeUnicode != 0 ? "Unicode" : "Ascii");
+}
+
+void DatabaseInfoWindow::ClearFileSection() {
+    m_fileField.set_text("");
+    m_codeFormatField.set_text("");
+    m_executableField.set_text("");
+}
+
+bool DatabaseInfoWindow::SetLabelText(std::string_view key, const std::string& text) {
+    const std::pair<std::string_view, Gtk::Label*> targets[] = {
+        {"#DbA_LabelFile", &m_fileLabel},    {"#DbA_LabelEnt", &m_entriesLabel},
+        {"#DbA_LabelDb", &m_databaseLabel},  {"#DbA_LabelSrcForm", &m_codeFormatLabel},
+        {"#DbA_LabelTop", &m_themesLabel},   {"#DbA_LabelExeForm", &m_executableLabel},
+        {"#DbA_LabelLib", &m_libraryLabel},  {"#DbA_LabelCont", &m_contentLabel},
+        {"#DbA_Frame1", &m_databaseCaption}, {"#DbA_Frame2", &m_fileCaption},
+    };
+    for (const auto& [targetKey, label] : targets) {
+        if (targetKey == key) {
+            label->set_text(text);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool DatabaseInfoWindow::SetTooltipText(std::string_view key, const std::string& text) {
+    Gtk::Widget* target = nullptr;
+    if (key == "#DbA_ToDb") {
+        target = m_libraryIcon.get();
+    } else if (key == "#DbA_CopyFile") {
+        target = m_copyIcon.get();
+    } else {
+        return false;
+    }
+    if (target != nullptr) {
+        target->set_tooltip_text(text);
+    }
+    return true;
+}
+
+void FillDatabaseInfo(Application& app) {
+    if (!app.databaseInfoWindow || !app.mainWindow) {
+        return;
+    }
+    app.currentEntry = 0;
+    const std::string headText = app.entries.empty() ? std::string() : app.entries.front().nodeText;
+    app.databaseInfoWindow->FillDatabaseSection(
+        app.location.dbFullPath, app.mainWindow->Tree().RowText(0) + " - " + headText, app.location.libPath,
+        app.state.themeCount, app.state.entryCount);
+}
+
+void ShowDatabaseInfo(Application& app) {
+    if (!app.databaseInfoWindow) {
+        return;
+    }
+    FillDatabaseInfo(app);
+    app.databaseInfoWindow->present();
+}
+
+void SetDatabaseInfoFile(Application& app, const std::string& file) {
+    if (app.databaseInfoWindow) {
+        app.databaseInfoWindow->SetFileSection(file, app.codeFileInfo);
+    }
+}
+
+void CopyInfoFilePath(Application& app) {
+    if (!app.databaseInfoWindow) {
+        return;
+    }
+    DatabaseInfoWindow& window = *app.databaseInfoWindow;
+    if (window.FileText().empty()) {
+        return;
+    }
+    FlashWidget(window.FileField(), app.palette.flash);
+    Gtk::Clipboard::get(GDK_SELECTION_CLIPBOARD)
+        ->set_text(LibraryCodePath(app.location.libPath, app.state.currentCodeFile));
+}
+
+}  // namespace quillmate

@@ -1,0 +1,99 @@
+#include "settings/UpdateWindow.h"
+
+#include <gdk/gdkkeysyms.h>
+
+#include "app/Application.h"
+#include "settings/AboutDialogs.h"
+
+namespace quillmate {
+namespace {
+
+constexpr const char* kUpdateWindowTitle = "Quillmate: Update check";
+constexpr const char* kLabelTexts[3] = {"App-Update gtk2 verfügbar? ", "App-Update gtk3 verfügbar? ",
+                                        "API-Update (Codes & Datenbank) verfügbar? "};
+constexpr std::string_view kLabelKeys[3] = {"#Upt_LabelAppGtk2", "#Upt_LabelAppGtk3", "#Upt_LabelXml"};
+
+}  // namespace
+
+UpdateWindow::UpdateWindow(Application& app) : m_app(app) {
+    set_title(kUpdateWindowTitle);
+    set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
+    set_position(Gtk::WIN_POS_CENTER);
+    set_resizable(false);
+    set_size_request(kUpdateWindowWidth, kUpdateWindowHeight);
+    set_default_size(kUpdateWindowWidth, kUpdateWindowHeight);
+    const auto css = CompactFieldCss();
+    for (int row = 0; row < 3; ++row) {
+        m_labels[row].set_text(kLabelTexts[row]);
+        m_labels[row].set_xalign(0.0f);
+        m_labels[row].set_ellipsize(Pango::ELLIPSIZE_END);
+        PlaceAt(m_fixed, m_labels[row], kUpdateLabelRects[row]);
+        MakeCompactValueField(m_fields[row], css);
+        m_fields[row].set_can_focus(false);
+        PlaceAt(m_fixed, m_fields[row], kUpdateFieldRects[row]);
+    }
+    add(m_fixed);
+    show_all_children();
+
+    m_finished.connect(
+        [this] { m_app.queue.Post(CommandEvent(WindowId::Update, Command::UpdateCheckFinished)); });
+    signal_delete_event().connect([this](GdkEventAny*) {
+        ProgramEvent event;
+        event.kind = EventKind::CloseRequest;
+        event.window = WindowId::Update;
+        m_app.queue.Post(event);
+        return true;
+    });
+    signal_key_press_event().connect(
+        [this](GdkEventKey* event) {
+            const auto modifiers = event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK);
+            if (event->keyval == GDK_KEY_Escape && modifiers == 0) {
+                m_app.queue.Post(CommandEvent(WindowId::Update, Command::Quit));
+                return true;
+            }
+            return false;
+        },
+        false);
+}
+
+void UpdateWindow::ShowAnswers(const UpdateAnswers& answers) {
+    m_fields[0].set_text(answers.otherEdition);
+    m_fields[1].set_text(answers.program);
+    m_fields[2].set_text(answers.database);
+}
+
+std::string UpdateWindow::FieldText(int row) const {
+    return row >= 1 && row <= 3 ? m_fields[row - 1].get_text() : Glib::ustring();
+}
+
+bool UpdateWindow::SetLabelText(std::string_view key, const std::string& text) {
+    for (int row = 0; row < 3; ++row) {
+        if (kLabelKeys[row] == key) {
+            m_labels[row].set_text(text);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CheckForUpdates(Application& app) {
+    if (!app.updateWindow) {
+        return;
+    }
+    app.state.version = kProgramVersion;
+    const std::string& server =
+        app.preferences.updateServer.empty() ? DefaultUpdateServer() : app.preferences.updateServer;
+    UpdateWindow& window = *app.updateWindow;
+    app.updateChecker.Start(VersionFileUrl(server), [&window] { window.NotifyFinished(); });
+    window.present();
+}
+
+void ShowUpdateAnswers(Application& app) {
+    const auto values = app.updateChecker.TakeResult();
+    if (!values || !app.updateWindow) {
+        return;
+    }
+    app.updateWindow->ShowAnswers(AnswersFor(app.state.version, app.state.dbVersion, *values));
+}
+
+}  // namespace quillmate
