@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "resources/PictureLoader.h"
+#include "settings/SettingsDialog.h"
 
 namespace quillmate {
 
@@ -26,10 +27,15 @@ void Application::DecodePictures() {
 }
 
 int Application::IndexLanguage() const {
-    return preferences.language;
+    return settingsWindow ? settingsWindow->LanguageRow() : preferences.language;
 }
 
 void Application::ReleaseWindows() {
+    textTargets = {};
+    if (settingsWindow) {
+        settingsWindow->hide();
+    }
+    settingsWindow.reset();
     if (mainWindow) {
         mainWindow->hide();
     }

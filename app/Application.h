@@ -7,6 +7,7 @@
 #include <pangomm/fontdescription.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,12 +21,14 @@
 #include "resources/Pictures.h"
 #include "settings/LanguageTable.h"
 #include "settings/Preferences.h"
+#include "settings/TextKeys.h"
 #include "viewer/CodeFile.h"
 #include "viewer/Palette.h"
 
 namespace quillmate {
 
 class MainWindow;
+class SettingsWindow;
 struct PopupMenus;
 
 class Application {
@@ -63,6 +66,12 @@ class Application {
     Gdk::RGBA transparent;
     std::unique_ptr<PopupMenus> menus;
     std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<SettingsWindow> settingsWindow;
+    // Widget texts that a language switch replaces; each window adds its own when it is built.
+    TextTargetRegistry textTargets;
+    // Called after the settings dialog's Apply has loaded the database again (the database-info
+    // window refills its database section); empty while nobody listens.
+    std::function<void()> onDatabaseReloaded;
 
   private:
     std::array<Glib::RefPtr<Gdk::Pixbuf>, static_cast<size_t>(Picture::FlagFrench) + 1> m_pictures;

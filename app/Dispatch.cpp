@@ -7,6 +7,8 @@
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "database/IndexTreeActions.h"
+#include "settings/LanguageSwitch.h"
+#include "settings/SettingsActions.h"
 #include "viewer/CodeViewActions.h"
 
 namespace quillmate {
@@ -25,6 +27,11 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             break;
         case WidgetId::HelpButton:
             ShowHelpEntry(app);
+            break;
+        case WidgetId::SettingsButton:
+            if (app.settingsWindow) {
+                OpenSettings(app);
+            }
             break;
         case WidgetId::IndexTree:
             if (event.type == WidgetEventType::DoubleClick) {
@@ -66,6 +73,12 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
         case Command::ToggleWrap:
             ToggleCodeWrap(app);
             break;
+        case Command::ToggleLanguage:
+        case Command::LanguageGerman:
+        case Command::LanguageEnglish:
+        case Command::LanguageFrench:
+            SwitchIndexLanguage(app, event.command);
+            break;
         default:
             break;
     }
@@ -90,6 +103,52 @@ void DispatchMain(Application& app, const ProgramEvent& event) {
     }
 }
 
+void DispatchSettingsWidget(Application& app, const ProgramEvent& event) {
+    switch (event.widget) {
+        case WidgetId::DatabaseChooser:
+            ChooseSettingsDatabase(app);
+            break;
+        case WidgetId::LibraryChooser:
+            ChooseLibraryFolder(app);
+            break;
+        case WidgetId::FontChooser:
+            ChooseCodeFont(app);
+            break;
+        case WidgetId::ApplyButton:
+            ApplyDatabaseSettings(app);
+            break;
+        case WidgetId::SaveButton:
+            SaveSettings(app);
+            break;
+        case WidgetId::CancelButton:
+            HideSettings(app);
+            break;
+        default:
+            break;
+    }
+}
+
+void DispatchSettings(Application& app, const ProgramEvent& event) {
+    if (!app.settingsWindow) {
+        return;
+    }
+    switch (event.kind) {
+        case EventKind::CloseRequest:
+            HideSettings(app);
+            break;
+        case EventKind::Command:
+            if (event.command == Command::Quit) {
+                HideSettings(app);
+            }
+            break;
+        case EventKind::Widget:
+            DispatchSettingsWidget(app, event);
+            break;
+        default:
+            break;
+    }
+}
+
 }  // namespace
 
 void Dispatch(Application& app, const ProgramEvent& event) {
@@ -101,6 +160,8 @@ void Dispatch(Application& app, const ProgramEvent& event) {
             DispatchMain(app, event);
             break;
         case WindowId::Settings:
+            DispatchSettings(app, event);
+            break;
         case WindowId::DatabaseInfo:
         case WindowId::Update:
             break;

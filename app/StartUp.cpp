@@ -23,6 +23,8 @@
 #include "app/MessageBox.h"
 #include "app/Paths.h"
 #include "database/IndexTreeActions.h"
+#include "settings/LanguageSwitch.h"
+#include "settings/SettingsDialog.h"
 
 namespace quillmate {
 namespace {
@@ -60,6 +62,8 @@ DesktopSize FirstMonitorSize() {
     display->get_monitor(0)->get_geometry(geometry);
     return DesktopSize{geometry.get_width(), geometry.get_height()};
 }
+
+}  // namespace
 
 bool FontFamilyExists(const std::string& family) {
     if (family.empty()) {
@@ -100,8 +104,6 @@ std::optional<std::string> ChooseDatabaseFile(const DatabaseRequest& request, co
     const std::string chosen = dialog.get_filename();
     return chosen.empty() ? std::nullopt : std::optional<std::string>(chosen);
 }
-
-}  // namespace
 
 std::string FindProgramFolder(const char* argv0) {
     std::vector<char> buffer(4096);
@@ -169,9 +171,17 @@ void StartUp(Application& app) {
         EndProgram(app);
     }
     app.mainWindow->show();
+    app.settingsWindow = std::make_unique<SettingsWindow>(app);
+    RegisterMainWindowTexts(app);
 
     RebuildIndexTree(app);
     CountThemesAndEntries(app);
+    // The windows are built with German texts; the settings dialog's language chooser shows the
+    // stored language, to which the switch then changes the tree and every text.
+    if (app.preferences.language != 0) {
+        app.preferences.language = 0;
+        ApplyLanguage(app, false);
+    }
 
     MainWindow& window = *app.mainWindow;
     window.Tree().SelectRow(0);
