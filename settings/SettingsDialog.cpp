@@ -17,7 +17,8 @@ namespace {
 constexpr const char* kSettingsCss =
     "#SettingsWindow entry, #SettingsWindow button, #SettingsWindow combobox button {\n"
     "  min-height: 0; padding-top: 0; padding-bottom: 0;\n"
-    "}\n";
+    "}\n"
+    "#SettingsWindow button { min-width: 0; padding-left: 4px; padding-right: 4px; }\n";
 
 // Stock items are deprecated in GTK 3; a button shows the same picture through its icon name
 // and the stock label through GTK's own translation of it.

@@ -109,6 +109,7 @@ class SettingsWindow : public Gtk::Window {
     Gtk::Button& CancelButton() { return m_cancelButton; }
     Gtk::Button& SaveButton() { return m_saveButton; }
     Gtk::Label& LanguageLabel() { return m_languageLabel; }
+    Gtk::Label& HintLabel() { return m_hintLabel; }
     Gtk::Label& PathsCaption() { return m_pathsCaption; }
     // Texts of a combo box's rows, top to bottom.
     static std::vector<std::string> RowTexts(Gtk::ComboBox& combo);
