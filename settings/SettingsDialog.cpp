@@ -46,6 +46,18 @@ void SetButtonText(Gtk::Button& button, const std::string& text) {
     }
 }
 
+// A click on a combo box lands on its inner button, which takes the focus unless told otherwise
+// (the combo box's own focus-on-click does not reach it).
+void NoFocusOnClickInside(GtkWidget* widget) {
+    if (GTK_IS_BUTTON(widget)) {
+        gtk_widget_set_focus_on_click(widget, FALSE);
+    }
+    if (GTK_IS_CONTAINER(widget)) {
+        gtk_container_forall(
+            GTK_CONTAINER(widget), [](GtkWidget* child, gpointer) { NoFocusOnClickInside(child); }, nullptr);
+    }
+}
+
 int CheckState(const Gtk::CheckButton& check) {
     return check.get_active() ? 1 : 0;
 }
@@ -119,6 +131,7 @@ void SettingsWindow::SetUpCombo(Gtk::ComboBox& combo, const std::vector<std::str
     combo.pack_start(*textRenderer, true);
     combo.add_attribute(*textRenderer, "text", m_columns.text);
     combo.set_focus_on_click(false);
+    NoFocusOnClickInside(GTK_WIDGET(combo.gobj()));
 }
 
 void SettingsWindow::SetRows(Gtk::ComboBox& combo, const std::vector<std::string>& rows) {

@@ -19,6 +19,36 @@ using test::SettingsFixture;
 
 constexpr const char* kBom = "\xEF\xBB\xBF";
 
+// The toggle buttons inside a widget, internal children included.
+void CollectToggleButtons(GtkWidget* widget, std::vector<GtkWidget*>& found) {
+    if (GTK_IS_TOGGLE_BUTTON(widget)) {
+        found.push_back(widget);
+    }
+    if (GTK_IS_CONTAINER(widget)) {
+        gtk_container_forall(
+            GTK_CONTAINER(widget),
+            [](GtkWidget* child, gpointer data) {
+                CollectToggleButtons(child, *static_cast<std::vector<GtkWidget*>*>(data));
+            },
+            &found);
+    }
+}
+
+// The GDK window that receives the pointer events of `widget` (its own or its input window).
+GdkWindow* EventWindowOf(GdkWindow* window, GtkWidget* widget) {
+    gpointer owner = nullptr;
+    gdk_window_get_user_data(window, &owner);
+    if (owner == widget && gdk_window_get_window_type(window) != GDK_WINDOW_TOPLEVEL) {
+        return window;
+    }
+    for (GList* child = gdk_window_peek_children(window); child != nullptr; child = child->next) {
+        if (GdkWindow* found = EventWindowOf(GDK_WINDOW(child->data), widget)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
 class SettingsTest : public SettingsFixture {
   protected:
     // The picture the expand toggle shows.
@@ -148,6 +178,55 @@ TEST_F(SettingsTest, ClicksOnChoosersAndSettingsDoNotTakeTheFocus) {
           Case{"apply button", dialog.ApplyButton(), true}, Case{"save button", dialog.SaveButton(), true}}) {
         EXPECT_EQ(c.widget.get_focus_on_click(), c.takesFocus) << c.name;
     }
+    // A combo box is clicked through its inner button, which must not take the focus either.
+    for (Gtk::ComboBox* combo : {&dialog.LanguageCombo(), &dialog.SearchCombo(), &dialog.HintCombo(),
+                                 &dialog.TitleCombo(), &dialog.MarkingCombo()}) {
+        std::vector<GtkWidget*> innerButtons;
+        CollectToggleButtons(GTK_WIDGET(combo->gobj()), innerButtons);
+        ASSERT_EQ(innerButtons.size(), 1u);
+        EXPECT_FALSE(gtk_widget_get_focus_on_click(innerButtons[0]));
+    }
+}
+
+TEST_F(SettingsTest, RealClicksLeaveTheFocusOnTheCancelButton) {
+    Start();
+    OpenDialog();
+    SettingsWindow& dialog = Dialog();
+    ASSERT_TRUE(PumpUntil([&] { return dialog.has_toplevel_focus() || dialog.is_active(); }));
+    ASSERT_EQ(dialog.get_focus(), &dialog.CancelButton());
+    const auto click = [&](Gtk::Widget& widget) {
+        GdkWindow* target = EventWindowOf(dialog.get_window()->gobj(), widget.gobj());
+        ASSERT_NE(target, nullptr);
+        for (const GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+            GdkEvent* event = gdk_event_new(type);
+            event->button.window = GDK_WINDOW(g_object_ref(target));
+            event->button.send_event = TRUE;
+            event->button.time = GDK_CURRENT_TIME;
+            event->button.x = widget.get_allocated_width() / 2.0;
+            event->button.y = widget.get_allocated_height() / 2.0;
+            event->button.button = 1;
+            event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+            gdk_event_set_device(
+                event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+            gtk_main_do_event(event);
+            gdk_event_free(event);
+        }
+        test::PumpFor(std::chrono::milliseconds(100));
+    };
+    click(dialog.SavePathsCheck());
+    EXPECT_FALSE(dialog.SavePathsCheck().get_active());  // the click arrived
+    EXPECT_EQ(dialog.get_focus(), &dialog.CancelButton());
+    std::vector<GtkWidget*> inner;
+    CollectToggleButtons(GTK_WIDGET(dialog.HintCombo().gobj()), inner);
+    ASSERT_EQ(inner.size(), 1u);
+    click(*Glib::wrap(inner[0]));
+    EXPECT_EQ(dialog.get_focus(), &dialog.CancelButton());
+    dialog.HintCombo().popdown();
+    test::PumpFor(std::chrono::milliseconds(100));
+    click(dialog.DyeNewsCheck());
+    EXPECT_FALSE(dialog.DyeNewsCheck().get_active());
+    EXPECT_EQ(dialog.get_focus(), &dialog.DyeNewsCheck());  // this one takes the focus
+    RunQueued();
 }
 
 TEST_F(SettingsTest, StockButtonsShowTheirPictureAndLabel) {
