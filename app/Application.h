@@ -17,6 +17,7 @@
 #include "app/ProgramStarter.h"
 #include "app/Zoom.h"
 #include "database/Database.h"
+#include "database/Search.h"
 #include "database/XmlDocument.h"
 #include "resources/Pictures.h"
 #include "settings/LanguageTable.h"
@@ -58,6 +59,7 @@ class Application {
     ZoomState zoom;
     XmlDocument document;  // the parsed database, kept for rebuilds
     EntryList entries;
+    SearchHaystacks searchHaystacks;  // folded search texts of the index rows
     std::string lastGroupTitle;
     CodeFileInfo codeFileInfo;
     int currentEntry = 0;

@@ -7,12 +7,20 @@
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "database/IndexTreeActions.h"
+#include "database/SearchActions.h"
 #include "settings/LanguageSwitch.h"
 #include "settings/SettingsActions.h"
 #include "viewer/CodeViewActions.h"
 
 namespace quillmate {
 namespace {
+
+// Every search passes the entry's current text.
+void SearchFromEntry(Application& app, bool searchNext) {
+    MainWindow& window = *app.mainWindow;
+    SearchIndex(app, window, window.Tree(), window.SearchEntry(), window.SearchEntry().get_text(),
+                searchNext);
+}
 
 void DispatchMainWidget(Application& app, const ProgramEvent& event) {
     MainWindow& window = *app.mainWindow;
@@ -45,6 +53,10 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             if (event.type == WidgetEventType::IconPress && event.data == 1) {
                 window.SearchEntry().set_text("");
                 window.SearchEntry().grab_focus();
+            } else if (event.type == WidgetEventType::IconPress && event.data == 0) {
+                SearchFromEntry(app, true);
+            } else if (event.type == WidgetEventType::Change) {
+                SearchFromEntry(app, false);
             }
             break;
         case WidgetId::AdminButton:
@@ -72,6 +84,15 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             break;
         case Command::ToggleWrap:
             ToggleCodeWrap(app);
+            break;
+        case Command::SearchNext:
+            SearchFromEntry(app, true);
+            break;
+        case Command::SearchReturn:
+            // Return searches on only while the entry is the window's focus widget.
+            if (app.mainWindow->SearchEntry().is_focus()) {
+                SearchFromEntry(app, true);
+            }
             break;
         case Command::ToggleLanguage:
         case Command::LanguageGerman:

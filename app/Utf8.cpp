@@ -57,19 +57,22 @@ Sequence SequenceAt(std::string_view text, std::size_t pos) {
 
 }  // namespace
 
+char32_t DecodeNextUtf8(std::string_view text, std::size_t& pos) {
+    const Sequence sequence = SequenceAt(text, pos);
+    if (sequence.length == 0) {
+        ++pos;
+        return kReplacementCharacter;
+    }
+    pos += sequence.length;
+    return sequence.value;
+}
+
 std::u32string DecodeUtf8(std::string_view text) {
     std::u32string out;
     out.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const Sequence sequence = SequenceAt(text, pos);
-        if (sequence.length == 0) {
-            out.push_back(kReplacementCharacter);
-            ++pos;
-        } else {
-            out.push_back(sequence.value);
-            pos += sequence.length;
-        }
+        out.push_back(DecodeNextUtf8(text, pos));
     }
     return out;
 }

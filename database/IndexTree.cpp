@@ -36,6 +36,7 @@ void IndexTree::DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel:
 
 void IndexTree::Clear() {
     const ProgrammaticChange change(*this);
+    ++m_generation;
     m_rows.clear();
     m_lastRowAtDepth.clear();
     m_store->clear();
@@ -53,6 +54,7 @@ int IndexTree::AppendRow(const std::string& text, int depth) {
         iter = m_store->append(m_lastRowAtDepth[parentDepth - 1]->children());
     }
     const int index = static_cast<int>(m_rows.size());
+    ++m_generation;
     auto row = *iter;
     row[m_columns.text] = text;
     row[m_columns.depth] = depth;

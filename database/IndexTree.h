@@ -9,6 +9,7 @@
 #include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ class IndexTree : public Gtk::TreeView {
     void SetRowIcon(int row, const Glib::RefPtr<Gdk::Pixbuf>& icon);
 
     int RowCount() const { return static_cast<int>(m_rows.size()); }
+    // Changes whenever rows are added or the tree is emptied; data kept per row (the search's
+    // haystacks) is stale when it was taken at another generation.
+    std::uint64_t Generation() const { return m_generation; }
     std::string RowText(int row) const;
     int RowDepth(int row) const;
 
@@ -97,6 +101,7 @@ class IndexTree : public Gtk::TreeView {
     void DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter);
 
     int m_programmaticChanges = 0;
+    std::uint64_t m_generation = 0;
     std::string m_hintColour = "YellowGreen";
     Columns m_columns;
     Glib::RefPtr<Gtk::TreeStore> m_store;
