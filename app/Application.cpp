@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "resources/PictureLoader.h"
 #include "settings/AboutDialogs.h"
+#include "settings/SettingsDialog.h"
 #include "settings/UpdateWindow.h"
 
 namespace quillmate {
@@ -28,7 +29,7 @@ void Application::DecodePictures() {
 }
 
 int Application::IndexLanguage() const {
-    return preferences.language;
+    return settingsWindow ? settingsWindow->LanguageRow() : preferences.language;
 }
 
 void Application::ReleaseWindows() {
@@ -36,6 +37,11 @@ void Application::ReleaseWindows() {
     updateChecker.Stop();
     updateWindow.reset();
     databaseInfoWindow.reset();
+    textTargets = {};
+    if (settingsWindow) {
+        settingsWindow->hide();
+    }
+    settingsWindow.reset();
     if (mainWindow) {
         mainWindow->hide();
     }

@@ -22,6 +22,7 @@
 #include "resources/Pictures.h"
 #include "settings/LanguageTable.h"
 #include "settings/Preferences.h"
+#include "settings/TextKeys.h"
 #include "settings/UpdateCheck.h"
 #include "viewer/CodeFile.h"
 #include "viewer/Palette.h"
@@ -31,6 +32,7 @@ namespace quillmate {
 class DatabaseInfoWindow;
 class MainWindow;
 class UpdateWindow;
+class SettingsWindow;
 struct PopupMenus;
 
 class Application {
@@ -72,7 +74,11 @@ class Application {
     std::unique_ptr<DatabaseInfoWindow> databaseInfoWindow;
     std::unique_ptr<UpdateWindow> updateWindow;
     UpdateChecker updateChecker;
-    // Run after the settings dialog has loaded a database again: refills what shows it.
+    std::unique_ptr<SettingsWindow> settingsWindow;
+    // Widget texts that a language switch replaces; each window adds its own when it is built.
+    TextTargetRegistry textTargets;
+    // Called after the settings dialog's Apply has loaded the database again (the database-info
+    // window refills its database section); empty while nobody listens.
     std::function<void()> onDatabaseReloaded;
 
   private:

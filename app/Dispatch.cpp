@@ -9,6 +9,8 @@
 #include "database/IndexTreeActions.h"
 #include "database/SearchActions.h"
 #include "settings/AboutDialogs.h"
+#include "settings/LanguageSwitch.h"
+#include "settings/SettingsActions.h"
 #include "settings/UpdateWindow.h"
 #include "viewer/ClipboardActions.h"
 #include "viewer/CodeViewActions.h"
@@ -37,6 +39,11 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             break;
         case WidgetId::HelpButton:
             ShowHelpEntry(app);
+            break;
+        case WidgetId::SettingsButton:
+            if (app.settingsWindow) {
+                OpenSettings(app);
+            }
             break;
         case WidgetId::IndexTree:
             if (event.type == WidgetEventType::DoubleClick) {
@@ -127,6 +134,12 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
         case Command::CheckUpdates:
             CheckForUpdates(app);
             break;
+        case Command::ToggleLanguage:
+        case Command::LanguageGerman:
+        case Command::LanguageEnglish:
+        case Command::LanguageFrench:
+            SwitchIndexLanguage(app, event.command);
+            break;
         default:
             break;
     }
@@ -181,6 +194,52 @@ void DispatchUpdate(Application& app, const ProgramEvent& event) {
     }
 }
 
+void DispatchSettingsWidget(Application& app, const ProgramEvent& event) {
+    switch (event.widget) {
+        case WidgetId::DatabaseChooser:
+            ChooseSettingsDatabase(app);
+            break;
+        case WidgetId::LibraryChooser:
+            ChooseLibraryFolder(app);
+            break;
+        case WidgetId::FontChooser:
+            ChooseCodeFont(app);
+            break;
+        case WidgetId::ApplyButton:
+            ApplyDatabaseSettings(app);
+            break;
+        case WidgetId::SaveButton:
+            SaveSettings(app);
+            break;
+        case WidgetId::CancelButton:
+            HideSettings(app);
+            break;
+        default:
+            break;
+    }
+}
+
+void DispatchSettings(Application& app, const ProgramEvent& event) {
+    if (!app.settingsWindow) {
+        return;
+    }
+    switch (event.kind) {
+        case EventKind::CloseRequest:
+            HideSettings(app);
+            break;
+        case EventKind::Command:
+            if (event.command == Command::Quit) {
+                HideSettings(app);
+            }
+            break;
+        case EventKind::Widget:
+            DispatchSettingsWidget(app, event);
+            break;
+        default:
+            break;
+    }
+}
+
 }  // namespace
 
 void Dispatch(Application& app, const ProgramEvent& event) {
@@ -191,13 +250,14 @@ void Dispatch(Application& app, const ProgramEvent& event) {
         case WindowId::Main:
             DispatchMain(app, event);
             break;
+        case WindowId::Settings:
+            DispatchSettings(app, event);
+            break;
         case WindowId::DatabaseInfo:
             DispatchDatabaseInfo(app, event);
             break;
         case WindowId::Update:
             DispatchUpdate(app, event);
-            break;
-        case WindowId::Settings:
             break;
     }
 }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/EventQueue.h"
+#include "app/WidgetRect.h"
 #include "database/IndexTree.h"
 #include "resources/Pictures.h"
 
@@ -40,12 +41,6 @@ struct PopupMenus {
 std::unique_ptr<PopupMenus> BuildPopupMenus(EventQueue& queue);
 
 // Geometry of the main window's widgets for the default 800 x 600 window.
-struct WidgetRect {
-    int x;
-    int y;
-    int width;
-    int height;
-};
 inline constexpr WidgetRect kExpandToggleRect{1, 17, 16, 16};
 inline constexpr WidgetRect kSearchEntryRect{27, 2, 153, 30};
 inline constexpr WidgetRect kAdminButtonRect{418, 2, 30, 30};

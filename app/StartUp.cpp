@@ -24,6 +24,8 @@
 #include "app/Paths.h"
 #include "database/IndexTreeActions.h"
 #include "settings/AboutDialogs.h"
+#include "settings/LanguageSwitch.h"
+#include "settings/SettingsDialog.h"
 #include "settings/UpdateWindow.h"
 
 namespace quillmate {
@@ -62,6 +64,8 @@ DesktopSize FirstMonitorSize() {
     display->get_monitor(0)->get_geometry(geometry);
     return DesktopSize{geometry.get_width(), geometry.get_height()};
 }
+
+}  // namespace
 
 bool FontFamilyExists(const std::string& family) {
     if (family.empty()) {
@@ -102,8 +106,6 @@ std::optional<std::string> ChooseDatabaseFile(const DatabaseRequest& request, co
     const std::string chosen = dialog.get_filename();
     return chosen.empty() ? std::nullopt : std::optional<std::string>(chosen);
 }
-
-}  // namespace
 
 std::string FindProgramFolder(const char* argv0) {
     std::vector<char> buffer(4096);
@@ -171,13 +173,23 @@ void StartUp(Application& app) {
         EndProgram(app);
     }
     app.mainWindow->show();
+    app.settingsWindow = std::make_unique<SettingsWindow>(app);
     app.databaseInfoWindow = std::make_unique<DatabaseInfoWindow>(app);
     app.updateWindow = std::make_unique<UpdateWindow>(app);
+    RegisterMainWindowTexts(app);
+    app.databaseInfoWindow->RegisterTexts(app.textTargets);
+    app.updateWindow->RegisterTexts(app.textTargets);
 
     RebuildIndexTree(app);
     CountThemesAndEntries(app);
     FillDatabaseInfo(app);
     app.onDatabaseReloaded = [&app] { FillDatabaseInfo(app); };
+    // The windows are built with German texts; the settings dialog's language chooser shows the
+    // stored language, to which the switch then changes the tree and every text.
+    if (app.preferences.language != 0) {
+        app.preferences.language = 0;
+        ApplyLanguage(app, false);
+    }
     ShowAboutAtFirstStart(app);
 
     MainWindow& window = *app.mainWindow;

@@ -112,36 +112,36 @@ DatabaseInfoWindow::DatabaseInfoWindow(Application& app) : m_app(app), m_fieldCs
 }
 
 void DatabaseInfoWindow::Build() {
-    PlaceCaption(m_databaseFrame, m_databaseCaption, kDatabaseFrameRect);
-    PlaceCaption(m_fileFrame, m_fileCaption, kFileFrameRect);
+    PlaceCaption(m_databaseFrame, m_databaseCaption, kInfoDatabaseFrameRect);
+    PlaceCaption(m_fileFrame, m_fileCaption, kInfoFileFrameRect);
 
     m_libraryIcon = MakeClickablePicture(Picture::Folder, kLibraryIconTooltip, WidgetId::LibraryIcon);
     if (m_libraryIcon) {
-        PlaceAt(m_fixed, *m_libraryIcon, kLibraryIconRect);
+        PlaceAt(m_fixed, *m_libraryIcon, kInfoLibraryIconRect);
     }
-    PlaceLabel(m_databaseLabel, kDatabaseLabelRect);
-    PlaceField(m_databaseField, kDatabaseFieldRect, false);
-    PlaceLabel(m_contentLabel, kContentLabelRect);
-    PlaceField(m_contentField, kContentFieldRect, false);
-    PlaceLabel(m_libraryLabel, kLibraryLabelRect);
-    PlaceField(m_libraryField, kLibraryFieldRect, false);
-    PlaceDecoration(m_statisticsImage, Picture::Statistics, kStatisticsIconRect);
-    PlaceLabel(m_themesLabel, kThemesLabelRect);
-    PlaceField(m_themesField, kThemesFieldRect, true);
-    PlaceLabel(m_entriesLabel, kEntriesLabelRect);
-    PlaceField(m_entriesField, kEntriesFieldRect, true);
+    PlaceLabel(m_databaseLabel, kInfoDatabaseLabelRect);
+    PlaceField(m_databaseField, kInfoDatabaseFieldRect, false);
+    PlaceLabel(m_contentLabel, kInfoContentLabelRect);
+    PlaceField(m_contentField, kInfoContentFieldRect, false);
+    PlaceLabel(m_libraryLabel, kInfoLibraryLabelRect);
+    PlaceField(m_libraryField, kInfoLibraryFieldRect, false);
+    PlaceDecoration(m_statisticsImage, Picture::Statistics, kInfoStatisticsIconRect);
+    PlaceLabel(m_themesLabel, kInfoThemesLabelRect);
+    PlaceField(m_themesField, kInfoThemesFieldRect, true);
+    PlaceLabel(m_entriesLabel, kInfoEntriesLabelRect);
+    PlaceField(m_entriesField, kInfoEntriesFieldRect, true);
 
     m_copyIcon = MakeClickablePicture(Picture::Copy, kCopyIconTooltip, WidgetId::CopyFileIcon);
     if (m_copyIcon) {
-        PlaceAt(m_fixed, *m_copyIcon, kCopyIconRect);
+        PlaceAt(m_fixed, *m_copyIcon, kInfoCopyIconRect);
     }
-    PlaceLabel(m_fileLabel, kFileLabelRect);
-    PlaceField(m_fileField, kFileFieldRect, false);
-    PlaceDecoration(m_codeFormatImage, Picture::CodeFormat, kCodeFormatIconRect);
-    PlaceLabel(m_codeFormatLabel, kCodeFormatLabelRect);
-    PlaceField(m_codeFormatField, kCodeFormatFieldRect, false);
-    PlaceLabel(m_executableLabel, kExecutableLabelRect);
-    PlaceField(m_executableField, kExecutableFieldRect, false);
+    PlaceLabel(m_fileLabel, kInfoFileLabelRect);
+    PlaceField(m_fileField, kInfoFileFieldRect, false);
+    PlaceDecoration(m_codeFormatImage, Picture::CodeFormat, kInfoCodeFormatIconRect);
+    PlaceLabel(m_codeFormatLabel, kInfoCodeFormatLabelRect);
+    PlaceField(m_codeFormatField, kInfoCodeFormatFieldRect, false);
+    PlaceLabel(m_executableLabel, kInfoExecutableLabelRect);
+    PlaceField(m_executableField, kInfoExecutableFieldRect, false);
 }
 
 void DatabaseInfoWindow::PlaceCaption(Gtk::Frame& frame, Gtk::Label& caption, const WidgetRect& rect) {
@@ -233,6 +233,31 @@ bool DatabaseInfoWindow::SetLabelText(std::string_view key, const std::string& t
         }
     }
     return false;
+}
+
+void DatabaseInfoWindow::RegisterTexts(TextTargetRegistry& targets) {
+    const std::pair<std::string_view, Gtk::Label*> labels[] = {
+        {"#DbA_LabelFile", &m_fileLabel},    {"#DbA_LabelEnt", &m_entriesLabel},
+        {"#DbA_LabelDb", &m_databaseLabel},  {"#DbA_LabelSrcForm", &m_codeFormatLabel},
+        {"#DbA_LabelTop", &m_themesLabel},   {"#DbA_LabelExeForm", &m_executableLabel},
+        {"#DbA_LabelLib", &m_libraryLabel},  {"#DbA_LabelCont", &m_contentLabel},
+        {"#DbA_Frame1", &m_databaseCaption}, {"#DbA_Frame2", &m_fileCaption},
+    };
+    for (const auto& [key, label] : labels) {
+        const std::string name(key);
+        targets.labels[name] = TextTarget{
+            label->get_text(), [this, name](const std::string& text) { SetLabelText(name, text); }};
+    }
+    const std::pair<std::string_view, Gtk::Widget*> icons[] = {{"#DbA_ToDb", m_libraryIcon.get()},
+                                                               {"#DbA_CopyFile", m_copyIcon.get()}};
+    for (const auto& [key, icon] : icons) {
+        if (icon == nullptr) {
+            continue;
+        }
+        const std::string name(key);
+        targets.tooltips[name] = TextTarget{
+            icon->get_tooltip_text(), [this, name](const std::string& text) { SetTooltipText(name, text); }};
+    }
 }
 
 bool DatabaseInfoWindow::SetTooltipText(std::string_view key, const std::string& text) {

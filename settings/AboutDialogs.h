@@ -2,6 +2,8 @@
 // database-info window (database, library, counts and the selected code file).
 #pragma once
 
+#include "settings/TextKeys.h"
+
 #include <gdkmm/pixbuf.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/entry.h>
@@ -25,28 +27,28 @@ class Application;
 // Fixed geometry of the database-info window.
 inline constexpr int kDatabaseInfoWidth = 720;
 inline constexpr int kDatabaseInfoHeight = 252;
-inline constexpr WidgetRect kDatabaseFrameRect{5, 2, 710, 148};
-inline constexpr WidgetRect kLibraryIconRect{7, 26, 16, 16};
-inline constexpr WidgetRect kDatabaseLabelRect{25, 25, 162, 22};
-inline constexpr WidgetRect kDatabaseFieldRect{190, 20, 520, 26};
-inline constexpr WidgetRect kContentLabelRect{5, 57, 182, 22};
-inline constexpr WidgetRect kContentFieldRect{190, 52, 520, 26};
-inline constexpr WidgetRect kLibraryLabelRect{5, 89, 182, 22};
-inline constexpr WidgetRect kLibraryFieldRect{190, 84, 520, 26};
-inline constexpr WidgetRect kStatisticsIconRect{183, 121, 16, 16};
-inline constexpr WidgetRect kThemesLabelRect{175, 121, 130, 22};
-inline constexpr WidgetRect kThemesFieldRect{310, 116, 80, 26};
-inline constexpr WidgetRect kEntriesLabelRect{475, 121, 150, 22};
-inline constexpr WidgetRect kEntriesFieldRect{630, 116, 80, 26};
-inline constexpr WidgetRect kFileFrameRect{5, 162, 710, 87};
-inline constexpr WidgetRect kCopyIconRect{7, 186, 16, 16};
-inline constexpr WidgetRect kFileLabelRect{25, 187, 162, 22};
-inline constexpr WidgetRect kFileFieldRect{190, 182, 520, 26};
-inline constexpr WidgetRect kCodeFormatIconRect{174, 220, 16, 16};
-inline constexpr WidgetRect kCodeFormatLabelRect{175, 220, 130, 22};
-inline constexpr WidgetRect kCodeFormatFieldRect{310, 215, 80, 26};
-inline constexpr WidgetRect kExecutableLabelRect{455, 220, 170, 22};
-inline constexpr WidgetRect kExecutableFieldRect{630, 215, 80, 26};
+inline constexpr WidgetRect kInfoDatabaseFrameRect{5, 2, 710, 148};
+inline constexpr WidgetRect kInfoLibraryIconRect{7, 26, 16, 16};
+inline constexpr WidgetRect kInfoDatabaseLabelRect{25, 25, 162, 22};
+inline constexpr WidgetRect kInfoDatabaseFieldRect{190, 20, 520, 26};
+inline constexpr WidgetRect kInfoContentLabelRect{5, 57, 182, 22};
+inline constexpr WidgetRect kInfoContentFieldRect{190, 52, 520, 26};
+inline constexpr WidgetRect kInfoLibraryLabelRect{5, 89, 182, 22};
+inline constexpr WidgetRect kInfoLibraryFieldRect{190, 84, 520, 26};
+inline constexpr WidgetRect kInfoStatisticsIconRect{183, 121, 16, 16};
+inline constexpr WidgetRect kInfoThemesLabelRect{175, 121, 130, 22};
+inline constexpr WidgetRect kInfoThemesFieldRect{310, 116, 80, 26};
+inline constexpr WidgetRect kInfoEntriesLabelRect{475, 121, 150, 22};
+inline constexpr WidgetRect kInfoEntriesFieldRect{630, 116, 80, 26};
+inline constexpr WidgetRect kInfoFileFrameRect{5, 162, 710, 87};
+inline constexpr WidgetRect kInfoCopyIconRect{7, 186, 16, 16};
+inline constexpr WidgetRect kInfoFileLabelRect{25, 187, 162, 22};
+inline constexpr WidgetRect kInfoFileFieldRect{190, 182, 520, 26};
+inline constexpr WidgetRect kInfoCodeFormatIconRect{174, 220, 16, 16};
+inline constexpr WidgetRect kInfoCodeFormatLabelRect{175, 220, 130, 22};
+inline constexpr WidgetRect kInfoCodeFormatFieldRect{310, 215, 80, 26};
+inline constexpr WidgetRect kInfoExecutableLabelRect{455, 220, 170, 22};
+inline constexpr WidgetRect kInfoExecutableFieldRect{630, 215, 80, 26};
 
 // Shows the program's about dialog (modal, created for this showing) and returns when the user
 // has closed it. `logo` may be null.
@@ -89,6 +91,8 @@ class DatabaseInfoWindow : public Gtk::Window {
     // ("#DbA_ToDb", "#DbA_CopyFile", without the "TT" prefix). False for keys of other windows.
     bool SetLabelText(std::string_view key, const std::string& text);
     bool SetTooltipText(std::string_view key, const std::string& text);
+    // Offers the window's labels and tooltips to the language switch, with their German texts.
+    void RegisterTexts(TextTargetRegistry& targets);
 
   private:
     void Build();

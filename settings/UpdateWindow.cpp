@@ -9,9 +9,9 @@ namespace quillmate {
 namespace {
 
 constexpr const char* kUpdateWindowTitle = "Quillmate: Update check";
-constexpr const char* kLabelTexts[3] = {"App-Update gtk2 verfügbar? ", "App-Update gtk3 verfügbar? ",
-                                        "API-Update (Codes & Datenbank) verfügbar? "};
-constexpr std::string_view kLabelKeys[3] = {"#Upt_LabelAppGtk2", "#Upt_LabelAppGtk3", "#Upt_LabelXml"};
+constexpr const char* kUpdateLabelTexts[3] = {"App-Update gtk2 verfügbar? ", "App-Update gtk3 verfügbar? ",
+                                              "API-Update (Codes & Datenbank) verfügbar? "};
+constexpr std::string_view kUpdateLabelKeys[3] = {"#Upt_LabelAppGtk2", "#Upt_LabelAppGtk3", "#Upt_LabelXml"};
 
 }  // namespace
 
@@ -24,7 +24,7 @@ UpdateWindow::UpdateWindow(Application& app) : m_app(app) {
     set_default_size(kUpdateWindowWidth, kUpdateWindowHeight);
     const auto css = CompactFieldCss();
     for (int row = 0; row < 3; ++row) {
-        m_labels[row].set_text(kLabelTexts[row]);
+        m_labels[row].set_text(kUpdateLabelTexts[row]);
         m_labels[row].set_xalign(0.0f);
         m_labels[row].set_ellipsize(Pango::ELLIPSIZE_END);
         PlaceAt(m_fixed, m_labels[row], kUpdateLabelRects[row]);
@@ -68,7 +68,7 @@ std::string UpdateWindow::FieldText(int row) const {
 
 bool UpdateWindow::SetLabelText(std::string_view key, const std::string& text) {
     for (int row = 0; row < 3; ++row) {
-        if (kLabelKeys[row] == key) {
+        if (kUpdateLabelKeys[row] == key) {
             m_labels[row].set_text(text);
             return true;
         }
@@ -94,6 +94,14 @@ void ShowUpdateAnswers(Application& app) {
         return;
     }
     app.updateWindow->ShowAnswers(AnswersFor(app.state.version, app.state.dbVersion, *values));
+}
+
+void UpdateWindow::RegisterTexts(TextTargetRegistry& targets) {
+    for (size_t row = 0; row < std::size(kUpdateLabelKeys); ++row) {
+        const std::string key(kUpdateLabelKeys[row]);
+        targets.labels[key] = TextTarget{kUpdateLabelTexts[row],
+                                         [this, key](const std::string& text) { SetLabelText(key, text); }};
+    }
 }
 
 }  // namespace quillmate

@@ -2,6 +2,8 @@
 // filled when the version file has arrived from the project's server.
 #pragma once
 
+#include "settings/TextKeys.h"
+
 #include <glibmm/dispatcher.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/fixed.h>
@@ -37,6 +39,8 @@ class UpdateWindow : public Gtk::Window {
     // Language switch: "#Upt_LabelAppGtk2", "#Upt_LabelAppGtk3", "#Upt_LabelXml"; false for keys
     // of other windows.
     bool SetLabelText(std::string_view key, const std::string& text);
+    // Offers the three labels to the language switch, with their German texts.
+    void RegisterTexts(TextTargetRegistry& targets);
 
   private:
     Application& m_app;

@@ -56,6 +56,14 @@ std::string TempProgramFolder::ReadFile(const std::string& relativePath) const {
     return text.str();
 }
 
+namespace {
+
+std::string FolderWithoutSlash(const std::string& folder) {
+    return folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+}
+
+}  // namespace
+
 DialogWatcher::DialogWatcher(bool echo) : m_echo(echo) {
     m_timer = Glib::signal_timeout().connect(sigc::mem_fun(*this, &DialogWatcher::Poll), 30);
 }
@@ -86,12 +94,21 @@ bool DialogWatcher::Poll() {
             m_lastAboutLogo = static_cast<bool>(about->get_logo());
             about->response(Gtk::RESPONSE_DELETE_EVENT);
         } else if (auto* chooser = dynamic_cast<Gtk::FileChooserDialog*>(window)) {
+            const bool folderAnswer =
+                m_fileAnswer && chooser->get_action() == Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER;
+            if (folderAnswer && chooser->get_current_folder() != FolderWithoutSlash(*m_fileAnswer)) {
+                // A folder requester answers with the folder it shows, once it shows it.
+                chooser->set_current_folder(*m_fileAnswer);
+                continue;
+            }
             SeenDialog seen{"file", chooser->get_title(), ""};
             if (m_echo) {
                 std::cerr << "DIALOG " << seen.title << ": (file requester)" << std::endl;
             }
             m_seen.push_back(seen);
-            if (m_fileAnswer) {
+            if (folderAnswer) {
+                chooser->response(Gtk::RESPONSE_ACCEPT);
+            } else if (m_fileAnswer) {
                 chooser->set_filename(*m_fileAnswer);
                 chooser->response(Gtk::RESPONSE_ACCEPT);
             } else {

@@ -13,6 +13,7 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "database/IndexTreeActions.h"
+#include "settings/SettingsDialog.h"
 
 namespace quillmate {
 namespace {
@@ -236,6 +237,8 @@ TEST_F(SearchTest, SearchFollowsSearchModeAndLanguageChanges) {
     // until "h" finds "Hilfe".
     EXPECT_EQ(EntryText(), "h");
     EXPECT_EQ(Selected(), 2);
+    // The index language is the settings dialog's language chooser.
+    m_app->settingsWindow->SetLanguageRow(1);
     m_app->preferences.language = 1;
     RebuildIndexTree(*m_app);
     SetTerm("help");

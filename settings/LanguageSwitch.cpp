@@ -1,0 +1,141 @@
+#include "settings/LanguageSwitch.h"
+
+#include <gtkmm/separatormenuitem.h>
+
+#include <vector>
+
+#include "app/Application.h"
+#include "app/MainActions.h"
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "database/IndexTreeActions.h"
+#include "settings/SettingsDialog.h"
+
+namespace quillmate {
+namespace {
+
+constexpr const char* kLanguageFileMissingText = "Language-File not found!";
+
+template <size_t N>
+void WriteTexts(Application& app, const std::array<std::string_view, N>& keys,
+                std::map<std::string, TextTarget, std::less<>>& targets, bool isTooltip,
+                const std::string& languageCode) {
+    for (const std::string_view key : keys) {
+        const auto text = app.languageTable.GetText(key, isTooltip, languageCode);
+        if (app.languageTable.TakeMissingFileWarning()) {
+            ShowMessage("", kLanguageFileMissingText);
+        }
+        const auto target = targets.find(key);
+        if (target != targets.end() && target->second.set) {
+            target->second.set(text ? *text : target->second.builtIn);
+        }
+    }
+}
+
+void RegisterTooltip(TextTargetRegistry& targets, const char* key, Gtk::Widget* widget) {
+    if (widget == nullptr) {
+        return;
+    }
+    targets.tooltips[key] = {widget->get_tooltip_text(),
+                             [widget](const std::string& text) { widget->set_tooltip_text(text); }};
+}
+
+void RegisterMenuItem(TextTargetRegistry& targets, const char* key, Gtk::MenuItem* item) {
+    if (item == nullptr) {
+        return;
+    }
+    targets.labels[key] = {item->get_label(), [item](const std::string& text) { item->set_label(text); }};
+}
+
+}  // namespace
+
+void ApplyLanguage(Application& app, bool indexOnly) {
+    if (!app.settingsWindow || !app.mainWindow) {
+        return;
+    }
+    const int row = app.settingsWindow->LanguageRow();
+    if (row == app.preferences.language) {
+        return;
+    }
+    MainWindow& window = *app.mainWindow;
+    IndexTree& tree = window.Tree();
+    tree.SelectRow(0);
+    RebuildIndexTree(app);
+    app.state.expandState = true;
+    window.ShowExpandState(true);
+    SetExpandAll(app, true);
+    tree.SelectRow(0);
+    app.preferences.language = row;
+    if (indexOnly) {
+        return;
+    }
+    const std::string code = LanguageCode(row);
+    WriteTexts(app, kLabelKeys, app.textTargets.labels, false, code);
+    WriteTexts(app, kTooltipKeys, app.textTargets.tooltips, true, code);
+}
+
+void SwitchIndexLanguage(Application& app, Command command) {
+    if (!app.settingsWindow) {
+        return;
+    }
+    SettingsWindow& dialog = *app.settingsWindow;
+    switch (command) {
+        case Command::ToggleLanguage: {
+            // Toggles between German and English; with French (or no language) chosen it does nothing.
+            const int row = dialog.LanguageRow();
+            if (row != 0 && row != 1) {
+                return;
+            }
+            dialog.SetLanguageRow(row == 0 ? 1 : 0);
+            break;
+        }
+        case Command::LanguageGerman:
+            dialog.SetLanguageRow(0);
+            break;
+        case Command::LanguageEnglish:
+            dialog.SetLanguageRow(1);
+            break;
+        case Command::LanguageFrench:
+            dialog.SetLanguageRow(2);
+            break;
+        default:
+            return;
+    }
+    ApplyLanguage(app, true);
+}
+
+void RegisterMainWindowTexts(Application& app) {
+    if (!app.mainWindow) {
+        return;
+    }
+    MainWindow& window = *app.mainWindow;
+    TextTargetRegistry& targets = app.textTargets;
+    RegisterTooltip(targets, "#Main_Info", window.InfoButton());
+    RegisterTooltip(targets, "#Main_NodeToggle", window.ExpandToggle());
+    RegisterTooltip(targets, "#Main_Find", &window.SearchEntry());
+    RegisterTooltip(targets, "#Main_Quickcopy", window.QuickCopyButton());
+    RegisterTooltip(targets, "#Main_EdDescript", &window.DescriptionLine());
+    RegisterTooltip(targets, "#Main_CbHistory", &window.HistoryCombo());
+    RegisterTooltip(targets, "#Main_Help", window.HelpButton());
+    RegisterTooltip(targets, "#Main_Setting", window.SettingsButton());
+
+    if (!app.menus) {
+        return;
+    }
+    // The info menu's entries in their order; the separator is no entry.
+    std::vector<Gtk::MenuItem*> items;
+    for (Gtk::Widget* child : app.menus->infoMenu.get_children()) {
+        auto* item = dynamic_cast<Gtk::MenuItem*>(child);
+        if (item != nullptr && dynamic_cast<Gtk::SeparatorMenuItem*>(child) == nullptr &&
+            item != &app.menus->openCodeItem) {
+            items.push_back(item);
+        }
+    }
+    const char* keys[] = {"#PuInf_AboutApp", "#PuInf_AboutDb", "#PuInf_IsUpdate"};
+    for (size_t i = 0; i < items.size() && i < std::size(keys); ++i) {
+        RegisterMenuItem(targets, keys[i], items[i]);
+    }
+    RegisterMenuItem(targets, "#PuInf_OpnCode", &app.menus->openCodeItem);
+}
+
+}  // namespace quillmate

@@ -1,0 +1,215 @@
+#include "settings/SettingsActions.h"
+
+#include <gtkmm/filechooserdialog.h>
+#include <gtkmm/fontchooserdialog.h>
+
+#include <cmath>
+
+#include "app/Application.h"
+#include "app/Effects.h"
+#include "app/MainActions.h"
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "app/Paths.h"
+#include "app/StartUp.h"
+#include "app/Zoom.h"
+#include "database/Database.h"
+#include "database/IndexTreeActions.h"
+#include "settings/LanguageSwitch.h"
+#include "settings/SettingsDialog.h"
+#include "viewer/CodeViewActions.h"
+
+namespace quillmate {
+namespace {
+
+constexpr const char* kRestartText =
+    "For an update of the CodeViewer colors the app still has to be restarted!";
+
+// The code view shows the file of the selected entry (not a dropped file, and not emptied by Apply).
+bool EntryFileShown(Application& app) {
+    MainWindow& window = *app.mainWindow;
+    const std::string& current = app.state.currentCodeFile;
+    const int row = window.Tree().SelectedRow();
+    return !current.empty() && row >= 0 && static_cast<size_t>(row) < app.entries.size() &&
+           app.entries[static_cast<size_t>(row)].file == current &&
+           window.CodeView().get_buffer()->size() > 0;
+}
+
+// Loads the shown entry's file again, so that it gets the current code marking.
+void ReshowCodeFile(Application& app) {
+    const std::string file = app.state.currentCodeFile;
+    const bool loaded = LoadCodeFile(app, file, false);
+    app.mainWindow->SetDescriptionBackground(loaded ? std::string() : app.palette.warning);
+}
+
+// The code font from "FontName" and "FontSize"; a font that cannot be loaded leaves the view's font.
+void TakeCodeFont(Application& app) {
+    const Preferences& prefs = app.preferences;
+    if (!FontFamilyExists(prefs.fontName) || prefs.fontSize <= 0) {
+        return;
+    }
+    app.codeFont = Pango::FontDescription(prefs.fontName);
+    app.codeFont.set_size(prefs.fontSize * PANGO_SCALE);
+    // A zoomed view stays zoomed by the same step.
+    Pango::FontDescription shown = app.codeFont;
+    shown.set_size(ZoomedFontSize(prefs.fontSize, app.zoom.current));
+    app.mainWindow->SetCodeFont(shown);
+}
+
+std::optional<WindowGeometry> MainWindowGeometry(Application& app) {
+    if (!app.mainWindow) {
+        return std::nullopt;
+    }
+    MainWindow& window = *app.mainWindow;
+    WindowGeometry geometry;
+    window.get_position(geometry.x, geometry.y);
+    window.get_size(geometry.width, geometry.height);
+    geometry.splitter = window.MainSplitter().get_position();
+    return geometry;
+}
+
+}  // namespace
+
+void OpenSettings(Application& app) {
+    SettingsWindow& dialog = *app.settingsWindow;
+    dialog.SetDatabasePath(app.location.dbFolder + app.location.dbFileName);
+    dialog.SetLibraryPath(app.location.libPath);
+    dialog.SetFont(app.preferences.fontName, app.preferences.fontSize);
+    dialog.show();
+    dialog.present();
+}
+
+void HideSettings(Application& app) {
+    app.settingsWindow->hide();
+}
+
+void ChooseSettingsDatabase(Application& app) {
+    SettingsWindow& dialog = *app.settingsWindow;
+    const std::string& fileName = app.location.dbFileName;
+    const DatabaseRequest request{"Choose database '" + fileName + "' ...", fileName, "XML files (*.xml)",
+                                  "*.xml"};
+    const auto chosen = ChooseDatabaseFile(request, FolderPart(dialog.DatabasePath()));
+    if (chosen) {
+        app.state.chosenDatabaseFile = *chosen;
+        dialog.SetDatabasePath(*chosen);
+    }
+}
+
+void ChooseLibraryFolder(Application& app) {
+    SettingsWindow& dialog = *app.settingsWindow;
+    Gtk::FileChooserDialog chooser(dialog, "Choose Library-Main-Path ...",
+                                   Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER);
+    chooser.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
+    chooser.add_button("_Open", Gtk::RESPONSE_ACCEPT);
+    const std::string& libPath = app.location.libPath;
+    const std::string start = libPath.empty() ? app.state.programFolder : libPath;
+    if (IsDirectory(start)) {
+        chooser.set_current_folder(start);
+    }
+    if (chooser.run() != Gtk::RESPONSE_ACCEPT) {
+        return;
+    }
+    const std::string folder = chooser.get_filename();
+    if (folder.empty()) {
+        return;
+    }
+    app.state.chosenLibraryFolder = LibraryFieldForChoice(folder, app.state.programFolder);
+    dialog.SetLibraryPath(app.state.chosenLibraryFolder);
+}
+
+void ChooseCodeFont(Application& app) {
+    SettingsWindow& dialog = *app.settingsWindow;
+    Gtk::FontChooserDialog chooser;
+    chooser.set_transient_for(dialog);
+    chooser.set_modal(true);
+    Pango::FontDescription start(app.preferences.fontName);
+    start.set_size(app.preferences.fontSize * PANGO_SCALE);
+    chooser.set_font_desc(start);
+    if (chooser.run() != Gtk::RESPONSE_OK) {
+        return;
+    }
+    const Pango::FontDescription chosen = chooser.get_font_desc();
+    if (chosen.get_family().empty()) {
+        return;
+    }
+    const int size = static_cast<int>(std::lround(static_cast<double>(chosen.get_size()) / PANGO_SCALE));
+    dialog.SetFont(chosen.get_family(), size);
+}
+
+void ApplyDatabaseSettings(Application& app) {
+    MainWindow& window = *app.mainWindow;
+    IndexTree& tree = window.Tree();
+    tree.SelectRow(0);
+    RefreshWidget(tree);
+
+    const SettingsWindow& dialog = *app.settingsWindow;
+    TakeDialogPaths(dialog.DatabasePath(), dialog.LibraryPath(), app.location);
+    app.state.missingFileNotice = true;
+
+    window.SetCodeText("");
+    window.SetDescriptionText("");
+    window.set_title(kProgramTitle);
+
+    tree.Clear();
+    app.entries.clear();
+    ClearHistory(app);
+    app.state.helpEntryIndex = 0;
+
+    // Silent: a file that cannot be read keeps the document in memory, a malformed one gives the
+    // elements read before the fault.
+    ReloadDatabaseFile(app.location.dbFullPath, app.document);
+    RebuildIndexTree(app);
+    CountThemesAndEntries(app);
+
+    // The tree is expanded by the counting, but the toggle starts over in its collapsed state.
+    window.ShowExpandState(false);
+    app.state.expandState = false;
+
+    tree.SelectRow(0);
+    app.currentEntry = 0;
+    if (app.onDatabaseReloaded) {
+        app.onDatabaseReloaded();
+    }
+}
+
+void SaveSettings(Application& app) {
+    SettingsWindow& dialog = *app.settingsWindow;
+    MainWindow& window = *app.mainWindow;
+    Preferences& prefs = app.preferences;
+
+    const SaveDecisions decisions = TakeDialogSettings(dialog.State(), prefs, app.location);
+    if (decisions.reshowCodeFile && EntryFileShown(app)) {
+        ReshowCodeFile(app);
+    }
+    if (decisions.applyPalette) {
+        ApplyPalette(app.palette, prefs.darkMode != 0);
+    }
+    if (decisions.fontChanged) {
+        TakeCodeFont(app);
+    }
+
+    ApplyLanguage(app, false);
+
+    if (decisions.coloursChanged || dialog.LanguageRow() != prefs.language) {
+        IndexTree& tree = window.Tree();
+        const int selected = tree.SelectedRow();
+        RebuildIndexTree(app);
+        tree.SelectRow(selected);
+        prefs.language = dialog.LanguageRow();
+    }
+    if (decisions.titleChanged && EntryFileShown(app)) {
+        SetTitleForFile(app, app.state.currentCodeFile);
+    }
+    app.state.missingFileNotice = true;
+    if (decisions.restartNeeded) {
+        ShowMessage(kProgramTitle, kRestartText);
+    }
+    dialog.hide();
+
+    const std::string iniPath = app.state.programFolder + kPreferencesFileName;
+    if (SavePreferences(iniPath, prefs, app.location, MainWindowGeometry(app)) == PreferencesSave::Failed) {
+        ShowMessage(kProgramTitle, kPreferencesSaveFailedText);
+    }
+}
+
+}  // namespace quillmate

@@ -1,0 +1,36 @@
+#include "settings/TextKeys.h"
+
+namespace quillmate {
+namespace {
+
+std::vector<std::string> SplitAtTabs(std::string_view text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = text.find('\t', start);
+        parts.emplace_back(
+            text.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos) {
+            return parts;
+        }
+        start = tab + 1;
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> ComboRows(std::string_view text, std::string_view builtInRows, size_t rowCount) {
+    const std::vector<std::string> given = SplitAtTabs(text);
+    const std::vector<std::string> builtIn = SplitAtTabs(builtInRows);
+    std::vector<std::string> rows(rowCount);
+    for (size_t i = 0; i < rowCount; ++i) {
+        if (i < given.size()) {
+            rows[i] = given[i];
+        } else if (i < builtIn.size()) {
+            rows[i] = builtIn[i];
+        }
+    }
+    return rows;
+}
+
+}  // namespace quillmate

@@ -1,0 +1,193 @@
+// The language switch on the real start-up: the index tree in the database's languages and the
+// widget texts from a language file written for the test.
+#include <gdk/gdkkeysyms.h>
+#include <gtkmm/image.h>
+#include <gtkmm/menuitem.h>
+
+#include <cstdlib>
+
+#include "SettingsHarness.h"
+#include "app/MainActions.h"
+
+namespace quillmate {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+// German texts that differ from the built-in ones, so that a text read from the file can be
+// told from the built-in one. "#Cnf_LabelHint" has no item; "#Cnf_CodeMarking" has no French
+// line and only two English rows.
+constexpr const char* kLanguageFile =
+    "; test language file\n"
+    "Key = #Cnf_LangLabel\nde = should be ignored before the section\n"
+    "[LanguageItems]\n"
+    "Key = #Cnf_LangLabel\nde = Sprache (Datei)\nen = Language\nfr = Langue\n"
+    "Key = #Cnf_Language\nde = Deutsch\tEnglisch\tFranzösisch\nen = German\tEnglish\tFrench\n"
+    "fr = Allemand\tAnglais\tFrançais\n"
+    "Key = #Cnf_Frame1\nde = Pfade (Datei) ...\nen = Paths ...\nfr = Chemins ...\n"
+    "Key = #Cnf_Paths2Pref\nde = Pfade speichern (Datei)\nen = Save the paths\nfr = Enregistrer les chemins\n"
+    "Key = #Cnf_CodeMarking\nde = Text\tFett\tBlau\nen = Plain\tBold\n"
+    "Key = #PuInf_AboutApp\nde = Über (Datei) ...\nen = About Quillmate ...\nfr = À propos ...\n"
+    "[Tooltips]\n"
+    "Key = #Cnf_Apply\nde = Übernimmt (Datei).\nen = Applies the paths.\nfr = Applique les chemins.\n"
+    "Key = #Main_Setting\nde = Einstellungen (Datei).\nen = Settings.\nfr = Réglages.\n";
+
+class LanguageTest : public test::SettingsFixture {
+  protected:
+    void WriteLanguageFile() { m_folder.WriteFile("QuillmateLang.inf", kLanguageFile); }
+
+    // Chooses the language in the dialog and saves.
+    void SaveLanguage(int row) {
+        OpenDialog();
+        Dialog().LanguageCombo().set_active(row);
+        Click(Dialog().SaveButton());
+    }
+
+    std::string HelpRowText() { return Main().Tree().RowText(m_app->state.helpEntryIndex); }
+    std::string AboutItemText() {
+        auto* item = dynamic_cast<Gtk::MenuItem*>(m_app->menus->infoMenu.get_children().at(0));
+        return item != nullptr ? std::string(item->get_label()) : std::string();
+    }
+    std::string SettingsTooltip() { return Main().SettingsButton()->get_tooltip_text(); }
+};
+
+TEST_F(LanguageTest, SwitchingToEnglishAndBackReadsTheTextsFromTheFile) {
+    WriteLibrary();
+    WriteLanguageFile();
+    StartOnFolder();
+    EXPECT_FALSE(m_app->languageTable.Loaded());  // German needs no language file
+    ASSERT_EQ(HelpRowText(), "Hilfe");
+
+    SaveLanguage(1);
+    SettingsWindow& dialog = Dialog();
+    EXPECT_EQ(m_app->preferences.language, 1);
+    EXPECT_EQ(m_app->IndexLanguage(), 1);
+    EXPECT_EQ(HelpRowText(), "Help");
+    EXPECT_EQ(dialog.LanguageLabel().get_text(), "Language");
+    EXPECT_EQ(dialog.PathsCaption().get_text(), "Paths ...");
+    EXPECT_EQ(dialog.SavePathsCheck().get_label(), "Save the paths");
+    EXPECT_EQ(SettingsWindow::RowTexts(dialog.LanguageCombo()), (Rows{"German", "English", "French"}));
+    EXPECT_EQ(SettingsWindow::RowTexts(dialog.MarkingCombo()),
+              (Rows{"Plain", "Bold", "Blau+Fett, graue Kommentare"}));
+    EXPECT_EQ(dialog.ApplyButton().get_tooltip_text(), "Applies the paths.");
+    EXPECT_EQ(SettingsTooltip(), "Settings.");
+    EXPECT_EQ(AboutItemText(), "About Quillmate ...");
+    // No item in the file: the built-in German text stays.
+    EXPECT_EQ(dialog.HintLabel().get_text(), "'Nicht gefunden' Hinweis");
+    EXPECT_EQ(dialog.CancelButton().get_tooltip_text(), "Schließt ohne Übernahme der Änderungen.");
+    EXPECT_EQ(dialog.LanguageCombo().get_active_row_number(), 1);
+
+    SaveLanguage(0);
+    EXPECT_EQ(m_app->preferences.language, 0);
+    EXPECT_EQ(HelpRowText(), "Hilfe");
+    EXPECT_EQ(dialog.LanguageLabel().get_text(), "Sprache (Datei)");
+    EXPECT_EQ(dialog.PathsCaption().get_text(), "Pfade (Datei) ...");
+    EXPECT_EQ(SettingsWindow::RowTexts(dialog.LanguageCombo()), (Rows{"Deutsch", "Englisch", "Französisch"}));
+    EXPECT_EQ(SettingsWindow::RowTexts(dialog.MarkingCombo()), (Rows{"Text", "Fett", "Blau"}));
+    EXPECT_EQ(dialog.ApplyButton().get_tooltip_text(), "Übernimmt (Datei).");
+    EXPECT_EQ(SettingsTooltip(), "Einstellungen (Datei).");
+    EXPECT_EQ(AboutItemText(), "Über (Datei) ...");
+
+    SaveLanguage(2);
+    EXPECT_EQ(HelpRowText(), "Aide");
+    EXPECT_EQ(dialog.LanguageLabel().get_text(), "Langue");
+    // The item has no French line: every row is built-in again.
+    EXPECT_EQ(SettingsWindow::RowTexts(dialog.MarkingCombo()),
+              (Rows{"Reiner Text", "Fett, graue Kommentare", "Blau+Fett, graue Kommentare"}));
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_NE(m_folder.ReadFile("QuillmateViewer.ini").find("Language=2\n"), std::string::npos);
+}
+
+TEST_F(LanguageTest, MissingLanguageFileKeepsTheGermanTextsAndIsReportedOnce) {
+    Start();
+    SaveLanguage(1);
+    EXPECT_EQ(HelpRowText(), "Help");  // the index still follows the database
+    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Sprache");
+    EXPECT_EQ(Dialog().ApplyButton().get_tooltip_text(),
+              "Übernimmt (temporär) die Pfade und lädt die Datenbank neu.");
+    EXPECT_EQ(SettingsWindow::RowTexts(Dialog().LanguageCombo()), (Rows{"German", "English", "French"}));
+    EXPECT_EQ(AboutItemText(), "Über Quillmate ...");
+    SaveLanguage(0);
+    SaveLanguage(2);
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "");
+    EXPECT_EQ(messages[0].text, "Language-File not found!");
+    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Sprache");
+}
+
+TEST_F(LanguageTest, StoredLanguageIsAppliedAtStartUp) {
+    WriteLibrary({{"Language", "1"}});
+    WriteLanguageFile();
+    StartOnFolder();
+    EXPECT_EQ(m_app->preferences.language, 1);
+    EXPECT_EQ(Dialog().LanguageRow(), 1);
+    EXPECT_EQ(HelpRowText(), "Help");
+    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Language");
+    EXPECT_EQ(SettingsTooltip(), "Settings.");
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LanguageTest, GermanStartReadsNoLanguageFile) {
+    Start();
+    EXPECT_FALSE(m_app->languageTable.Loaded());
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Sprache");
+}
+
+TEST_F(LanguageTest, LanguageOutsideTheRowsTakesTheTextsOfLang) {
+    setenv("LANG", "fr_FR.UTF-8", 1);
+    WriteLibrary({{"Language", "5"}});
+    WriteLanguageFile();
+    StartOnFolder();
+    EXPECT_EQ(Dialog().LanguageRow(), -1);
+    EXPECT_EQ(HelpRowText(), "Hilfe");  // no index language: German titles
+    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Langue");
+}
+
+TEST_F(LanguageTest, LanguageKeysSwitchTheIndexButNotTheTexts) {
+    WriteLibrary();
+    WriteLanguageFile();
+    StartOnFolder();
+    struct Step {
+        guint key;
+        GdkModifierType modifiers;
+        int row;
+        const char* helpRow;
+    };
+    const GdkModifierType alt = GDK_MOD1_MASK;
+    const GdkModifierType none = GdkModifierType(0);
+    for (const Step& step : {Step{GDK_KEY_F6, none, 1, "Help"}, Step{GDK_KEY_F6, none, 0, "Hilfe"},
+                             Step{GDK_KEY_f, alt, 2, "Aide"}, Step{GDK_KEY_F6, none, 2, "Aide"},
+                             Step{GDK_KEY_e, alt, 1, "Help"}, Step{GDK_KEY_g, alt, 0, "Hilfe"},
+                             Step{GDK_KEY_e, alt, 1, "Help"}, Step{GDK_KEY_d, alt, 0, "Hilfe"}}) {
+        SCOPED_TRACE(std::string(gdk_keyval_name(step.key)) + (step.modifiers != 0 ? " with Alt" : ""));
+        test::SendKey(Main(), step.key, step.modifiers);
+        RunQueued();
+        EXPECT_EQ(Dialog().LanguageRow(), step.row);
+        EXPECT_EQ(m_app->preferences.language, step.row);
+        EXPECT_EQ(HelpRowText(), step.helpRow);
+    }
+    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Sprache");
+    EXPECT_FALSE(m_app->languageTable.Loaded());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LanguageTest, SwitchExpandsEveryNodeAndShowsTheExpandedPicture) {
+    Start();
+    ToggleExpandState(*m_app);
+    ASSERT_FALSE(m_app->state.expandState);
+    ASSERT_FALSE(Main().Tree().IsRowExpanded(1));
+    test::SendKey(Main(), GDK_KEY_e, GDK_MOD1_MASK);
+    RunQueued();
+    EXPECT_TRUE(m_app->state.expandState);
+    auto* image = dynamic_cast<Gtk::Image*>(Main().ExpandToggle()->get_child());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->get_pixbuf(), m_app->PictureOf(Picture::Expanded));
+    EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
+    EXPECT_TRUE(Main().Tree().IsRowExpanded(3));
+    EXPECT_EQ(Main().Tree().SelectedRow(), 0);
+}
+
+}  // namespace
+}  // namespace quillmate

@@ -1,0 +1,595 @@
+// The settings dialog on the real start-up: its layout, its fields and requesters, Apply and Save.
+#include <glibmm/main.h>
+#include <gtkmm/fontchooserdialog.h>
+#include <gtkmm/image.h>
+#include <gtkmm/liststore.h>
+
+#include <filesystem>
+
+#include "SettingsHarness.h"
+#include "app/MainActions.h"
+#include "app/Paths.h"
+#include "settings/TextKeys.h"
+
+namespace quillmate {
+namespace {
+
+using test::PumpUntil;
+using test::SettingsFixture;
+
+constexpr const char* kBom = "\xEF\xBB\xBF";
+
+// The toggle buttons inside a widget, internal children included.
+void CollectToggleButtons(GtkWidget* widget, std::vector<GtkWidget*>& found) {
+    if (GTK_IS_TOGGLE_BUTTON(widget)) {
+        found.push_back(widget);
+    }
+    if (GTK_IS_CONTAINER(widget)) {
+        gtk_container_forall(
+            GTK_CONTAINER(widget),
+            [](GtkWidget* child, gpointer data) {
+                CollectToggleButtons(child, *static_cast<std::vector<GtkWidget*>*>(data));
+            },
+            &found);
+    }
+}
+
+// The GDK window that receives the pointer events of `widget` (its own or its input window).
+GdkWindow* EventWindowOf(GdkWindow* window, GtkWidget* widget) {
+    gpointer owner = nullptr;
+    gdk_window_get_user_data(window, &owner);
+    if (owner == widget && gdk_window_get_window_type(window) != GDK_WINDOW_TOPLEVEL) {
+        return window;
+    }
+    for (GList* child = gdk_window_peek_children(window); child != nullptr; child = child->next) {
+        if (GdkWindow* found = EventWindowOf(GDK_WINDOW(child->data), widget)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+class SettingsTest : public SettingsFixture {
+  protected:
+    // The picture the expand toggle shows.
+    Glib::RefPtr<Gdk::Pixbuf> TogglePicture() {
+        Gtk::EventBox* toggle = Main().ExpandToggle();
+        auto* image = toggle != nullptr ? dynamic_cast<Gtk::Image*>(toggle->get_child()) : nullptr;
+        return image != nullptr ? image->get_pixbuf() : Glib::RefPtr<Gdk::Pixbuf>();
+    }
+
+    // Counts the rows added to the index tree from now on (a rebuild adds all of them again).
+    void CountTreeRows() {
+        m_rowsAdded = 0;
+        m_rowCounter.disconnect();
+        m_rowCounter = Main().Tree().Store()->signal_row_inserted().connect(
+            [this](const Gtk::TreeModel::Path&, const Gtk::TreeModel::iterator&) { ++m_rowsAdded; });
+    }
+
+    int m_rowsAdded = 0;
+    sigc::connection m_rowCounter;
+};
+
+TEST_F(SettingsTest, DialogIsBuiltHiddenAsAFixedWindowOverTheMainWindow) {
+    Start();
+    SettingsWindow& dialog = Dialog();
+    EXPECT_FALSE(dialog.get_visible());
+    EXPECT_EQ(dialog.get_title(), "Quillmate - Settings");
+    EXPECT_EQ(dialog.get_transient_for(), &Main());
+    EXPECT_FALSE(dialog.get_resizable());
+    EXPECT_EQ(dialog.get_focus(), &dialog.CancelButton());
+}
+
+TEST_F(SettingsTest, EveryControlStandsAtItsPlace) {
+    Start();
+    OpenDialog();
+    SettingsWindow& dialog = Dialog();
+    int width = 0;
+    int height = 0;
+    dialog.get_size(width, height);
+    EXPECT_EQ(width, kSettingsWidth);
+    EXPECT_EQ(height, kSettingsHeight);
+    const auto controls = dialog.PlacedControls();
+    EXPECT_EQ(controls.size(), 29u);
+    for (const PlacedControl& control : controls) {
+        SCOPED_TRACE(control.name);
+        int x = -1;
+        int y = -1;
+        ASSERT_TRUE(control.widget->translate_coordinates(dialog, 0, 0, x, y));
+        EXPECT_EQ(x, control.rect.x);
+        EXPECT_EQ(y, control.rect.y);
+        EXPECT_EQ(control.widget->get_allocated_width(), control.rect.width);
+        EXPECT_EQ(control.widget->get_allocated_height(), control.rect.height);
+    }
+}
+
+TEST_F(SettingsTest, OpeningFillsThePathAndFontFields) {
+    Start({{"Lib-path", "/srv/korvex/"}, {"FontName", "Sans"}, {"FontSize", "13"}});
+    OpenDialog();
+    SettingsWindow& dialog = Dialog();
+    EXPECT_EQ(dialog.DatabasePath(), m_folder.Path() + "Quillmate-Toc.xml");
+    EXPECT_EQ(dialog.LibraryPath(), "/srv/korvex/");
+    EXPECT_EQ(dialog.FontName(), "Sans");
+    EXPECT_EQ(dialog.FontSizeText(), "13");
+}
+
+TEST_F(SettingsTest, CheckAndComboBoxesStartFromThePreferences) {
+    Start({{"SavePaths", "0"},
+           {"SaveWinSetting", "1"},
+           {"DyeingNews", "0"},
+           {"DarkMode", "1"},
+           {"SearchMode", "2"},
+           {"SearchHint", "1"},
+           {"SourceInTitle", "0"},
+           {"CodeMarks", "2"},
+           {"Language", "7"}});
+    SettingsWindow& dialog = Dialog();
+    EXPECT_FALSE(dialog.SavePathsCheck().get_active());
+    EXPECT_TRUE(dialog.WindowDataCheck().get_active());
+    EXPECT_FALSE(dialog.DyeNewsCheck().get_active());
+    EXPECT_TRUE(dialog.DarkModeCheck().get_active());
+    EXPECT_EQ(dialog.SearchCombo().get_active_row_number(), 2);
+    EXPECT_EQ(dialog.HintCombo().get_active_row_number(), 1);
+    EXPECT_EQ(dialog.TitleCombo().get_active_row_number(), 0);
+    EXPECT_EQ(dialog.MarkingCombo().get_active_row_number(), 2);
+    // A language outside the three rows leaves the chooser without a row.
+    EXPECT_EQ(dialog.LanguageRow(), -1);
+}
+
+TEST_F(SettingsTest, LanguageRowsShowTheirFlags) {
+    Start();
+    auto store = Glib::RefPtr<Gtk::ListStore>::cast_dynamic(Dialog().LanguageCombo().get_model());
+    ASSERT_TRUE(store);
+    const Picture flags[] = {Picture::FlagGerman, Picture::FlagBritish, Picture::FlagFrench};
+    int row = 0;
+    for (const auto& child : store->children()) {
+        Glib::RefPtr<Gdk::Pixbuf> flag;
+        child.get_value(0, flag);
+        ASSERT_LT(row, 3);
+        EXPECT_TRUE(flag);
+        EXPECT_EQ(flag, m_app->PictureOf(flags[row]));
+        ++row;
+    }
+    EXPECT_EQ(SettingsWindow::RowTexts(Dialog().LanguageCombo()),
+              (std::vector<std::string>{"German", "English", "French"}));
+}
+
+TEST_F(SettingsTest, ClicksOnChoosersAndSettingsDoNotTakeTheFocus) {
+    Start();
+    SettingsWindow& dialog = Dialog();
+    struct Case {
+        const char* name;
+        Gtk::Widget& widget;
+        bool takesFocus;
+    };
+    for (const Case& c :
+         {Case{"database button", dialog.DatabaseButton(), false},
+          Case{"library button", dialog.LibraryButton(), false},
+          Case{"font button", dialog.FontButton(), false},
+          Case{"save-paths check box", dialog.SavePathsCheck(), false},
+          Case{"window-data check box", dialog.WindowDataCheck(), false},
+          Case{"language combo box", dialog.LanguageCombo(), false},
+          Case{"search combo box", dialog.SearchCombo(), false},
+          Case{"hint combo box", dialog.HintCombo(), false},
+          Case{"title combo box", dialog.TitleCombo(), false},
+          Case{"marking combo box", dialog.MarkingCombo(), false},
+          Case{"new-entries check box", dialog.DyeNewsCheck(), true},
+          Case{"dark-colours check box", dialog.DarkModeCheck(), true},
+          Case{"apply button", dialog.ApplyButton(), true}, Case{"save button", dialog.SaveButton(), true}}) {
+        EXPECT_EQ(c.widget.get_focus_on_click(), c.takesFocus) << c.name;
+    }
+    // A combo box is clicked through its inner button, which must not take the focus either.
+    for (Gtk::ComboBox* combo : {&dialog.LanguageCombo(), &dialog.SearchCombo(), &dialog.HintCombo(),
+                                 &dialog.TitleCombo(), &dialog.MarkingCombo()}) {
+        std::vector<GtkWidget*> innerButtons;
+        CollectToggleButtons(GTK_WIDGET(combo->gobj()), innerButtons);
+        ASSERT_EQ(innerButtons.size(), 1u);
+        EXPECT_FALSE(gtk_widget_get_focus_on_click(innerButtons[0]));
+    }
+}
+
+TEST_F(SettingsTest, RealClicksLeaveTheFocusOnTheCancelButton) {
+    Start();
+    OpenDialog();
+    SettingsWindow& dialog = Dialog();
+    ASSERT_TRUE(PumpUntil([&] { return dialog.has_toplevel_focus() || dialog.is_active(); }));
+    ASSERT_EQ(dialog.get_focus(), &dialog.CancelButton());
+    const auto click = [&](Gtk::Widget& widget) {
+        GdkWindow* target = EventWindowOf(dialog.get_window()->gobj(), widget.gobj());
+        ASSERT_NE(target, nullptr);
+        for (const GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+            GdkEvent* event = gdk_event_new(type);
+            event->button.window = GDK_WINDOW(g_object_ref(target));
+            event->button.send_event = TRUE;
+            event->button.time = GDK_CURRENT_TIME;
+            event->button.x = widget.get_allocated_width() / 2.0;
+            event->button.y = widget.get_allocated_height() / 2.0;
+            event->button.button = 1;
+            event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+            gdk_event_set_device(
+                event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+            gtk_main_do_event(event);
+            gdk_event_free(event);
+        }
+        test::PumpFor(std::chrono::milliseconds(100));
+    };
+    click(dialog.SavePathsCheck());
+    EXPECT_FALSE(dialog.SavePathsCheck().get_active());  // the click arrived
+    EXPECT_EQ(dialog.get_focus(), &dialog.CancelButton());
+    std::vector<GtkWidget*> inner;
+    CollectToggleButtons(GTK_WIDGET(dialog.HintCombo().gobj()), inner);
+    ASSERT_EQ(inner.size(), 1u);
+    click(*Glib::wrap(inner[0]));
+    EXPECT_EQ(dialog.get_focus(), &dialog.CancelButton());
+    dialog.HintCombo().popdown();
+    test::PumpFor(std::chrono::milliseconds(100));
+    click(dialog.DyeNewsCheck());
+    EXPECT_FALSE(dialog.DyeNewsCheck().get_active());
+    EXPECT_EQ(dialog.get_focus(), &dialog.DyeNewsCheck());  // this one takes the focus
+    RunQueued();
+}
+
+TEST_F(SettingsTest, StockButtonsShowTheirPictureAndLabel) {
+    Start();
+    struct Case {
+        Gtk::Button& button;
+        const char* icon;
+    };
+    for (const Case& c :
+         {Case{Dialog().ApplyButton(), "gtk-apply"}, Case{Dialog().CancelButton(), "gtk-cancel"},
+          Case{Dialog().SaveButton(), "document-save"}}) {
+        auto* image = dynamic_cast<Gtk::Image*>(c.button.get_image());
+        ASSERT_NE(image, nullptr) << c.icon;
+        EXPECT_EQ(image->property_icon_name().get_value(), c.icon);
+        EXPECT_FALSE(c.button.get_label().empty()) << c.icon;
+        EXPECT_TRUE(c.button.get_use_underline()) << c.icon;
+    }
+}
+
+TEST_F(SettingsTest, EveryTextOfTheMainWindowAndTheDialogIsALanguageTarget) {
+    Start();
+    const auto isOurs = [](std::string_view key) {
+        return key.starts_with("#Cnf_") || key.starts_with("#Main_") || key.starts_with("#PuInf_");
+    };
+    for (const std::string_view key : kLabelKeys) {
+        if (isOurs(key)) {
+            EXPECT_EQ(m_app->textTargets.labels.count(key), 1u) << key;
+        }
+    }
+    for (const std::string_view key : kTooltipKeys) {
+        if (isOurs(key)) {
+            EXPECT_EQ(m_app->textTargets.tooltips.count(key), 1u) << key;
+        }
+    }
+}
+
+TEST_F(SettingsTest, EscapeHidesTheDialogAndKeepsTheChangedComboBoxes) {
+    Start();
+    OpenDialog();
+    Dialog().HintCombo().set_active(2);
+    Dialog().MarkingCombo().set_active(1);
+    test::SendKey(Dialog(), GDK_KEY_Escape);
+    RunQueued();
+    EXPECT_FALSE(Dialog().get_visible());
+    EXPECT_EQ(m_app->preferences.searchHint, 0);
+    EXPECT_EQ(m_app->preferences.codeMarks, 0);
+    OpenDialog();
+    EXPECT_EQ(Dialog().HintCombo().get_active_row_number(), 2);
+    EXPECT_EQ(Dialog().MarkingCombo().get_active_row_number(), 1);
+    // The main window's Escape would end the program; the dialog's only hides it.
+    EXPECT_FALSE(m_app->state.quitRequest);
+}
+
+TEST_F(SettingsTest, CloseButtonAndCancelHideTheDialog) {
+    Start();
+    OpenDialog();
+    GdkEvent* event = gdk_event_new(GDK_DELETE);
+    event->any.window = GDK_WINDOW(g_object_ref(Dialog().get_window()->gobj()));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+    RunQueued();
+    EXPECT_FALSE(Dialog().get_visible());
+    EXPECT_FALSE(m_app->state.quitRequest);
+
+    OpenDialog();
+    Click(Dialog().CancelButton());
+    EXPECT_FALSE(Dialog().get_visible());
+    EXPECT_TRUE(Main().get_visible());
+}
+
+TEST_F(SettingsTest, CancelledLibraryRequesterKeepsTheField) {
+    Start({{"Lib-path", "/srv/korvex/"}});
+    OpenDialog();
+    Click(Dialog().LibraryButton());
+    ASSERT_EQ(m_watcher.Seen().size(), 1u);
+    EXPECT_EQ(m_watcher.Seen()[0].title, "Choose Library-Main-Path ...");
+    EXPECT_EQ(Dialog().LibraryPath(), "/srv/korvex/");
+}
+
+TEST_F(SettingsTest, ChosenLibraryFolderEndsWithSlashAndTheProgramFolderIsEmpty) {
+    Start();
+    m_folder.WriteFile("Library/Buttons/Simple.kx", "; x\n");
+    OpenDialog();
+    m_watcher.ChooseFile(m_folder.Path() + "Library");
+    Click(Dialog().LibraryButton());
+    EXPECT_EQ(Dialog().LibraryPath(), m_folder.Path() + "Library/");
+
+    m_watcher.ChooseFile(WithoutTrailingSlashes(m_folder.Path()));
+    Click(Dialog().LibraryButton());
+    EXPECT_EQ(Dialog().LibraryPath(), "");
+}
+
+TEST_F(SettingsTest, DatabaseRequesterPutsTheChosenFileIntoTheField) {
+    Start();
+    m_folder.WriteFile("other/Other-Toc.xml", test::SmallDatabase());
+    OpenDialog();
+    Click(Dialog().DatabaseButton());  // cancelled
+    EXPECT_EQ(Dialog().DatabasePath(), m_folder.Path() + "Quillmate-Toc.xml");
+    m_watcher.ChooseFile(m_folder.Path() + "other/Other-Toc.xml");
+    Click(Dialog().DatabaseButton());
+    EXPECT_EQ(Dialog().DatabasePath(), m_folder.Path() + "other/Other-Toc.xml");
+    ASSERT_FALSE(m_watcher.Seen().empty());
+    for (const test::SeenDialog& seen : m_watcher.Seen()) {
+        EXPECT_EQ(seen.kind, "file");
+        EXPECT_EQ(seen.title, "Choose database 'Quillmate-Toc.xml' ...");
+    }
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(SettingsTest, FontRequesterPutsFamilyAndSizeIntoTheFields) {
+    Start();
+    OpenDialog();
+    std::string startFont;
+    sigc::connection answer = Glib::signal_timeout().connect(
+        [&startFont] {
+            for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+                auto* chooser = dynamic_cast<Gtk::FontChooserDialog*>(window);
+                if (chooser != nullptr && chooser->get_mapped()) {
+                    startFont = chooser->get_font();
+                    chooser->set_font("Sans Bold 14");
+                    chooser->response(Gtk::RESPONSE_OK);
+                    return false;
+                }
+            }
+            return true;
+        },
+        30);
+    Click(Dialog().FontButton());
+    answer.disconnect();
+    EXPECT_EQ(startFont, "Monospace 10");
+    EXPECT_EQ(Dialog().FontName(), "Sans");
+    EXPECT_EQ(Dialog().FontSizeText(), "14");
+    // Only Save takes the font.
+    EXPECT_EQ(m_app->preferences.fontName, "Monospace");
+}
+
+TEST_F(SettingsTest, ApplyWithAMalformedDatabaseLeavesTheTreeEmptyWithoutMessage) {
+    Start();
+    ShowEntry("/Buttons/Simple.kx");
+    ASSERT_FALSE(Main().CodeText().empty());
+    AddToHistory(*m_app, Main().Tree().SelectedRow());
+    ASSERT_EQ(Main().HistoryCombo().get_model()->children().size(), 1u);
+    int reloads = 0;
+    m_app->onDatabaseReloaded = [&reloads] { ++reloads; };
+    m_folder.WriteFile("broken/Quillmate-Toc.xml", "this is no XML at all\n");
+    OpenDialog();
+    Dialog().SetDatabasePath(m_folder.Path() + "broken/Quillmate-Toc.xml");
+    Click(Dialog().ApplyButton());
+
+    EXPECT_EQ(Main().Tree().RowCount(), 0);
+    EXPECT_TRUE(m_app->entries.empty());
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(Main().CodeText(), "");
+    EXPECT_EQ(Main().get_title(), "Quillmate");
+    EXPECT_EQ(Main().HistoryCombo().get_model()->children().size(), 0u);
+    EXPECT_EQ(m_app->state.themeCount, 0);
+    EXPECT_EQ(m_app->state.entryCount, 0);
+    EXPECT_EQ(m_app->location.dbFullPath, m_folder.Path() + "broken/Quillmate-Toc.xml");
+    EXPECT_EQ(reloads, 1);
+    EXPECT_TRUE(Dialog().get_visible());  // Apply keeps the dialog open
+    // The current code file stays; the code view is empty until the user picks an entry.
+    EXPECT_EQ(m_app->state.currentCodeFile, "/Buttons/Simple.kx");
+}
+
+TEST_F(SettingsTest, ApplyLoadsTheOtherDatabaseAndShowsTheCollapsedToggle) {
+    Start();
+    m_folder.WriteFile("other/Other-Toc.xml", R"(<Library title="Other">
+  <Theme title="Labels">Labels
+    <Entry File="/Labels/One.kx" theme_de="eins" theme_en="one" theme_fr="un" descript_de="a" descript_en="a" descript_fr="a"/>
+    <Entry File="/Labels/Two.kx" theme_de="zwei" theme_en="two" theme_fr="deux" descript_de="b" descript_en="b" descript_fr="b"/>
+  </Theme>
+  <Theme title="Boxes">Boxes
+    <Entry File="/Boxes/One.kx" theme_de="box" theme_en="box" theme_fr="box" descript_de="c" descript_en="c" descript_fr="c"/>
+  </Theme>
+</Library>
+)");
+    ASSERT_EQ(TogglePicture(), m_app->PictureOf(Picture::Expanded));
+    OpenDialog();
+    Dialog().SetDatabasePath(m_folder.Path() + "other/Other-Toc.xml");
+    Dialog().SetLibraryPath("/srv/korvex/");
+    Click(Dialog().ApplyButton());
+
+    EXPECT_EQ(Main().Tree().RowCount(), 6);
+    EXPECT_EQ(Main().Tree().RowText(0), "Other");
+    EXPECT_EQ(m_app->state.themeCount, 2);
+    EXPECT_EQ(m_app->state.entryCount, 3);
+    EXPECT_EQ(m_app->state.helpEntryIndex, 0);
+    EXPECT_EQ(Main().Tree().SelectedRow(), 0);
+    EXPECT_EQ(m_app->location.dbFolder, m_folder.Path() + "other/");
+    EXPECT_EQ(m_app->location.dbFileName, "Other-Toc.xml");
+    EXPECT_EQ(m_app->location.libPath, "/srv/korvex/");
+    // Every node is open, but the toggle starts over collapsed: its first click changes nothing visible.
+    EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
+    EXPECT_EQ(TogglePicture(), m_app->PictureOf(Picture::Collapsed));
+    EXPECT_FALSE(m_app->state.expandState);
+    ToggleExpandState(*m_app);
+    EXPECT_EQ(TogglePicture(), m_app->PictureOf(Picture::Expanded));
+    EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
+    // Nothing is written by Apply.
+    EXPECT_EQ(m_folder.ReadFile("QuillmateViewer.ini").find("Other-Toc.xml"), std::string::npos);
+}
+
+TEST_F(SettingsTest, SaveWritesANewPreferencesFileAsDesigned) {
+    Start();
+    std::filesystem::remove(m_folder.Path() + "QuillmateViewer.ini");
+    OpenDialog();
+    Dialog().SetLibraryPath("/srv/korvex/");
+    Dialog().SearchCombo().set_active(1);
+    Click(Dialog().SaveButton());
+    EXPECT_FALSE(Dialog().get_visible());
+    const std::string expected = std::string(kBom) + "\n; Viewer\ndb-path=" + m_folder.Path() +
+                                 "Quillmate-Toc.xml\nLib-path=/srv/korvex/\nabout=1\n; User settings\n"
+                                 "Language=0\nSearchHint=0\nSearchMode=1\nCodeMarks=0\nFontName=Monospace\n"
+                                 "FontSize=10\nSavePaths=1\nSourceInTitle=1\nSaveWinSetting=0\nDyeingNews=1\n"
+                                 "DarkMode=0\nCodeEditorPath=\n; App settings\n";
+    EXPECT_EQ(m_folder.ReadFile("QuillmateViewer.ini"), expected);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(m_app->preferences.searchMode, 1);
+}
+
+TEST_F(SettingsTest, SaveWithWindowDataWritesTheMainWindowGeometry) {
+    Start();
+    std::filesystem::remove(m_folder.Path() + "QuillmateViewer.ini");
+    Main().MainSplitter().set_position(300);
+    RunQueued();
+    OpenDialog();
+    Dialog().SavePathsCheck().set_active(false);
+    Dialog().WindowDataCheck().set_active(true);
+    Click(Dialog().SaveButton());
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    Main().get_position(x, y);
+    Main().get_size(width, height);
+    // Without "SavePaths" the paths are not written (the about dialog has been shown before).
+    const std::string expected = std::string(kBom) +
+                                 "\n; Viewer\nabout=1\n; User settings\n"
+                                 "Language=0\nSearchHint=0\nSearchMode=0\nCodeMarks=0\nFontName=Monospace\n"
+                                 "FontSize=10\nSavePaths=0\nSourceInTitle=1\nSaveWinSetting=1\nDyeingNews=1\n"
+                                 "DarkMode=0\nCodeEditorPath=\n; App settings\nWinX=" +
+                                 std::to_string(x) + "\nWinY=" + std::to_string(y) +
+                                 "\nWinWidth=" + std::to_string(width) +
+                                 "\nWinHight=" + std::to_string(height) + "\nSplitter=300\n";
+    EXPECT_EQ(m_folder.ReadFile("QuillmateViewer.ini"), expected);
+}
+
+TEST_F(SettingsTest, FailedSaveIsReportedAndTheSettingsStayInForce) {
+    Start();
+    std::filesystem::remove(m_folder.Path() + "QuillmateViewer.ini");
+    std::filesystem::create_directory(m_folder.Path() + "QuillmateViewer.ini");
+    OpenDialog();
+    Dialog().HintCombo().set_active(1);
+    Click(Dialog().SaveButton());
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "Quillmate");
+    EXPECT_EQ(messages[0].text, "*.ini-file couldn't be updatet!");
+    EXPECT_EQ(m_app->preferences.searchHint, 1);
+}
+
+TEST_F(SettingsTest, ChangingOnlyDyeingNewsRebuildsTheTreeWithoutMessage) {
+    Start();
+    CountTreeRows();
+    OpenDialog();
+    Dialog().DyeNewsCheck().set_active(false);
+    Click(Dialog().SaveButton());
+    EXPECT_EQ(m_rowsAdded, 7);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(m_app->preferences.dyeingNews, 0);
+    EXPECT_NE(m_folder.ReadFile("QuillmateViewer.ini").find("DyeingNews=0\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, ChangingDarkModeRebuildsTheTreeAndAsksForARestartOnce) {
+    Start();
+    ShowEntry("/Buttons/Label.kx");
+    const int selected = Main().Tree().SelectedRow();
+    CountTreeRows();
+    OpenDialog();
+    Dialog().DarkModeCheck().set_active(true);
+    Click(Dialog().SaveButton());
+    EXPECT_EQ(m_rowsAdded, 7);
+    EXPECT_EQ(Main().Tree().SelectedRow(), selected);
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "Quillmate");
+    EXPECT_EQ(messages[0].text, "For an update of the CodeViewer colors the app still has to be restarted!");
+    EXPECT_EQ(m_app->palette.evenTheme, "#A1A1A1");  // the tree takes the dark colours at once
+
+    // Saving again without a change asks nothing and builds nothing.
+    CountTreeRows();
+    OpenDialog();
+    Click(Dialog().SaveButton());
+    EXPECT_EQ(m_rowsAdded, 0);
+    EXPECT_EQ(Messages().size(), 1u);
+}
+
+TEST_F(SettingsTest, ChangedCodeMarkingShowsTheOpenFileAgain) {
+    Start();
+    ShowEntry("/Buttons/Simple.kx");
+    ASSERT_EQ(Main().CodeText(), "; Simple button\nOpenWindow()");
+    m_folder.WriteFile("Buttons/Simple.kx", "; Simple button, edited\nOpenWindow()\n");
+    const int selected = Main().Tree().SelectedRow();
+    OpenDialog();
+    Dialog().MarkingCombo().set_active(2);
+    Click(Dialog().SaveButton());
+    EXPECT_EQ(m_app->preferences.codeMarks, 2);
+    EXPECT_EQ(Main().CodeText(), "; Simple button, edited\nOpenWindow()");
+    EXPECT_EQ(Main().Tree().SelectedRow(), selected);
+    EXPECT_EQ(m_app->state.currentCodeFile, "/Buttons/Simple.kx");
+}
+
+TEST_F(SettingsTest, ChangedTitleContentRetitlesTheShownFile) {
+    Start();
+    ShowEntry("/Buttons/Simple.kx");
+    ASSERT_EQ(Main().get_title(), "Quillmate ~ /Buttons/Simple.kx");
+    OpenDialog();
+    Dialog().TitleCombo().set_active(0);
+    Click(Dialog().SaveButton());
+    EXPECT_EQ(Main().get_title(), "Quillmate ~ Simple.kx");
+    OpenDialog();
+    Dialog().TitleCombo().set_active(2);
+    Click(Dialog().SaveButton());
+    EXPECT_EQ(Main().get_title(), "Quillmate ~ " + m_folder.Path() + "Buttons/Simple.kx");
+}
+
+TEST_F(SettingsTest, ChangedFontBecomesTheCodeFont) {
+    Start();
+    OpenDialog();
+    Dialog().SetFont("Sans", 14);
+    Click(Dialog().SaveButton());
+    EXPECT_EQ(m_app->codeFont.get_family(), "Sans");
+    EXPECT_EQ(m_app->codeFont.get_size(), 14 * PANGO_SCALE);
+    const auto shown = Main().CodeView().get_pango_context()->get_font_description();
+    EXPECT_EQ(shown.get_family(), "Sans");
+    EXPECT_EQ(shown.get_size(), 14 * PANGO_SCALE);
+    const std::string ini = m_folder.ReadFile("QuillmateViewer.ini");
+    EXPECT_NE(ini.find("FontName=Sans\nFontSize=14\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, UnknownFontIsStoredButTheCodeViewKeepsItsFont) {
+    Start();
+    OpenDialog();
+    Dialog().SetFont("No Such Font Family 42", 12);
+    Click(Dialog().SaveButton());
+    EXPECT_EQ(m_app->codeFont.get_family(), "Monospace");
+    EXPECT_EQ(m_app->preferences.fontName, "No Such Font Family 42");
+    EXPECT_EQ(m_app->preferences.fontSize, 12);
+}
+
+TEST_F(SettingsTest, SaveTakesTheChosenDatabaseButKeepsTheLoadedOne) {
+    Start();
+    m_folder.WriteFile("other/Other-Toc.xml", test::SmallDatabase());
+    const int rows = Main().Tree().RowCount();
+    OpenDialog();
+    Dialog().SetDatabasePath(m_folder.Path() + "other/Other-Toc.xml");
+    Click(Dialog().SaveButton());
+    EXPECT_EQ(m_app->location.dbFullPath, m_folder.Path() + "Quillmate-Toc.xml");
+    EXPECT_EQ(Main().Tree().RowCount(), rows);
+    EXPECT_NE(
+        m_folder.ReadFile("QuillmateViewer.ini").find("db-path=" + m_folder.Path() + "other/Other-Toc.xml\n"),
+        std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillmate
