@@ -16,13 +16,35 @@
 
 namespace quillmate::test {
 
+namespace {
+
+// Folders of this process that still exist. Exit tests end their child process through the
+// program's own exit, which skips destructors: the folders are removed at exit instead.
+std::vector<std::string>& LiveFolders() {
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+void RemoveLiveFolders() {
+    for (const std::string& folder : LiveFolders()) {
+        std::error_code error;
+        std::filesystem::remove_all(folder, error);
+    }
+}
+
+}  // namespace
+
 TempProgramFolder::TempProgramFolder() {
+    // The list is made before the exit handler is registered, so that it outlives the handler.
+    static const bool registered = (LiveFolders(), std::atexit(RemoveLiveFolders) == 0);
+    (void)registered;
     std::string pattern = (std::filesystem::temp_directory_path() / "quillmate-gui-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder");
     }
     m_root = pattern + "/";
     m_path = m_root;
+    LiveFolders().push_back(m_root);
 }
 
 TempProgramFolder::TempProgramFolder(const std::string& levels) : TempProgramFolder() {
@@ -33,6 +55,7 @@ TempProgramFolder::TempProgramFolder(const std::string& levels) : TempProgramFol
 TempProgramFolder::~TempProgramFolder() {
     std::error_code error;
     std::filesystem::remove_all(m_root, error);
+    std::erase(LiveFolders(), m_root);
 }
 
 void TempProgramFolder::WriteFile(const std::string& relativePath, const std::string& content) const {
