@@ -20,6 +20,7 @@
 #include "resources/Pictures.h"
 #include "settings/Preferences.h"
 #include "viewer/CodeFile.h"
+#include "viewer/HighlightView.h"
 #include "viewer/Palette.h"
 
 namespace quillmate {
@@ -51,6 +52,7 @@ class Application {
     ProgramStarter starter;
     History history;
     ZoomState zoom;
+    HighlightRuns highlight;
     XmlDocument document;  // the parsed database, kept for rebuilds
     EntryList entries;
     std::string lastGroupTitle;
