@@ -1,8 +1,8 @@
 // Zoom of the real code view with Ctrl and the mouse wheel, fed with synthetic scroll events.
 #include <gtest/gtest.h>
-#include <gtkmm/scrolledwindow.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <string>
