@@ -25,6 +25,7 @@
 #include "settings/TextKeys.h"
 #include "settings/UpdateCheck.h"
 #include "viewer/CodeFile.h"
+#include "viewer/HighlightView.h"
 #include "viewer/Palette.h"
 
 namespace quillmate {
@@ -60,6 +61,7 @@ class Application {
     ProgramStarter starter;
     History history;
     ZoomState zoom;
+    HighlightRuns highlight;
     XmlDocument document;  // the parsed database, kept for rebuilds
     EntryList entries;
     SearchHaystacks searchHaystacks;  // folded search texts of the index rows

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "viewer/CodeFile.h"
+#include "viewer/HighlightView.h"
 
 namespace quillmate {
 
@@ -38,6 +39,9 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
     }
     app.codeFileInfo = load.info;
     window.SetCodeText(load.text);
+    if (HighlightsCodeFile(app.preferences.codeMarks, fullPath)) {
+        Highlight(window.CodeView(), app.highlight, app.palette, app.preferences.codeMarks);
+    }
     return true;
 }
 

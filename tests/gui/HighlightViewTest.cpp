@@ -1,0 +1,340 @@
+// Highlighting in the real code view: tags at chosen places under both marking schemes, the tag
+// table, link labels, plain text, and runs overtaken by a new load.
+#include <gdkmm/rgba.h>
+#include <glibmm/main.h>
+#include <gtest/gtest.h>
+#include <gtkmm/label.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "CodeViewHarness.h"
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "viewer/CodeViewActions.h"
+#include "viewer/Highlighter.h"
+#include "viewer/Palette.h"
+
+namespace quillmate {
+namespace {
+
+using test::CodeViewProgram;
+using test::CodeViewSetup;
+using test::TagsAt;
+using Tags = std::set<std::string>;
+
+constexpr const char* kAddress = "https://docs.gtk.org/gtk3/method.Label.set_markup.html?lang=en&view=<full>";
+
+CodeViewSetup SampleSetup(int codeMarks, int darkMode = 0) {
+    CodeViewSetup setup;
+    setup.simpleCode = test::ReadTestData("highlight/Sample.kx");
+    setup.codeMarks = codeMarks;
+    setup.darkMode = darkMode;
+    return setup;
+}
+
+// Character offset of `needle` in the shown text plus `delta`; -1 when it is not there.
+int OffsetOf(const Glib::RefPtr<Gtk::TextBuffer>& buffer, const std::string& needle, int delta) {
+    const Glib::ustring::size_type found = test::SliceOf(buffer).find(needle);
+    return found == Glib::ustring::npos ? -1 : static_cast<int>(found) + delta;
+}
+
+struct TagCase {
+    const char* needle;  // first occurrence in the sample
+    int delta;           // character within the needle
+    Tags tags;           // "Keyword" stands for the scheme's keyword tag
+};
+
+// Each rule of the highlighter at the places of the sample that show it.
+const std::vector<TagCase> kTagCases = {
+    // Comments: from the ";" to the line end, unless the ";" stands in a string.
+    {"; Korvex", 0, {"Disable"}},
+    {"x = 1 ; counter", 0, {}},
+    {"x = 1 ; counter", 6, {"Disable"}},
+    {"not a \"string\"", 6, {"Disable"}},
+    {"not a \"string\"", 7, {"Disable"}},
+    // Strings: the inside is a literal, the quotes are not.
+    {"\"Semicolon ; inside", 0, {}},
+    {"Semicolon ; inside", 0, {"Literal"}},
+    {"Semicolon ; inside", 10, {"Literal"}},
+    {"inside a string\"", 15, {}},
+    {"Clicked: ", 0, {"Literal"}},
+    // Constants: "#" and the word characters after it, not behind a word character.
+    {"#Window_Main", 0, {"Constant"}},
+    {"#Window_Main", 11, {"Constant"}},
+    {"#Window_Main =", 12, {}},
+    {"Color#2", 5, {}},
+    {"Color#2", 6, {}},
+    {"#GTK_WINDOW_TOPLEVEL)", 0, {"Constant"}},
+    {"#FF0000 stays", 0, {"Constant", "Literal"}},
+    {"#FF0000 stays", 6, {"Constant", "Literal"}},
+    {"#FF0000 stays", 8, {"Literal"}},
+    // Keywords: whole words, case-sensitive.
+    {"EnableExplicit", 0, {"Keyword"}},
+    {"EnableExplicit", 13, {"Keyword"}},
+    {"EndIf\n", 0, {"Keyword"}},
+    {"EndIfX", 0, {}},
+    {"EndIfX", 5, {}},
+    {"endif = 2", 0, {}},
+    {"If_1", 0, {}},
+    {"And MyIf", 0, {"Keyword"}},
+    {"MyIf", 2, {}},
+    {"Str(Add(data", 0, {}},
+    // Procedure declarations and the uses of their names.
+    {"Procedure.i Add", 0, {"Keyword"}},
+    {"Procedure.i Add", 9, {}},
+    {"Procedure.i Add", 10, {}},
+    {"Procedure.i Add", 12, {"Function"}},
+    {"ProcedureC OnClicked", 0, {"Keyword"}},
+    {"ProcedureC OnClicked", 11, {"Function"}},
+    {"Str(Add(data", 4, {"FuncCall"}},
+    {"Declare Add", 0, {"Keyword"}},
+    {"Declare Add", 8, {"FuncCall"}},
+    {"If Add(1, 2)", 0, {"Keyword"}},
+    {"If Add(1, 2)", 3, {"FuncCall"}},
+    {"\tDebug Add", 7, {"FuncCall"}},
+    // Link lines keep their comment colour around the link.
+    {"; Link to topic:", 0, {"Disable"}},
+    {" (markup)", 2, {"Disable"}},
+};
+
+class HighlightViewTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(HighlightViewTest, TagsFollowTheRulesUnderTheMarkingScheme) {
+    const int codeMarks = GetParam();
+    CodeViewProgram program(SampleSetup(codeMarks));
+    program.ShowRow(test::kSimpleRow);
+    const auto buffer = program.Buffer();
+    const std::string keywordTag = codeMarks == 1 ? "FBold" : "BlueBold";
+    for (const TagCase& tagCase : kTagCases) {
+        Tags expected;
+        for (const std::string& name : tagCase.tags) {
+            expected.insert(name == "Keyword" ? keywordTag : name);
+        }
+        const int offset = OffsetOf(buffer, tagCase.needle, tagCase.delta);
+        ASSERT_GE(offset, 0) << tagCase.needle;
+        EXPECT_EQ(TagsAt(buffer, offset), expected) << "'" << tagCase.needle << "' + " << tagCase.delta;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BoldAndBlueBold, HighlightViewTest, ::testing::Values(1, 2));
+
+struct TagLook {
+    const char* name;
+    int weight;  // 0: not set
+    std::string Palette::*foreground;
+};
+
+const TagLook kTagLooks[] = {
+    {"BlueBold", 700, &Palette::keyword},       {"FBold", 700, nullptr},
+    {"Constant", 400, &Palette::constant},      {"Function", 700, &Palette::procedureName},
+    {"FuncCall", 400, &Palette::procedureCall}, {"Literal", 400, &Palette::string},
+    {"Disable", 0, &Palette::comment},
+};
+
+// The seven tags in priority order with the look of the palette in use at the first highlight.
+void ExpectTagLooks(const Glib::RefPtr<Gtk::TextBuffer>& buffer, const Palette& palette) {
+    int priority = -1;
+    for (const TagLook& look : kTagLooks) {
+        const auto tag = buffer->get_tag_table()->lookup(look.name);
+        ASSERT_TRUE(tag) << look.name;
+        EXPECT_GT(tag->get_priority(), priority) << look.name;
+        priority = tag->get_priority();
+        EXPECT_EQ(tag->property_weight_set().get_value(), look.weight != 0) << look.name;
+        if (look.weight != 0) {
+            EXPECT_EQ(tag->property_weight().get_value(), look.weight) << look.name;
+        }
+        EXPECT_EQ(tag->property_foreground_set().get_value(), look.foreground != nullptr) << look.name;
+        if (look.foreground != nullptr) {
+            EXPECT_EQ(tag->property_foreground_rgba().get_value(), Gdk::RGBA(palette.*look.foreground))
+                << look.name;
+        }
+    }
+}
+
+class HighlightLookTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(HighlightLookTest, TagsTakeTheColoursOfTheFirstHighlightAndKeepThem) {
+    const bool dark = GetParam();
+    CodeViewProgram program(SampleSetup(2, dark ? 1 : 0));
+    program.ShowRow(test::kSimpleRow);
+    Palette first;
+    ApplyPalette(first, dark);
+    ExpectTagLooks(program.Buffer(), first);
+
+    // The settings dialog switches the look: the code view keeps its colours until a restart.
+    ApplyPalette(program.App().palette, !dark);
+    program.ShowRow(test::kLabelRow);
+    program.ShowRow(test::kSimpleRow);
+    ExpectTagLooks(program.Buffer(), first);
+    EXPECT_EQ(TagsAt(program.Buffer(), OffsetOf(program.Buffer(), "EnableExplicit", 0)), Tags{"BlueBold"});
+}
+
+INSTANTIATE_TEST_SUITE_P(LightAndDark, HighlightLookTest, ::testing::Values(false, true));
+
+TEST(HighlightLinkTest, AddressBecomesALinkLabelAndLeavesTheText) {
+    CodeViewProgram program(SampleSetup(2));
+    program.ShowRow(test::kSimpleRow);
+    const auto buffer = program.Buffer();
+
+    // One link: the line without an address keeps its text.
+    const std::vector<int> anchors = test::AnchorOffsets(buffer);
+    ASSERT_EQ(anchors.size(), 1u);
+    EXPECT_EQ(anchors[0], OffsetOf(buffer, std::string(kLinkPrefix), static_cast<int>(kLinkPrefix.size())));
+    const auto anchor = buffer->get_iter_at_offset(anchors[0]).get_child_anchor();
+    const std::vector<Gtk::Widget*> widgets = anchor->get_widgets();
+    ASSERT_EQ(widgets.size(), 1u);
+    auto* label = dynamic_cast<Gtk::Label*>(widgets[0]);
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->get_visible());
+    EXPECT_TRUE(label->get_use_markup());
+    const std::string escaped =
+        "https://docs.gtk.org/gtk3/method.Label.set_markup.html?lang=en&amp;view=&lt;full&gt;";
+    EXPECT_EQ(label->get_label(), "<a href=\"" + escaped + "\">" + escaped + "</a>");
+    EXPECT_EQ(label->get_text(), kAddress);
+
+    // What the quick copy takes: the address is gone, the rest of the line stays.
+    const std::string copied = buffer->get_text(true);
+    EXPECT_EQ(copied.find("https://docs.gtk.org/gtk3/method.Label"), std::string::npos);
+    EXPECT_NE(copied.find("; Link to topic:    (markup)\n; Link to topic:   \nEnableExplicit"),
+              std::string::npos);
+
+    // The label's own handling opens the address: the program's handler does not stop it.
+    bool reachedDefault = false;
+    label->signal_activate_link().connect(
+        [&](const Glib::ustring& uri) {
+            reachedDefault = uri == kAddress;
+            return true;  // do not start a browser from the test
+        },
+        false);
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(label->gobj(), "activate-link", kAddress, &handled);
+    EXPECT_TRUE(reachedDefault);
+}
+
+TEST(HighlightLinkTest, ReloadingReplacesTheLinkLabel) {
+    CodeViewProgram program(SampleSetup(2));
+    program.ShowRow(test::kSimpleRow);
+    program.ShowRow(test::kLabelRow);
+    EXPECT_TRUE(test::AnchorOffsets(program.Buffer()).empty());
+    program.ShowRow(test::kSimpleRow);
+    EXPECT_EQ(test::AnchorOffsets(program.Buffer()).size(), 1u);
+}
+
+TEST(HighlightPlainTest, PlainSchemeLeavesCodeAndLinksAsText) {
+    CodeViewProgram program(SampleSetup(0));
+    program.ShowRow(test::kSimpleRow);
+    const auto buffer = program.Buffer();
+    for (const Tags& tags : test::TagsOfEveryCharacter(buffer)) {
+        ASSERT_TRUE(tags.empty());
+    }
+    EXPECT_FALSE(buffer->get_tag_table()->lookup("Disable"));
+    EXPECT_TRUE(test::AnchorOffsets(buffer).empty());
+    EXPECT_NE(buffer->get_text(true).find(kAddress), std::string::npos);
+}
+
+TEST(HighlightPlainTest, TextFilesAreNotHighlighted) {
+    CodeViewProgram program(SampleSetup(2));
+    program.ShowRow(test::kSimpleRow);
+    program.ShowRow(test::kHelpRow);
+    const auto buffer = program.Buffer();
+    EXPECT_EQ(buffer->get_text(true), "Help text\n; not a comment in a text file\nIf Add(1)");
+    for (const Tags& tags : test::TagsOfEveryCharacter(buffer)) {
+        ASSERT_TRUE(tags.empty());
+    }
+}
+
+// The tags the view should show for `text`: the computed spans, then each address replaced by
+// a link anchor (whose own tags do not matter: it shows a widget, not text).
+std::vector<Tags> ExpectedTags(const std::string& text, int codeMarks) {
+    const HighlightResult result = ComputeHighlight(text, codeMarks);
+    std::vector<Tags> expected(Glib::ustring(text).size());
+    for (const TagSpan& span : result.spans) {
+        for (std::size_t i = span.start; i < span.end; ++i) {
+            expected[i].insert(std::string(HighlightTagName(span.tag)));
+        }
+    }
+    for (auto link = result.links.rbegin(); link != result.links.rend(); ++link) {
+        if (!link->address.empty()) {
+            const auto start = expected.begin() + static_cast<std::ptrdiff_t>(link->offset);
+            expected.insert(expected.erase(start, start + static_cast<std::ptrdiff_t>(link->length)), Tags{});
+        }
+    }
+    return expected;
+}
+
+void ExpectTagsOutsideAnchors(const Glib::RefPtr<Gtk::TextBuffer>& buffer,
+                              const std::vector<Tags>& expected) {
+    std::vector<Tags> shown = test::TagsOfEveryCharacter(buffer);
+    ASSERT_EQ(shown.size(), expected.size());
+    std::vector<Tags> wanted = expected;
+    for (const int anchor : test::AnchorOffsets(buffer)) {
+        shown[static_cast<std::size_t>(anchor)].clear();
+        wanted[static_cast<std::size_t>(anchor)].clear();
+    }
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        ASSERT_EQ(shown[i], wanted[i]) << "at " << i << ": " << test::SliceOf(buffer).substr(i, 30);
+    }
+}
+
+// A long file whose tags are applied in many slices, each followed by a redraw.
+CodeViewSetup SlicedSetup() {
+    CodeViewSetup setup = SampleSetup(2);
+    const std::string sample = setup.simpleCode;
+    for (int i = 0; i < 60; ++i) {
+        setup.simpleCode += sample;
+    }
+    return setup;
+}
+
+// Starts highlighting the long file with the shortest slices; `interrupt` runs once, in the first
+// redraw between slices. Returns true when that redraw came while the file was tagged in part.
+bool InterruptSlicedRun(CodeViewProgram& program, const std::function<void()>& interrupt) {
+    program.App().highlight.sliceTime = std::chrono::milliseconds(0);
+    const auto buffer = program.Buffer();
+    bool inTheMiddle = false;
+    Glib::signal_idle().connect([&] {
+        const Glib::ustring shown = test::SliceOf(buffer);
+        const auto lastConstant = shown.rfind("#GTK_WINDOW_TOPLEVEL)");
+        inTheMiddle = lastConstant != Glib::ustring::npos && shown.size() > 20000 &&
+                      TagsAt(buffer, 0) == Tags{"Disable"} &&
+                      TagsAt(buffer, static_cast<int>(lastConstant)).empty();
+        interrupt();
+        return false;
+    });
+    program.ShowRow(test::kSimpleRow);
+    return inTheMiddle;
+}
+
+TEST(HighlightSliceTest, NewLoadStopsTheRunningHighlight) {
+    CodeViewProgram program(SlicedSetup());
+    EXPECT_TRUE(
+        InterruptSlicedRun(program, [&] { LoadCodeFile(program.App(), "/Buttons/Label.kx", false); }));
+    const auto buffer = program.Buffer();
+    const std::string shown = buffer->get_text(true);
+    EXPECT_EQ(shown, "; Button with label\nText$ = \"Hello\" ; greeting");
+    ExpectTagsOutsideAnchors(buffer, ExpectedTags(shown, 2));
+    EXPECT_TRUE(test::AnchorOffsets(buffer).empty());
+}
+
+TEST(HighlightSliceTest, ClearedViewStopsTheRunningHighlight) {
+    CodeViewProgram program(SlicedSetup());
+    EXPECT_TRUE(InterruptSlicedRun(program, [&] { program.Window().SetCodeText(""); }));
+    EXPECT_EQ(program.Buffer()->get_char_count(), 0);
+}
+
+TEST(HighlightSliceTest, SlicedRunTagsLikeOneGo) {
+    const CodeViewSetup setup = SlicedSetup();
+    CodeViewProgram program(setup);
+    program.App().highlight.sliceTime = std::chrono::milliseconds(0);
+    program.ShowRow(test::kSimpleRow);
+    const auto buffer = program.Buffer();
+    EXPECT_EQ(test::AnchorOffsets(buffer).size(), 61u);
+    std::string shownBeforeLinks = setup.simpleCode;
+    shownBeforeLinks.pop_back();  // the line feed after the last line
+    ExpectTagsOutsideAnchors(buffer, ExpectedTags(shownBeforeLinks, 2));
+}
+
+}  // namespace
+}  // namespace quillmate
