@@ -1,11 +1,22 @@
 #include "viewer/CodeViewActions.h"
 
+#include <glibmm/convert.h>
+
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "viewer/CodeFile.h"
 
 namespace quillmate {
+namespace {
+
+// File names are bytes; titles and messages need valid UTF-8, so undecodable bytes are shown
+// as replacement characters.
+std::string Displayable(const std::string& text) {
+    return Glib::ustring(text).make_valid().raw();
+}
+
+}  // namespace
 
 bool LoadCodeFile(Application& app, const std::string& path, bool external) {
     MainWindow& window = *app.mainWindow;
@@ -14,11 +25,11 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
     if (external) {
         const DropChoice choice = ChooseDroppedFile(path);
         if (!choice.accepted) {
-            ShowMessage(kProgramTitle, UnsupportedFileTypeMessage(choice.extension));
+            ShowMessage(kProgramTitle, Displayable(UnsupportedFileTypeMessage(choice.extension)));
             return false;
         }
         fullPath = choice.fullPath;
-        window.set_title(DroppedFileTitle(fullPath));
+        window.set_title(Displayable(DroppedFileTitle(fullPath)));
     } else {
         fullPath = CodeFileFullPath(app.location.libPath, path);
     }
@@ -30,7 +41,7 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
         const MissingFileReport report =
             ReportMissingFile(path, app.location.libPath, app.state.missingFileNotice);
         if (report.messageBox) {
-            ShowMessage(kProgramTitle, report.text);
+            ShowMessage(kProgramTitle, Displayable(report.text));
         } else {
             window.SetCodeText(report.text);
         }
