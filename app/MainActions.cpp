@@ -44,7 +44,9 @@ void ToggleSelectedNode(Application& app) {
 }
 
 void SetTitleForFile(Application& app, const std::string& storedPath) {
-    app.mainWindow->set_title(TitleForFile(app.preferences.sourceInTitle, storedPath, app.location.dbFolder));
+    const std::string title = TitleForFile(app.preferences.sourceInTitle, storedPath, app.location.dbFolder);
+    // The database folder comes from the preferences file and may hold bytes that are not UTF-8.
+    app.mainWindow->set_title(Glib::ustring(title).make_valid());
 }
 
 void AddToHistory(Application& app, int entryIndex) {

@@ -2,6 +2,7 @@
 
 #include <gdk/gdkkeysyms.h>
 #include <glibmm/convert.h>
+#include <glibmm/miscutils.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/separatormenuitem.h>
 #include <gtkmm/stylecontext.h>
@@ -13,7 +14,18 @@
 namespace quillmate {
 namespace {
 
-constexpr const char* kScrollbarCss = "GtkScrollbar {\n-GtkScrollbar-min-slider-length: 10px;\n}";
+// Every scrollbar's slider is at least 10 px long. The length is the slider node's minimum
+// height on vertical bars and its minimum width on horizontal ones (the old style property of
+// the scrollbar widget is ignored and only warned about).
+constexpr const char* kScrollbarCss =
+    "scrollbar.vertical slider {\nmin-height: 10px;\n}\n"
+    "scrollbar.horizontal slider {\nmin-width: 10px;\n}\n";
+// The top bar's controls have the fixed sizes of the window's layout; the theme's paddings
+// and minimum sizes would make them larger and push the right-hand buttons off their places.
+constexpr const char* kTopBarCss =
+    "#QuickCopyButton, #SettingsButton, #HelpButton, #InfoButton, #AdminButton {\n"
+    "padding: 0;\nmin-width: 0;\nmin-height: 0;\n}\n"
+    "#SearchEntry, #HistoryCombo entry, #HistoryCombo button {\nmin-height: 0;\n}\n";
 constexpr int kTabStopPixels = 16;
 
 struct Shortcut {
@@ -42,7 +54,48 @@ void PlaceWidget(Gtk::Fixed& fixed, Gtk::Widget& widget, const WidgetRect& rect)
     fixed.put(widget, rect.x, rect.y);
 }
 
+void AddScreenStyle(const char* css) {
+    auto provider = Gtk::CssProvider::create();
+    provider->load_from_data(css);
+    Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), provider,
+                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+// Takes the focus from a widget and from everything inside it, its internal parts included (a
+// combo box's button, for one). Widget nesting here is fixed and a few levels deep.
+void NeverFocus(GtkWidget* widget) {
+    gtk_widget_set_can_focus(widget, FALSE);
+    gtk_widget_set_focus_on_click(widget, FALSE);
+    if (GTK_IS_CONTAINER(widget)) {
+        gtk_container_forall(
+            GTK_CONTAINER(widget), [](GtkWidget* child, gpointer) { NeverFocus(child); }, nullptr);
+    }
+}
+
 }  // namespace
+
+std::string DroppedFileNames(const std::vector<Glib::ustring>& uris) {
+    struct GFreeDeleter {
+        void operator()(gchar* text) const { g_free(text); }
+    };
+    using OwnedText = std::unique_ptr<gchar, GFreeDeleter>;
+    std::string names;
+    for (const auto& uri : uris) {
+        gchar* hostText = nullptr;
+        // Not a file URI (or a malformed one): nothing to show.
+        const OwnedText name(g_filename_from_uri(uri.c_str(), &hostText, nullptr));
+        const OwnedText host(hostText);
+        if (!name) {
+            continue;
+        }
+        // A file on another host would be read from the same path here: not ours to show.
+        if (host && std::string_view(host.get()) != "localhost" && Glib::get_host_name() != host.get()) {
+            continue;
+        }
+        names += names.empty() ? std::string(name.get()) : "\n" + std::string(name.get());
+    }
+    return names;
+}
 
 MainWindow::MainWindow(Application& app) : m_app(app), m_indexTree(std::make_unique<IndexTree>()) {
     set_title(kProgramTitle);
@@ -54,10 +107,8 @@ MainWindow::MainWindow(Application& app) : m_app(app), m_indexTree(std::make_uni
         move(prefs.winX, prefs.winY);
     }
 
-    auto scrollbarCss = Gtk::CssProvider::create();
-    scrollbarCss->load_from_data(kScrollbarCss);
-    Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), scrollbarCss,
-                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    AddScreenStyle(kScrollbarCss);
+    AddScreenStyle(kTopBarCss);
 
     BuildTopBar();
     BuildPanes();
@@ -117,12 +168,14 @@ std::unique_ptr<PopupMenus> BuildPopupMenus(EventQueue& queue) {
     return menus;
 }
 
-std::unique_ptr<Gtk::Button> MainWindow::MakePictureButton(Picture picture, const char* tooltip) {
+std::unique_ptr<Gtk::Button> MainWindow::MakePictureButton(Picture picture, const char* name,
+                                                           const char* tooltip) {
     const auto pixbuf = m_app.PictureOf(picture);
     if (!pixbuf) {
         return nullptr;
     }
     auto button = std::make_unique<Gtk::Button>();
+    button->set_name(name);
     button->set_image(*Gtk::make_managed<Gtk::Image>(pixbuf));
     button->set_always_show_image(true);
     button->set_focus_on_click(false);
@@ -149,6 +202,8 @@ void MainWindow::BuildTopBar() {
         PlaceWidget(m_leftBar, *m_expandToggle, kExpandToggleRect);
     }
 
+    m_searchEntry.set_name("SearchEntry");
+    m_searchEntry.set_width_chars(1);
     m_searchEntry.set_icon_from_icon_name("edit-find", Gtk::ENTRY_ICON_PRIMARY);
     m_searchEntry.set_icon_from_icon_name("edit-clear", Gtk::ENTRY_ICON_SECONDARY);
     m_searchEntry.set_icon_activatable(true, Gtk::ENTRY_ICON_PRIMARY);
@@ -162,7 +217,7 @@ void MainWindow::BuildTopBar() {
         "Ausdruck suchen im Index (& Beschreibung) in der akt. Sprache (oder alle). Siehe Settings.");
     PlaceWidget(m_leftBar, m_searchEntry, kSearchEntryRect);
 
-    m_adminButton = MakePictureButton(Picture::Admin, nullptr);
+    m_adminButton = MakePictureButton(Picture::Admin, "AdminButton", nullptr);
     if (m_adminButton) {
 #ifdef QUILLMATE_ADMIN
         m_adminButton->set_tooltip_text("Popup admin menue");
@@ -171,11 +226,12 @@ void MainWindow::BuildTopBar() {
         PlaceWidget(m_leftBar, *m_adminButton, kAdminButtonRect);
     }
 
-    m_historyCombo.set_focus_on_click(false);
+    m_historyCombo.set_name("HistoryCombo");
     if (auto* entry = m_historyCombo.get_entry()) {
         entry->set_editable(false);
-        entry->set_can_focus(false);
+        entry->set_width_chars(1);
     }
+    NeverFocus(GTK_WIDGET(m_historyCombo.gobj()));
     m_historyCombo.set_tooltip_text("Liste aller zuletzt gewählten Code-Dateien.");
     PlaceWidget(m_leftBar, m_historyCombo, kHistoryComboRect);
 
@@ -189,12 +245,13 @@ void MainWindow::BuildTopBar() {
 
     // The right-hand buttons keep their distance from the window's right edge: packed from
     // the end with gaps that put their left edges at W - 40, W - 72, W - 114 and W - 146.
-    m_infoButton = MakePictureButton(Picture::Info, "Öffnet den Programm-Info-Dialog.");
-    m_helpButton = MakePictureButton(Picture::Help, "Öffnet die Programm-Hilfe-Datei im Editor.");
+    m_infoButton = MakePictureButton(Picture::Info, "InfoButton", "Öffnet den Programm-Info-Dialog.");
+    m_helpButton =
+        MakePictureButton(Picture::Help, "HelpButton", "Öffnet die Programm-Hilfe-Datei im Editor.");
     m_settingsButton = MakePictureButton(
-        Picture::Settings,
+        Picture::Settings, "SettingsButton",
         "Programmeinstellungen & Requester für die Datenbank (xml) und das Library-Oberverzeichnis.");
-    m_quickCopyButton = MakePictureButton(Picture::Copy,
+    m_quickCopyButton = MakePictureButton(Picture::Copy, "QuickCopyButton",
                                           "Kopiert den kompletten Code in die Zwischenablage. Auch Drag&Drop "
                                           "von Indexeinträgen nach KX möglich!");
     struct Placement {
@@ -268,7 +325,6 @@ void MainWindow::BuildPanes() {
     m_codeView.add_events(Gdk::SCROLL_MASK | Gdk::SMOOTH_SCROLL_MASK);
     m_codeScroller.add(m_codeView);
     m_codeScroller.set_shadow_type(Gtk::SHADOW_IN);
-    m_codeScroller.set_margin_top(2);
     m_codeScroller.set_margin_end(2);
 
     m_rightPane.pack_start(m_descriptionScroller, false, false);
@@ -335,6 +391,9 @@ void MainWindow::ConnectSignals() {
         false);
     m_indexTree->signal_button_press_event().connect(
         [this](GdkEventButton* event) {
+            if (event->type == GDK_BUTTON_PRESS && event->button == 1) {
+                m_dragAllowed = !DraggedEntryPath(m_app, TreeRowAt(event->x, event->y)).empty();
+            }
             if (event->type == GDK_2BUTTON_PRESS && event->button == 1) {
                 PostWidgetEvent(WidgetId::IndexTree, WidgetEventType::DoubleClick);
             }
@@ -346,22 +405,40 @@ void MainWindow::ConnectSignals() {
     m_indexTree->signal_key_press_event().connect(
         [this](GdkEventKey* event) { return TreeKeyNavigate(m_app, event); }, false);
 
-    // Only the code view takes dropped files; they arrive as URIs and are shown by the loop.
+    // Only the code view takes dropped files. It is a read-only text view, whose own drop
+    // handling refuses everything and would ask a moving source to delete what it sent, so the
+    // view's handlers do the whole drop themselves and never let the source delete its files.
     const std::vector<Gtk::TargetEntry> uriTargets = {Gtk::TargetEntry("text/uri-list")};
-    m_codeView.drag_dest_set(uriTargets, Gtk::DEST_DEFAULT_ALL, Gdk::ACTION_COPY | Gdk::ACTION_MOVE);
+    m_codeView.drag_dest_set(uriTargets, Gtk::DestDefaults(0), Gdk::ACTION_COPY | Gdk::ACTION_MOVE);
+    m_codeView.signal_drag_motion().connect(
+        [this](const Glib::RefPtr<Gdk::DragContext>& context, int, int, guint time) {
+            const Gdk::DragAction offered = context->get_suggested_action();
+            const Gdk::DragAction action =
+                (offered & (Gdk::ACTION_COPY | Gdk::ACTION_MOVE)) != 0 ? offered : Gdk::ACTION_COPY;
+            const bool accepted = !m_codeView.drag_dest_find_target(context).empty();
+            context->drag_status(accepted ? action : Gdk::DragAction(0), time);
+            return true;
+        },
+        false);
+    m_codeView.signal_drag_drop().connect(
+        [this](const Glib::RefPtr<Gdk::DragContext>& context, int, int, guint time) {
+            const Glib::ustring target = m_codeView.drag_dest_find_target(context);
+            if (target.empty()) {
+                context->drag_finish(false, false, time);
+            } else {
+                m_codeView.drag_get_data(context, target, time);
+            }
+            return true;
+        },
+        false);
     m_codeView.signal_drag_data_received().connect(
         [this](const Glib::RefPtr<Gdk::DragContext>& context, int, int, const Gtk::SelectionData& data, guint,
                guint time) {
-            std::string names;
-            for (const auto& uri : data.get_uris()) {
-                try {
-                    const std::string name = Glib::filename_from_uri(uri);
-                    names += names.empty() ? name : "\n" + name;
-                } catch (const Glib::Error&) {
-                    // Not a local file: nothing to show.
-                }
+            const std::string names = DroppedFileNames(data.get_uris());
+            if (context) {
+                context->drag_finish(!names.empty(), false, time);
             }
-            context->drag_finish(!names.empty(), false, time);
+            g_signal_stop_emission_by_name(m_codeView.gobj(), "drag-data-received");
             if (!names.empty()) {
                 ProgramEvent event;
                 event.kind = EventKind::FilesDropped;
@@ -371,11 +448,16 @@ void MainWindow::ConnectSignals() {
             }
         },
         false);
-    // An index entry can be dragged out as a file, for example into the Korvex IDE.
+    // An index entry can be dragged out as a file, for example into the Korvex IDE; only an
+    // entry whose code file exists starts a drag. Motion with the button held over any other
+    // row stops here, before the drag source sees it.
+    m_indexTree->signal_motion_notify_event().connect(
+        [this](GdkEventMotion* event) { return (event->state & GDK_BUTTON1_MASK) != 0 && !m_dragAllowed; },
+        false);
     m_indexTree->drag_source_set(uriTargets, Gdk::BUTTON1_MASK, Gdk::ACTION_COPY);
     m_indexTree->signal_drag_data_get().connect(
         [this](const Glib::RefPtr<Gdk::DragContext>&, Gtk::SelectionData& data, guint, guint) {
-            const std::string path = DraggedEntryPath(m_app);
+            const std::string path = DraggedEntryPath(m_app, m_indexTree->SelectedRow());
             if (!path.empty()) {
                 data.set_uris(std::vector<Glib::ustring>{Glib::filename_to_uri(path)});
             }
@@ -408,6 +490,18 @@ bool MainWindow::OnKeyPress(GdkEventKey* event) {
     return false;
 }
 
+int MainWindow::TreeRowAt(double x, double y) {
+    Gtk::TreeModel::Path path;
+    Gtk::TreeViewColumn* column = nullptr;
+    int cellX = 0;
+    int cellY = 0;
+    if (!m_indexTree->get_path_at_pos(static_cast<int>(x), static_cast<int>(y), path, column, cellX, cellY)) {
+        return -1;
+    }
+    const auto iter = m_indexTree->get_model()->get_iter(path);
+    return iter ? m_indexTree->RowIndexOf(iter) : -1;
+}
+
 void MainWindow::PostWidgetEvent(WidgetId widget, WidgetEventType type, int data) {
     m_app.queue.Post(WidgetEvent(WindowId::Main, widget, type, data));
 }
@@ -430,6 +524,16 @@ void MainWindow::SetAdminLabels(const std::string& source, const std::string& ex
             m_adminLabels[i]->set_text(*texts[i]);
         }
     }
+}
+
+std::vector<std::string> MainWindow::AdminLabelTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& label : m_adminLabels) {
+        if (label) {
+            texts.push_back(label->get_text().raw());
+        }
+    }
+    return texts;
 }
 
 void MainWindow::FillHistory(const std::vector<std::string>& names) {

@@ -40,6 +40,10 @@ struct PopupMenus {
 // Builds the admin menu and the info menu; their items post their commands.
 std::unique_ptr<PopupMenus> BuildPopupMenus(EventQueue& queue);
 
+// Local file names of the dropped URIs, joined by line feeds; URIs that name no local file
+// (other schemes, remote hosts) are left out.
+std::string DroppedFileNames(const std::vector<Glib::ustring>& uris);
+
 // Geometry of the main window's widgets for the default 800 x 600 window.
 inline constexpr WidgetRect kExpandToggleRect{1, 17, 16, 16};
 inline constexpr WidgetRect kSearchEntryRect{27, 2, 153, 30};
@@ -82,6 +86,8 @@ class MainWindow : public Gtk::Window {
     // in the standard build, where they do not exist.
     void SetAdminLabels(const std::string& source, const std::string& executable,
                         const std::string& subsystem);
+    // Texts of the three admin labels; empty in the standard build.
+    std::vector<std::string> AdminLabelTexts() const;
     // Refills the history combo box and selects its first row (an empty list empties it).
     void FillHistory(const std::vector<std::string>& names);
     void SetDescriptionText(const std::string& text);
@@ -96,12 +102,15 @@ class MainWindow : public Gtk::Window {
     void BuildTopBar();
     void BuildPanes();
     void ConnectSignals();
-    std::unique_ptr<Gtk::Button> MakePictureButton(Picture picture, const char* tooltip);
+    std::unique_ptr<Gtk::Button> MakePictureButton(Picture picture, const char* name, const char* tooltip);
     bool OnKeyPress(GdkEventKey* event);
     void PostWidgetEvent(WidgetId widget, WidgetEventType type, int data = 0);
+    // Flat index of the tree row at a point of the tree's drawing area, -1 when none.
+    int TreeRowAt(double x, double y);
 
     Application& m_app;
     bool m_fillingHistory = false;
+    bool m_dragAllowed = false;  // the row under the last button press can be dragged out
     Gtk::Box m_root{Gtk::ORIENTATION_VERTICAL};
     Gtk::Box m_topBar{Gtk::ORIENTATION_HORIZONTAL};
     Gtk::Fixed m_leftBar;

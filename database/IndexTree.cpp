@@ -26,7 +26,6 @@ IndexTree::IndexTree() : m_store(Gtk::TreeStore::create(m_columns)) {
     set_fixed_height_mode(true);
 }
 
-// Runs for every visible row on every redraw: the row's index and depth are read from the model.
 void IndexTree::DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter) {
     const Glib::ustring text = (*iter)[m_columns.text];
     if (const auto markup = IndexRowMarkup(text.raw(), DepthOf(iter), m_hintColour)) {
@@ -40,6 +39,13 @@ void IndexTree::Clear() {
     m_rows.clear();
     m_lastRowAtDepth.clear();
     m_store->clear();
+}
+
+void IndexTree::FillDetached(const std::function<void()>& fill) {
+    const ProgrammaticChange change(*this);
+    unset_model();
+    fill();
+    set_model(m_store);
 }
 
 int IndexTree::AppendRow(const std::string& text, int depth) {
@@ -104,6 +110,35 @@ int IndexTree::RowDepth(int row) const {
         return -1;
     }
     return DepthOf(m_rows[static_cast<size_t>(row)]);
+}
+
+std::optional<Gdk::RGBA> IndexTree::RowBackground(int row) const {
+    if (row < 0 || row >= RowCount()) {
+        return std::nullopt;
+    }
+    const auto treeRow = *m_rows[static_cast<size_t>(row)];
+    if (!treeRow[m_columns.backgroundSet]) {
+        return std::nullopt;
+    }
+    return treeRow.get_value(m_columns.background);
+}
+
+std::optional<Gdk::RGBA> IndexTree::RowForeground(int row) const {
+    if (row < 0 || row >= RowCount()) {
+        return std::nullopt;
+    }
+    const auto treeRow = *m_rows[static_cast<size_t>(row)];
+    if (!treeRow[m_columns.foregroundSet]) {
+        return std::nullopt;
+    }
+    return treeRow.get_value(m_columns.foreground);
+}
+
+Glib::RefPtr<Gdk::Pixbuf> IndexTree::RowIcon(int row) const {
+    if (row < 0 || row >= RowCount()) {
+        return {};
+    }
+    return (*m_rows[static_cast<size_t>(row)]).get_value(m_columns.icon);
 }
 
 int IndexTree::SelectedRow() const {
@@ -174,6 +209,13 @@ int IndexTree::ParentRow(int row) const {
     }
     const auto parent = m_rows[static_cast<size_t>(row)]->parent();
     return parent ? RowIndexOf(parent) : -1;
+}
+
+Gtk::TreeModel::Path IndexTree::RowPath(int row) const {
+    if (row < 0 || row >= RowCount()) {
+        return {};
+    }
+    return m_store->get_path(m_rows[static_cast<size_t>(row)]);
 }
 
 int IndexTree::RowIndexForPath(const std::string& pathText) const {

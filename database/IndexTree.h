@@ -10,6 +10,8 @@
 #include <gtkmm/treeview.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,9 @@ class IndexTree : public Gtk::TreeView {
     // Row building, in document order: a row of depth d becomes a child of the latest row of
     // depth d - 1.
     void Clear();
+    // Runs `fill` with the rows' model detached from the view (appending to a shown model costs
+    // a redraw check per row); the selection changes this makes are not user events.
+    void FillDetached(const std::function<void()>& fill);
     int AppendRow(const std::string& text, int depth);
     void SetRowBackground(int row, const std::string& colour);
     void SetRowForeground(int row, const std::string& colour);
@@ -33,6 +38,10 @@ class IndexTree : public Gtk::TreeView {
     std::uint64_t Generation() const { return m_generation; }
     std::string RowText(int row) const;
     int RowDepth(int row) const;
+    // The colours and icon stored for a row; nothing (null) when the row uses the default.
+    std::optional<Gdk::RGBA> RowBackground(int row) const;
+    std::optional<Gdk::RGBA> RowForeground(int row) const;
+    Glib::RefPtr<Gdk::Pixbuf> RowIcon(int row) const;
 
     // Selected row, or -1 when none.
     int SelectedRow() const;
@@ -47,6 +56,8 @@ class IndexTree : public Gtk::TreeView {
     bool IsRowExpanded(int row) const;
     bool RowHasChildren(int row) const;
     int ParentRow(int row) const;  // -1 for a top-level row
+    // The model path of a row (empty for a row that does not exist).
+    Gtk::TreeModel::Path RowPath(int row) const;
 
     // Flat index of the row with the given path string ("0:3:1"), -1 when there is none. Walks
     // the rows; the drawing code reads the stored index instead.
@@ -62,6 +73,11 @@ class IndexTree : public Gtk::TreeView {
     // True while the program itself changes rows or the selection; selection changes made then
     // are not user events.
     bool ChangingSelection() const { return m_programmaticChanges > 0; }
+
+    // The cell-data function of the row texts: sets the renderer's markup for theme rows and
+    // version hints, nothing for plain rows. Runs for every visible row on every redraw, so it
+    // reads the row's depth from the model instead of walking the rows.
+    void DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter);
 
     Gtk::CellRendererText& TextRenderer() { return m_textRenderer; }
     Gtk::TreeViewColumn& Column() { return m_column; }
@@ -97,8 +113,6 @@ class IndexTree : public Gtk::TreeView {
       private:
         IndexTree& m_tree;
     };
-
-    void DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter);
 
     int m_programmaticChanges = 0;
     std::uint64_t m_generation = 0;

@@ -73,14 +73,10 @@ void RebuildIndexTree(Application& app) {
     if (!app.document.HasHead()) {
         return;
     }
-    // Detached from the view while filling: appending to a shown model costs a redraw check per row.
-    const auto model = tree.get_model();
-    tree.unset_model();
     const IndexTreeSettings settings{app.IndexLanguage(), app.preferences.dyeingNews != 0, app.palette};
     IndexTreeState state{app.entries, app.lastGroupTitle, app.state.helpEntryIndex, app.state.dbVersion};
     TreeRowSink sink(tree, app);
-    FillIndexTree(app.document, app.document.Head(), 0, settings, state, sink);
-    tree.set_model(model);
+    tree.FillDetached([&] { FillIndexTree(app.document, app.document.Head(), 0, settings, state, sink); });
 }
 
 void CountThemesAndEntries(Application& app) {
@@ -180,8 +176,7 @@ bool TreeKeyNavigate(Application& app, const GdkEventKey* event) {
     return false;
 }
 
-std::string DraggedEntryPath(const Application& app) {
-    const int row = app.mainWindow->Tree().SelectedRow();
+std::string DraggedEntryPath(const Application& app, int row) {
     if (row < 0 || static_cast<size_t>(row) >= app.entries.size()) {
         return {};
     }

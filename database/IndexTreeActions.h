@@ -22,9 +22,9 @@ void CountThemesAndEntries(Application& app);
 void ShowSelectedEntry(Application& app, WidgetEventType type);
 // Space, Left and Right on the tree open and close nodes; never consumes the key.
 bool TreeKeyNavigate(Application& app, const GdkEventKey* event);
-// Absolute path of the selected entry's code file for dragging it out; empty when the row has
-// no file or the file does not exist.
-std::string DraggedEntryPath(const Application& app);
+// Absolute path of the code file of row `row` for dragging it out; empty when there is no such
+// row, the row has no file or the file does not exist.
+std::string DraggedEntryPath(const Application& app, int row);
 // The help button: selects and shows the help entry, or says that there is none.
 void ShowHelpEntry(Application& app);
 

@@ -1,5 +1,7 @@
 #include "viewer/CodeViewActions.h"
 
+#include <glibmm/convert.h>
+
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
@@ -7,6 +9,15 @@
 #include "viewer/HighlightView.h"
 
 namespace quillmate {
+namespace {
+
+// File names are bytes; titles and messages need valid UTF-8, so undecodable bytes are shown
+// as replacement characters.
+std::string Displayable(const std::string& text) {
+    return Glib::ustring(text).make_valid().raw();
+}
+
+}  // namespace
 
 bool LoadCodeFile(Application& app, const std::string& path, bool external) {
     MainWindow& window = *app.mainWindow;
@@ -15,11 +26,11 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
     if (external) {
         const DropChoice choice = ChooseDroppedFile(path);
         if (!choice.accepted) {
-            ShowMessage(kProgramTitle, UnsupportedFileTypeMessage(choice.extension));
+            ShowMessage(kProgramTitle, Displayable(UnsupportedFileTypeMessage(choice.extension)));
             return false;
         }
         fullPath = choice.fullPath;
-        window.set_title(DroppedFileTitle(fullPath));
+        window.set_title(Displayable(DroppedFileTitle(fullPath)));
     } else {
         fullPath = CodeFileFullPath(app.location.libPath, path);
     }
@@ -31,7 +42,7 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
         const MissingFileReport report =
             ReportMissingFile(path, app.location.libPath, app.state.missingFileNotice);
         if (report.messageBox) {
-            ShowMessage(kProgramTitle, report.text);
+            ShowMessage(kProgramTitle, Displayable(report.text));
         } else {
             window.SetCodeText(report.text);
         }

@@ -159,6 +159,16 @@ void PumpFor(std::chrono::milliseconds duration) {
 }
 
 void SendKey(Gtk::Window& window, guint keyval, GdkModifierType state) {
+    // Widgets act on keys only while their window has the keyboard focus, which another
+    // program on the same display may hold: the window is told it has it.
+    GdkEvent* focus = gdk_event_new(GDK_FOCUS_CHANGE);
+    focus->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    focus->focus_change.send_event = TRUE;
+    focus->focus_change.in = TRUE;
+    gdk_event_set_device(focus,
+                         gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_main_do_event(focus);
+    gdk_event_free(focus);
     for (const GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
         GdkEvent* event = gdk_event_new(type);
         event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
@@ -224,6 +234,11 @@ void FillSmallLibrary(const TempProgramFolder& folder, const std::vector<std::st
                                       "DyeingNews=1",
                                       "DarkMode=0",
                                       "CodeEditorPath="};
+    // An extra line replaces the standard line of the same key.
+    for (const auto& extra : extraPreferences) {
+        const std::string key = extra.substr(0, extra.find('=') + 1);
+        std::erase_if(lines, [&key](const std::string& line) { return line.starts_with(key); });
+    }
     lines.insert(lines.end(), extraPreferences.begin(), extraPreferences.end());
     folder.WritePreferences(lines);
 }

@@ -78,7 +78,8 @@ void SendKey(Gtk::Window& window, guint keyval, GdkModifierType state = GdkModif
 
 // A small database: head, two themes, four entries (one with a missing file).
 std::string SmallDatabase();
-// Writes SmallDatabase, its code files and a preferences file pointing at it.
+// Writes SmallDatabase, its code files and a preferences file pointing at it; the extra
+// preferences lines replace the standard ones of the same key.
 void FillSmallLibrary(const TempProgramFolder& folder, const std::vector<std::string>& extraPreferences = {});
 
 }  // namespace quillmate::test

@@ -4,8 +4,10 @@
 #include <gtk/gtk.h>
 #include <gtkmm/main.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -15,7 +17,16 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();  // listing the tests needs no display
     }
-    if (!gtk_init_check(&argc, &argv)) {
+    // A busy X server refuses a connection now and then for a moment (the socket's queue is
+    // full): try again a few times before giving up.
+    bool connected = false;
+    for (int attempt = 0; attempt < 5 && !connected; ++attempt) {
+        if (attempt > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        connected = gtk_init_check(&argc, &argv);
+    }
+    if (!connected) {
         std::fprintf(stderr, "The GUI tests need a display; run them under xvfb-run -a.\n");
         return 1;
     }

@@ -1,0 +1,232 @@
+// Start-up and index tree drawing with a large library: the real start-up on a temporary
+// program folder holding a generated 20,000-entry database.
+//
+// Needs a display; run it under Xvfb:
+//   xvfb-run -a -s "-screen 0 1280x1024x24" ./build/bench/bench_startup
+//
+// Targets: start-up to the first entry shown within 1 s; expanding every row (as the start-up
+// does while counting) within 100 ms; the row-markup cell-data work for one screenful of the
+// fully expanded tree within 2 ms, at its end as at its top.
+#include <benchmark/benchmark.h>
+#include <cairomm/context.h>
+#include <cairomm/surface.h>
+#include <gtk/gtk.h>
+#include <gtkmm/main.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/Application.h"
+#include "app/Dispatch.h"
+#include "app/MainWindow.h"
+#include "app/StartUp.h"
+#include "database/IndexTreeActions.h"
+
+namespace quillmate {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kThemes = 200;
+constexpr int kEntriesPerTheme = 100;  // 20,000 entries in all
+
+// A database shaped like the real library: themes of entries with titles in three languages,
+// some marked new or changed, some with version hints, descriptions of a sentence or two.
+std::string GeneratedDatabase() {
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<Quillmate_Toc title=\"Generated library\" descript_de=\"Generierte Sammlung vom "
+        "2026-01-01 fertig\">\n  Generated library\n";
+    xml +=
+        "  <Theme title=\"Quillmate\">Program\n    <Entry File=\"/Quillmate/ViewerHelp.txt\" "
+        "theme_de=\"Hilfe\" theme_en=\"Help\" theme_fr=\"Aide\" descript_de=\"Hilfe\"/>\n  </Theme>\n";
+    for (int theme = 0; theme < kThemes; ++theme) {
+        const std::string t = std::to_string(theme);
+        xml += "  <Theme title=\"Theme " + t + " &amp; widgets\">Examples of theme " + t + "\n";
+        for (int entry = 0; entry < kEntriesPerTheme; ++entry) {
+            const std::string e = t + "_" + std::to_string(entry);
+            const char* mark = entry % 17 == 0 ? "\xE2\x9C\xB0" : entry % 23 == 0 ? "\xE2\x86\xBA" : "";
+            const char* hint = entry % 5 == 0 ? " [&gt;=gtk3.10]" : "";
+            xml += "    <Entry File=\"/Theme" + t + "/Example" + e + ".kx\" theme_de=\"" + mark +
+                   "gtk_widget_beispiel_" + e + hint + "\" theme_en=\"" + mark + "gtk_widget_example_" + e +
+                   hint + "\" theme_fr=\"" + mark + "gtk_widget_exemple_" + e + hint +
+                   "\" descript_de=\"Zeigt Beispiel " + e +
+                   " mit einem Fenster.\" descript_en=\"Shows example " + e +
+                   " with a window.\" descript_fr=\"Montre l'exemple " + e + " avec une fenêtre.\"/>\n";
+        }
+        xml += "  </Theme>\n";
+    }
+    xml += "</Quillmate_Toc>\n";
+    return xml;
+}
+
+// A program folder under /tmp with the generated database and its preferences, removed at the end.
+class GeneratedProgramFolder {
+  public:
+    GeneratedProgramFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quillmate-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::exit(1);
+        }
+        m_path = pattern + "/";
+        std::ofstream(m_path + "Quillmate-Toc.xml", std::ios::binary) << GeneratedDatabase();
+        std::ofstream(m_path + "QuillmateViewer.ini", std::ios::binary)
+            << "\xEF\xBB\xBF\ndb-path=" << m_path
+            << "Quillmate-Toc.xml\nLib-path=\nabout=1\nLanguage=0\nSearchHint=0\nSearchMode=0\nCodeMarks=0\n"
+               "FontName=Monospace\nFontSize=10\nSavePaths=1\nSourceInTitle=1\nSaveWinSetting=0\nDyeingNews="
+               "1\n"
+               "DarkMode=0\nCodeEditorPath=\n";
+    }
+    ~GeneratedProgramFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(m_path, error);
+    }
+    GeneratedProgramFolder(const GeneratedProgramFolder&) = delete;
+    GeneratedProgramFolder& operator=(const GeneratedProgramFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+  private:
+    std::string m_path;
+};
+
+// Dispatches queued program events and processes GTK events until `done` holds.
+template <typename Done>
+void RunUntil(Application& app, Done done) {
+    const auto end = Clock::now() + std::chrono::seconds(30);
+    while (!done() && Clock::now() < end) {
+        if (auto event = app.queue.Take()) {
+            Dispatch(app, *event);
+        } else if (Gtk::Main::events_pending()) {
+            Gtk::Main::iteration(false);
+        } else {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    }
+}
+
+void ProcessPendingEvents() {
+    while (Gtk::Main::events_pending()) {
+        Gtk::Main::iteration(false);
+    }
+}
+
+// The program started on the folder, with the first entry shown and the window drawn.
+std::unique_ptr<Application> StartAndShowFirstEntry(const GeneratedProgramFolder& folder) {
+    if (::chdir(folder.Path().c_str()) != 0) {
+        std::perror("chdir");
+        std::exit(1);
+    }
+    auto app = std::make_unique<Application>(folder.Path());
+    StartUp(*app);
+    bool treeDrawn = false;
+    sigc::connection drawn = app->mainWindow->Tree().signal_draw().connect(
+        [&treeDrawn](const Cairo::RefPtr<Cairo::Context>&) {
+            treeDrawn = true;
+            return false;
+        },
+        true);
+    RunUntil(*app, [&] { return app->queue.Empty() && treeDrawn; });
+    drawn.disconnect();
+    return app;
+}
+
+void BM_StartUpToFirstEntryShown(benchmark::State& state) {
+    const GeneratedProgramFolder folder;
+    for (auto _ : state) {
+        auto app = StartAndShowFirstEntry(folder);
+        state.PauseTiming();
+        if (app->mainWindow->Tree().RowCount() != 1 + 1 + 1 + kThemes * (1 + kEntriesPerTheme)) {
+            state.SkipWithError("unexpected number of rows");
+        }
+        app.reset();
+        ProcessPendingEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpToFirstEntryShown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The start-up's counting pass expands every row of the collapsed tree; timed with the
+// relayout and redraw that follow it.
+void BM_ExpandEveryRow(benchmark::State& state) {
+    const GeneratedProgramFolder folder;
+    auto app = StartAndShowFirstEntry(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    double expandSeconds = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        tree.CollapseAllRows();
+        ProcessPendingEvents();
+        state.ResumeTiming();
+        const auto start = Clock::now();
+        CountThemesAndEntries(*app);
+        expandSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+        ProcessPendingEvents();
+    }
+    state.counters["countAndExpandMs"] =
+        benchmark::Counter(expandSeconds * 1000.0 / static_cast<double>(state.iterations()));
+    if (app->state.entryCount != kThemes * kEntriesPerTheme) {
+        state.SkipWithError("unexpected entry count");
+    }
+}
+BENCHMARK(BM_ExpandEveryRow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+// One forced draw of the visible part of the fully expanded tree, scrolled to its top (0) or
+// its end (1). The time spent in the row-markup cell-data function is counted apart.
+void BM_DrawScreenful(benchmark::State& state) {
+    const bool atEnd = state.range(0) != 0;
+    const GeneratedProgramFolder folder;
+    auto app = StartAndShowFirstEntry(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    Clock::duration cellDataTime{};
+    long cellDataCalls = 0;
+    tree.Column().set_cell_data_func(tree.TextRenderer(),
+                                     [&](Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter) {
+                                         const auto start = Clock::now();
+                                         tree.DrawRowMarkup(renderer, iter);
+                                         cellDataTime += Clock::now() - start;
+                                         ++cellDataCalls;
+                                     });
+    tree.scroll_to_row(tree.RowPath(atEnd ? tree.RowCount() - 1 : 0));
+    const auto settle = Clock::now() + std::chrono::milliseconds(300);
+    RunUntil(*app, [&] { return Clock::now() > settle; });
+
+    const int width = tree.get_allocated_width();
+    const int height = tree.get_allocated_height();
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, width, height);
+    auto context = Cairo::Context::create(surface);
+    cellDataTime = {};
+    cellDataCalls = 0;
+    for (auto _ : state) {
+        gtk_widget_draw(GTK_WIDGET(tree.gobj()), context->cobj());
+    }
+    const auto draws = static_cast<double>(state.iterations());
+    state.counters["cellDataMs"] =
+        benchmark::Counter(std::chrono::duration<double, std::milli>(cellDataTime).count() / draws);
+    state.counters["rowsPerDraw"] = benchmark::Counter(static_cast<double>(cellDataCalls) / draws);
+}
+BENCHMARK(BM_DrawScreenful)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace quillmate
+
+int main(int argc, char** argv) {
+    setenv("GSETTINGS_BACKEND", "memory", 0);
+    if (!gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "This benchmark needs a display; run it under xvfb-run -a.\n");
+        return 1;
+    }
+    Gtk::Main::init_gtkmm_internals();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,289 @@
+// The code view in the running program: code files of entries, missing files and the colour
+// of the description line, and files dropped from a file manager.
+#include <glibmm/convert.h>
+#include <glibmm/miscutils.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "GuiHarness.h"
+#include "ProgramDriver.h"
+#include "app/MainWindow.h"
+
+namespace quillmate {
+namespace {
+
+using test::CodeText;
+using test::DescriptionText;
+using test::DialogWatcher;
+using test::MoveTreeCursor;
+using test::Settle;
+using test::StartProgram;
+using test::TempProgramFolder;
+
+constexpr int kButtonsThemeRow = 3;
+constexpr int kSimpleRow = 4;
+constexpr int kLabelRow = 5;
+constexpr int kMissingRow = 6;
+
+constexpr const char* kWarningColour = "#E09183";
+constexpr const char* kBoxedMissingText =
+    "*************************\n***   Missing file!   ***\n*************************";
+
+// The colour of the description line's background, away from its text.
+std::string DescriptionColour(Application& app) {
+    Gtk::TextView& line = app.mainWindow->DescriptionLine();
+    return test::PixelColour(line, line.get_allocated_width() - 8, line.get_allocated_height() - 6);
+}
+
+TEST(CodeViewTest, MissingFileIsReportedOnceAndColoursTheDescriptionLine) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    const std::string normal = DescriptionColour(*app);
+    ASSERT_NE(normal, kWarningColour);
+
+    MoveTreeCursor(*app, kMissingRow);
+    EXPECT_EQ(DescriptionText(*app), "Fehlt");
+    EXPECT_EQ(DescriptionColour(*app), kWarningColour);
+    EXPECT_EQ(CodeText(*app), "");
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].title, "Quillmate");
+    EXPECT_EQ(
+        watcher.Seen()[0].text,
+        "Missing file:\n/Buttons/Missing.kx\n\nCheck library-path in settings:\n" + app->location.libPath);
+    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ /Buttons/Missing.kx");
+
+    MoveTreeCursor(*app, kSimpleRow);
+    EXPECT_EQ(DescriptionColour(*app), normal);
+
+    // The second missing file in a row shows the boxed text instead of a second box.
+    MoveTreeCursor(*app, kMissingRow);
+    EXPECT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(CodeText(*app), kBoxedMissingText);
+    EXPECT_EQ(DescriptionColour(*app), kWarningColour);
+
+    // A theme row leaves the colour alone; the next entry that loads resets it.
+    MoveTreeCursor(*app, kButtonsThemeRow);
+    EXPECT_EQ(DescriptionText(*app), "Buttons text");
+    EXPECT_EQ(DescriptionColour(*app), kWarningColour);
+    MoveTreeCursor(*app, kLabelRow);
+    EXPECT_EQ(DescriptionColour(*app), normal);
+    EXPECT_EQ(CodeText(*app), "; Button with label\nText$ = \"Hello\"");
+}
+
+TEST(CodeViewTest, LibraryFolderWithoutTrailingSlashStillFindsTheFiles) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder, {"Lib-path=" + folder.Path() + "lib"});
+    folder.WriteFile("lib/Buttons/Simple.kx", "; from the library folder\n");
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MoveTreeCursor(*app, kSimpleRow);
+    EXPECT_EQ(CodeText(*app), "; from the library folder");
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_NE(DescriptionColour(*app), kWarningColour);
+}
+
+TEST(CodeViewTest, CodeFileGoesIntoTheViewInOneInsertion) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    std::string code;
+    for (int i = 0; i < 200; ++i) {
+        code += "Line " + std::to_string(i) + "\r\n";
+    }
+    folder.WriteFile("Buttons/Simple.kx", code);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    int insertions = 0;
+    app->mainWindow->CodeView().get_buffer()->signal_insert().connect(
+        [&insertions](const Gtk::TextIter&, const Glib::ustring&, int) { ++insertions; });
+    MoveTreeCursor(*app, kSimpleRow);
+    EXPECT_EQ(insertions, 1);
+    EXPECT_EQ(app->mainWindow->CodeView().get_buffer()->get_line_count(), 200);
+}
+
+TEST(CodeViewTest, CharactersBeyondTheBasicPlaneAreShownAsThemselves) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    // UTF-8 with byte-order mark: U+1F600 and U+10348 in a string, U+00E4 before them.
+    folder.WriteFile("Buttons/Simple.kx", "\xEF\xBB\xBFs$ = \"\xC3\xA4\xF0\x9F\x98\x80\xF0\x90\x8D\x88\"\n");
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MoveTreeCursor(*app, kSimpleRow);
+    EXPECT_EQ(CodeText(*app), "s$ = \"\xC3\xA4\xF0\x9F\x98\x80\xF0\x90\x8D\x88\"");
+    EXPECT_EQ(app->mainWindow->CodeView().get_buffer()->get_char_count(), 10);
+    EXPECT_EQ(app->codeFileInfo.srcUtf8, 1);
+}
+
+// Drops a list of URIs onto the code view through its "drag-data-received" handler, with the
+// data in a real selection record of type text/uri-list.
+void DropUris(Application& app, const std::vector<std::string>& uris) {
+    std::vector<gchar*> list;
+    for (const auto& uri : uris) {
+        list.push_back(const_cast<gchar*>(uri.c_str()));
+    }
+    list.push_back(nullptr);
+    GtkClipboard* clipboard = gtk_clipboard_get(gdk_atom_intern_static_string("QUILLMATE_TEST_DROP"));
+    const GtkTargetEntry target{const_cast<gchar*>("text/uri-list"), 0, 0};
+    gtk_clipboard_set_with_data(
+        clipboard, &target, 1,
+        [](GtkClipboard*, GtkSelectionData* data, guint, gpointer owner) {
+            gtk_selection_data_set_uris(data, static_cast<gchar**>(owner));
+        },
+        nullptr, list.data());
+    GtkSelectionData* data =
+        gtk_clipboard_wait_for_contents(clipboard, gdk_atom_intern("text/uri-list", FALSE));
+    ASSERT_NE(data, nullptr);
+    gtk_clipboard_clear(clipboard);
+    g_signal_emit_by_name(app.mainWindow->CodeView().gobj(), "drag-data-received", nullptr, 20, 20, data, 0u,
+                          static_cast<guint>(GDK_CURRENT_TIME));
+    gtk_selection_data_free(data);
+    Settle(app);
+}
+
+std::string UriOf(const std::string& path) {
+    return Glib::filename_to_uri(path);
+}
+
+TEST(CodeViewTest, DroppedCodeFileIsShownAsExternalFile) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    folder.WriteFile("outside/My Example.kx", "; dropped\nEnd\n");
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MoveTreeCursor(*app, kSimpleRow);
+    const std::string uri = UriOf(folder.Path() + "outside/My Example.kx");
+    ASSERT_NE(uri.find("%20"), std::string::npos);
+    DropUris(*app, {uri});
+    EXPECT_EQ(CodeText(*app), "; dropped\nEnd");
+    EXPECT_EQ(DescriptionText(*app), "Extern file ...");
+    EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), -1);
+    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ My Example.kx");
+    EXPECT_TRUE(watcher.Seen().empty());
+}
+
+TEST(CodeViewTest, OnlyTheFirstDroppedFileCountsAndDecidesByItsType) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> files;
+        std::string message;  // empty: the first file is shown
+    };
+    const Case cases[] = {
+        {"code file first", {"a.kx", "b.txt"}, ""},
+        {"text file first", {"b.txt", "a.kx"}, "File type 'txt' not supported!\nNot loaded!"},
+        {"no extension", {"Makefile"}, "File type '' not supported!\nNot loaded!"},
+        {"upper-case extension", {"c.KX"}, "File type 'KX' not supported!\nNot loaded!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempProgramFolder folder;
+        test::FillSmallLibrary(folder);
+        std::vector<std::string> uris;
+        for (const auto& file : c.files) {
+            folder.WriteFile("outside/" + file, "; " + file + "\n");
+            uris.push_back(UriOf(folder.Path() + "outside/" + file));
+        }
+        DialogWatcher watcher;
+        auto app = StartProgram(folder);
+        MoveTreeCursor(*app, kSimpleRow);
+        DropUris(*app, uris);
+        if (c.message.empty()) {
+            EXPECT_EQ(CodeText(*app), "; " + c.files[0]);
+            EXPECT_TRUE(watcher.Seen().empty());
+        } else {
+            // Refused: the message, and everything stays as it was.
+            ASSERT_EQ(watcher.Seen().size(), 1u);
+            EXPECT_EQ(watcher.Seen()[0].title, "Quillmate");
+            EXPECT_EQ(watcher.Seen()[0].text, c.message);
+            EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
+            EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
+            EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), kSimpleRow);
+            EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ /Buttons/Simple.kx");
+            EXPECT_EQ(app->codeFileInfo, CodeFileInfo{});
+        }
+        app.reset();
+    }
+}
+
+TEST(CodeViewTest, DropOfNothingLocalChangesNothing) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MoveTreeCursor(*app, kSimpleRow);
+    DropUris(*app, {"http://example.org/a.kx", "file://far.example.org/tmp/a.kx"});
+    EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
+    EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
+    EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), kSimpleRow);
+    EXPECT_TRUE(watcher.Seen().empty());
+}
+
+TEST(CodeViewTest, DroppedFileNamesAreDecodedFromTheirUris) {
+    struct Case {
+        std::vector<Glib::ustring> uris;
+        std::string names;
+    };
+    const std::string host = Glib::get_host_name();
+    const Case cases[] = {
+        {{"file:///tmp/My%20Example.kx"}, "/tmp/My Example.kx"},
+        {{"file:///tmp/%C3%9Cber.kx"},
+         "/tmp/\xC3\x9C"
+         "ber.kx"},
+        {{"file:///tmp/%E4.kx"}, "/tmp/\xE4.kx"},  // not UTF-8: the bytes as they are named
+        {{"file://localhost/tmp/a.kx"}, "/tmp/a.kx"},
+        {{"file://" + host + "/tmp/a.kx"}, "/tmp/a.kx"},
+        {{"file:///tmp/a.kx", "file:///tmp/b.kx"}, "/tmp/a.kx\n/tmp/b.kx"},
+        {{"http://example.org/a.kx", "file:///tmp/b.kx"}, "/tmp/b.kx"},
+        {{"file://far.example.org/tmp/a.kx"}, ""},
+        {{"not a uri"}, ""},
+        {{}, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DroppedFileNames(c.uris), c.names) << (c.uris.empty() ? "" : c.uris.front().raw());
+    }
+}
+
+TEST(CodeViewTest, DroppedFileWithNonUtf8NameIsLoadedAndTitledReadably) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    folder.WriteFile("outside/\xE4pfel.kx", "; Latin-1 name\n");
+    folder.WriteFile(
+        "outside/\xC3\x9C"
+        "ber.kx",
+        "; UTF-8 name\n");
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    DropUris(*app, {UriOf(folder.Path() + "outside/\xE4pfel.kx")});
+    EXPECT_EQ(CodeText(*app), "; Latin-1 name");
+    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ \xEF\xBF\xBDpfel.kx");
+    DropUris(*app, {UriOf(folder.Path() + "outside/\xC3\x9C"
+                                          "ber.kx")});
+    EXPECT_EQ(CodeText(*app), "; UTF-8 name");
+    EXPECT_EQ(app->mainWindow->get_title(),
+              "Quillmate ~ \xC3\x9C"
+              "ber.kx");
+}
+
+TEST(CodeViewTest, DroppedMissingFileIsReportedWithItsTitleAlreadySet) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    folder.WriteFile("outside/Gone.kx", "; soon gone\n");
+    const std::string uri = UriOf(folder.Path() + "outside/Gone.kx");
+    std::remove((folder.Path() + "outside/Gone.kx").c_str());
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MoveTreeCursor(*app, kSimpleRow);
+    DropUris(*app, {uri});
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].text.rfind("Missing file:\n" + folder.Path() + "outside/Gone.kx\n", 0), 0u);
+    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ Gone.kx");
+    EXPECT_EQ(CodeText(*app), "");
+    // Not shown: the description and the selection stay.
+    EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
+    EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), kSimpleRow);
+}
+
+}  // namespace
+}  // namespace quillmate

@@ -1,0 +1,556 @@
+// The index tree in the running program: what selecting and clicking rows shows, the history
+// it feeds, keyboard navigation, double clicks, the expand toggle, row colours and row markup.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "GuiHarness.h"
+#include "ProgramDriver.h"
+#include "app/MainWindow.h"
+
+namespace quillmate {
+namespace {
+
+using test::ClickTreeRow;
+using test::CodeText;
+using test::DescriptionText;
+using test::DialogWatcher;
+using test::HistoryRows;
+using test::MoveTreeCursor;
+using test::SendKey;
+using test::Settle;
+using test::StartProgram;
+using test::TempProgramFolder;
+
+// Rows of the small library.
+constexpr int kHeadRow = 0;
+constexpr int kOwnThemeRow = 1;
+constexpr int kButtonsThemeRow = 3;
+constexpr int kSimpleRow = 4;
+constexpr int kLabelRow = 5;
+constexpr int kMissingRow = 6;
+
+TEST(IndexTreeTest, SelectingAnEntryShowsDescriptionCodeAndTitle) {
+    struct Case {
+        const char* sourceInTitle;
+        std::string title;  // after the program folder for SourceInTitle 2
+        bool withFolder;
+    };
+    const Case cases[] = {
+        {"0", "Quillmate ~ Simple.kx", false},
+        {"1", "Quillmate ~ /Buttons/Simple.kx", false},
+        {"2", "Buttons/Simple.kx", true},
+        {"7", "Buttons/Simple.kx", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sourceInTitle);
+        TempProgramFolder folder;
+        test::FillSmallLibrary(folder, {std::string("SourceInTitle=") + c.sourceInTitle});
+        DialogWatcher watcher;
+        auto app = StartProgram(folder);
+        MoveTreeCursor(*app, kSimpleRow);
+        EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
+        EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
+        EXPECT_EQ(app->mainWindow->get_title(),
+                  c.withFolder ? "Quillmate ~ " + folder.Path() + c.title : c.title);
+        EXPECT_TRUE(watcher.Seen().empty());
+        app.reset();
+    }
+}
+
+TEST(IndexTreeTest, SelectingAThemeShowsItsTextAndEmptiesTheCode) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    EXPECT_EQ(DescriptionText(*app), "Head text");  // the first row is shown right after start
+    MoveTreeCursor(*app, kSimpleRow);
+    MoveTreeCursor(*app, kButtonsThemeRow);
+    EXPECT_EQ(DescriptionText(*app), "Buttons text");
+    EXPECT_EQ(CodeText(*app), "");
+    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate");
+    EXPECT_EQ(app->state.currentCodeFile, "");
+    EXPECT_TRUE(HistoryRows(*app).empty());
+}
+
+TEST(IndexTreeTest, ClickingAnEntryAddsItToTheHistoryOnce) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    ClickTreeRow(*app, kSimpleRow);
+    EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), kSimpleRow);
+    EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
+    EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"Simple.kx"}));
+    ClickTreeRow(*app, kSimpleRow);
+    EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"Simple.kx"}));
+    ClickTreeRow(*app, kLabelRow);
+    EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"Label.kx", "Simple.kx"}));
+    ClickTreeRow(*app, kSimpleRow);
+    EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"Simple.kx", "Label.kx"}));
+    EXPECT_EQ(app->mainWindow->HistoryCombo().get_active_row_number(), 0);
+    EXPECT_EQ(app->mainWindow->HistoryCombo().get_active_text(), "Simple.kx");
+}
+
+TEST(IndexTreeTest, ClickingThemesAndHeadLeavesTheHistoryAlone) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    for (const int row : {kHeadRow, kOwnThemeRow, kButtonsThemeRow, kButtonsThemeRow}) {
+        ClickTreeRow(*app, row);
+    }
+    EXPECT_TRUE(HistoryRows(*app).empty());
+}
+
+TEST(IndexTreeTest, EleventhEntryDropsTheOldestFromTheHistory) {
+    TempProgramFolder folder;
+    test::FillManyEntryLibrary(folder, 11);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    constexpr int kFirstEntryRow = 2;
+    for (int i = 0; i < 11; ++i) {
+        ClickTreeRow(*app, kFirstEntryRow + i);
+        ClickTreeRow(*app, kFirstEntryRow + i);
+    }
+    std::vector<std::string> expected;
+    for (int i = 10; i >= 1; --i) {
+        expected.push_back("E" + std::to_string(i) + ".kx");
+    }
+    EXPECT_EQ(HistoryRows(*app), expected);
+    // Clicking one that is already listed moves it to the top without a second row.
+    ClickTreeRow(*app, kFirstEntryRow + 5);
+    ASSERT_EQ(HistoryRows(*app).size(), 10u);
+    EXPECT_EQ(HistoryRows(*app).front(), "E5.kx");
+    EXPECT_EQ(HistoryRows(*app).back(), "E1.kx");
+}
+
+TEST(IndexTreeTest, KeyboardMovesShowEntriesButNeverAddToTheHistory) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    tree.grab_focus();
+    for (int row = 1; row <= kLabelRow; ++row) {
+        SendKey(*app->mainWindow, GDK_KEY_Down);
+        Settle(*app);
+        EXPECT_EQ(tree.SelectedRow(), row);
+    }
+    EXPECT_EQ(DescriptionText(*app), "Knopf mit Text");
+    EXPECT_EQ(CodeText(*app), "; Button with label\nText$ = \"Hello\"");
+    SendKey(*app->mainWindow, GDK_KEY_Up);
+    Settle(*app);
+    EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
+    EXPECT_TRUE(HistoryRows(*app).empty());
+}
+
+// A library with nesting below the entries: head > theme > parent entry > child entry.
+void FillNestedLibrary(const TempProgramFolder& folder) {
+    test::FillSmallLibrary(folder);
+    folder.WriteFile("Quillmate-Toc.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<Library title="Nested">Head
+  <Theme title="Theme">Theme text
+    <Entry File="/Buttons/Simple.kx" theme_de="Parent" descript_de="Parent entry">
+      <Entry File="/Buttons/Label.kx" theme_de="Child" descript_de="Child entry"/>
+    </Entry>
+    <Entry File="/Buttons/Simple.kx" theme_de="Sibling" descript_de="Sibling entry"/>
+  </Theme>
+</Library>
+)");
+}
+constexpr int kNestedThemeRow = 1;
+constexpr int kParentRow = 2;
+constexpr int kChildRow = 3;
+constexpr int kSiblingRow = 4;
+
+TEST(IndexTreeTest, KeyboardMoveOntoAnotherEntryOfTheShownFileAddsNothing) {
+    TempProgramFolder folder;
+    FillNestedLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    tree.CollapseRow(kParentRow);
+    MoveTreeCursor(*app, kParentRow);
+    ASSERT_EQ(app->state.currentCodeFile, "/Buttons/Simple.kx");
+    SendKey(*app->mainWindow, GDK_KEY_Down);  // onto the sibling, which has the same file
+    Settle(*app);
+    ASSERT_EQ(tree.SelectedRow(), kSiblingRow);
+    EXPECT_EQ(DescriptionText(*app), "Sibling entry");
+    EXPECT_TRUE(HistoryRows(*app).empty());
+}
+
+TEST(IndexTreeTest, LeftOnALeafSelectsAndClosesItsParentThenTheGrandparent) {
+    TempProgramFolder folder;
+    FillNestedLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    MoveTreeCursor(*app, kChildRow);
+    SendKey(*app->mainWindow, GDK_KEY_Left);
+    Settle(*app);
+    EXPECT_EQ(tree.SelectedRow(), kParentRow);
+    EXPECT_FALSE(tree.IsRowExpanded(kParentRow));
+    EXPECT_TRUE(tree.IsRowExpanded(kNestedThemeRow));
+    EXPECT_EQ(DescriptionText(*app), "Parent entry");
+    SendKey(*app->mainWindow, GDK_KEY_Left);
+    Settle(*app);
+    EXPECT_EQ(tree.SelectedRow(), kNestedThemeRow);
+    EXPECT_FALSE(tree.IsRowExpanded(kNestedThemeRow));
+    EXPECT_EQ(DescriptionText(*app), "Theme text");
+    EXPECT_TRUE(HistoryRows(*app).empty());
+}
+
+TEST(IndexTreeTest, NodeKeysOpenAndCloseOneLevel) {
+    struct Step {
+        const char* what;
+        guint key;
+        GdkModifierType modifiers;
+        int selectedAfter;
+        bool themeExpandedAfter;
+        bool parentExpandedAfter;
+    };
+    // Starts with the theme selected, the theme expanded and the parent entry collapsed.
+    const Step steps[] = {
+        {"Left closes an open node", GDK_KEY_Left, GdkModifierType(0), kNestedThemeRow, false, false},
+        {"Right opens one level only", GDK_KEY_Right, GdkModifierType(0), kNestedThemeRow, true, false},
+        {"Right on an open node does nothing", GDK_KEY_Right, GdkModifierType(0), kNestedThemeRow, true,
+         false},
+        {"Space closes an open node", GDK_KEY_space, GdkModifierType(0), kNestedThemeRow, false, false},
+        {"Space opens a closed node", GDK_KEY_space, GdkModifierType(0), kNestedThemeRow, true, false},
+    };
+    TempProgramFolder folder;
+    FillNestedLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    tree.CollapseRow(kParentRow);
+    MoveTreeCursor(*app, kNestedThemeRow);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        SendKey(*app->mainWindow, step.key, step.modifiers);
+        Settle(*app);
+        EXPECT_EQ(tree.SelectedRow(), step.selectedAfter);
+        EXPECT_EQ(tree.IsRowExpanded(kNestedThemeRow), step.themeExpandedAfter);
+        EXPECT_EQ(tree.IsRowExpanded(kParentRow), step.parentExpandedAfter);
+    }
+}
+
+TEST(IndexTreeTest, ModifiedArrowsAndKeysOnLeavesAreLeftToTheTree) {
+    struct Case {
+        const char* what;
+        guint key;
+        GdkModifierType modifiers;
+    };
+    const Case cases[] = {
+        {"Shift+Left", GDK_KEY_Left, GDK_SHIFT_MASK},
+        {"Control+Left", GDK_KEY_Left, GDK_CONTROL_MASK},
+        {"Right on a leaf", GDK_KEY_Right, GdkModifierType(0)},
+        {"Space on a leaf", GDK_KEY_space, GdkModifierType(0)},
+    };
+    TempProgramFolder folder;
+    FillNestedLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MoveTreeCursor(*app, kChildRow);
+        SendKey(*app->mainWindow, c.key, c.modifiers);
+        Settle(*app);
+        EXPECT_EQ(tree.SelectedRow(), kChildRow);
+        EXPECT_TRUE(tree.IsRowExpanded(kParentRow));
+    }
+}
+
+TEST(IndexTreeTest, DoubleClickOnAThemeTogglesItAndKeepsTheSelection) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    ASSERT_TRUE(tree.IsRowExpanded(kButtonsThemeRow));
+    ClickTreeRow(*app, kButtonsThemeRow, 2);
+    EXPECT_FALSE(tree.IsRowExpanded(kButtonsThemeRow));
+    EXPECT_EQ(tree.SelectedRow(), kButtonsThemeRow);
+    ClickTreeRow(*app, kButtonsThemeRow, 2);
+    EXPECT_TRUE(tree.IsRowExpanded(kButtonsThemeRow));
+    EXPECT_EQ(tree.SelectedRow(), kButtonsThemeRow);
+    EXPECT_TRUE(HistoryRows(*app).empty());
+}
+
+TEST(IndexTreeTest, DoubleClickOnALeafChangesNothing) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    ClickTreeRow(*app, kSimpleRow);
+    const std::string title = app->mainWindow->get_title();
+    ClickTreeRow(*app, kSimpleRow, 2);
+    EXPECT_EQ(tree.SelectedRow(), kSimpleRow);
+    for (const int row : {kHeadRow, kOwnThemeRow, kButtonsThemeRow}) {
+        EXPECT_TRUE(tree.IsRowExpanded(row)) << row;
+    }
+    EXPECT_EQ(app->mainWindow->get_title(), title);
+    EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"Simple.kx"}));
+}
+
+TEST(IndexTreeTest, RowIndexForPathCountsRowsDepthFirst) {
+    struct Case {
+        const char* path;
+        int row;
+    };
+    const Case cases[] = {
+        {"0", 0},    {"0:0", 1}, {"0:0:0", 2},    {"0:0:0:0", 3}, {"0:0:1", 4},
+        {"0:1", -1}, {"1", -1},  {"0:0:0:1", -1}, {"", -1},       {"x", -1},
+    };
+    TempProgramFolder folder;
+    FillNestedLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    tree.CollapseAllRows();  // collapsed rows count the same
+    for (const Case& c : cases) {
+        EXPECT_EQ(tree.RowIndexForPath(c.path), c.row) << c.path;
+    }
+    tree.Clear();
+    EXPECT_EQ(tree.RowIndexForPath("0"), -1);
+}
+
+// A left click on the expand toggle as the pointer delivers it.
+void ClickExpandToggle(Application& app) {
+    Gtk::EventBox* toggle = app.mainWindow->ExpandToggle();
+    ASSERT_NE(toggle, nullptr);
+    for (const GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->button.window = GDK_WINDOW(g_object_ref(toggle->get_window()->gobj()));
+        event->button.send_event = TRUE;
+        event->button.button = 1;
+        event->button.x = 8;
+        event->button.y = 8;
+        gdk_event_set_device(event,
+                             gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+    Settle(app);
+}
+
+TEST(IndexTreeTest, ExpandToggleClosesAndOpensEveryNode) {
+    TempProgramFolder folder;
+    FillNestedLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    auto* picture = dynamic_cast<Gtk::Image*>(app->mainWindow->ExpandToggle()->get_child());
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->get_pixbuf(), app->PictureOf(Picture::Expanded));
+    ClickExpandToggle(*app);
+    for (const int row : {kHeadRow, kNestedThemeRow, kParentRow}) {
+        EXPECT_FALSE(tree.IsRowExpanded(row)) << row;
+    }
+    EXPECT_EQ(picture->get_pixbuf(), app->PictureOf(Picture::Collapsed));
+    ClickExpandToggle(*app);
+    for (const int row : {kHeadRow, kNestedThemeRow, kParentRow}) {
+        EXPECT_TRUE(tree.IsRowExpanded(row)) << row;
+    }
+    EXPECT_EQ(picture->get_pixbuf(), app->PictureOf(Picture::Expanded));
+}
+
+// Themes for the shading: the program's own theme first, then three more.
+void FillThemedLibrary(const TempProgramFolder& folder, const std::vector<std::string>& preferences) {
+    test::FillSmallLibrary(folder, preferences);
+    folder.WriteFile("Quillmate-Toc.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<Library title="Themes">Head
+  <Theme title="Quillmate">Own
+    <Entry File="/Quillmate/ViewerHelp.txt" theme_de="Hilfe"/>
+  </Theme>
+  <Theme title="A">A<Entry File="/Buttons/Simple.kx" theme_de="&#x2730;Neu" theme_en="New"/></Theme>
+  <Theme title="B">B<Entry File="/Buttons/Simple.kx" theme_de="&#x21BA;Anders" theme_en="Changed"/></Theme>
+  <Theme title="C">C<Entry File="/Buttons/Simple.kx" theme_de="Gleich" theme_en="Same"/></Theme>
+</Library>
+)");
+}
+
+std::string ColourText(const std::optional<Gdk::RGBA>& colour) {
+    if (!colour) {
+        return "default";
+    }
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", colour->get_red_u() >> 8, colour->get_green_u() >> 8,
+                  colour->get_blue_u() >> 8);
+    return text;
+}
+
+TEST(IndexTreeTest, RowColoursComeFromThePaletteOfTheStoredMode) {
+    struct Case {
+        const char* darkMode;
+        std::vector<std::string> backgrounds;  // rows 0..8
+    };
+    const Case cases[] = {
+        {"0",
+         {"#7F7F7F", "#B8B8B8", "default", "#E8E8E8", "default", "#F0F0F0", "default", "#E8E8E8", "default"}},
+        {"1",
+         {"#7F7F7F", "#B8B8B8", "default", "#A1A1A1", "default", "#B0B0B0", "default", "#A1A1A1", "default"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("DarkMode=") + c.darkMode);
+        TempProgramFolder folder;
+        FillThemedLibrary(folder, {std::string("DarkMode=") + c.darkMode});
+        DialogWatcher watcher;
+        auto app = StartProgram(folder);
+        IndexTree& tree = app->mainWindow->Tree();
+        ASSERT_EQ(tree.RowCount(), static_cast<int>(c.backgrounds.size()));
+        for (int row = 0; row < tree.RowCount(); ++row) {
+            EXPECT_EQ(ColourText(tree.RowBackground(row)), c.backgrounds[static_cast<size_t>(row)]) << row;
+            EXPECT_EQ(ColourText(tree.RowForeground(row)), row == 0 ? "#FFFFFF" : "default") << row;
+        }
+        app.reset();
+    }
+}
+
+TEST(IndexTreeTest, MarkedEntriesShowTheirMarkAsIconWhenDyeingNews) {
+    struct Case {
+        const char* dyeingNews;
+        const char* language;
+        std::vector<std::string> texts;  // rows 4, 6 and 8
+        std::vector<Picture> icons;      // Picture::AppIcon: none
+    };
+    const Case cases[] = {
+        {"1",
+         "0",
+         {"Neu", "Anders", "Gleich"},
+         {Picture::NewEntryMark, Picture::ChangedEntryMark, Picture::AppIcon}},
+        {"0", "0", {"Neu", "Anders", "Gleich"}, {Picture::AppIcon, Picture::AppIcon, Picture::AppIcon}},
+        // The German title decides the icon; an English title without a mark keeps its first letter.
+        {"1",
+         "1",
+         {"New", "Changed", "Same"},
+         {Picture::NewEntryMark, Picture::ChangedEntryMark, Picture::AppIcon}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("DyeingNews=") + c.dyeingNews + " Language=" + c.language);
+        TempProgramFolder folder;
+        FillThemedLibrary(folder,
+                          {std::string("DyeingNews=") + c.dyeingNews, std::string("Language=") + c.language});
+        DialogWatcher watcher;
+        auto app = StartProgram(folder);
+        IndexTree& tree = app->mainWindow->Tree();
+        const int rows[] = {4, 6, 8};
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(tree.RowText(rows[i]), c.texts[i]);
+            const auto expected =
+                c.icons[i] == Picture::AppIcon ? Glib::RefPtr<Gdk::Pixbuf>() : app->PictureOf(c.icons[i]);
+            EXPECT_EQ(tree.RowIcon(rows[i]), expected) << rows[i];
+        }
+        app.reset();
+    }
+}
+
+// Row texts for the markup: a theme with an ampersand, hints at depth 2 and 3, and the same
+// theme title as a plain depth-3 row to compare widths with.
+void FillMarkupLibrary(const TempProgramFolder& folder) {
+    test::FillSmallLibrary(folder);
+    folder.WriteFile("Quillmate-Toc.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<Library title="Markup">Head
+  <Theme title="Tips &amp; Tricks">Tips
+    <Entry File="/a.kx" theme_de="gtk_widget_show [&gt;=gtk3.10] and more">
+      <Entry File="/b.kx" theme_de="Tips &amp; Tricks"/>
+      <Entry File="/c.kx" theme_de="deep [&gt;=gtk3.10]"/>
+    </Entry>
+    <Entry File="/d.kx" theme_de="old [gtk2] only"/>
+    <Entry File="/e.kx" theme_de="open [&gt;=gtk3.4 never closed"/>
+  </Theme>
+</Library>
+)");
+}
+constexpr int kTipsThemeRow = 1;
+constexpr int kHintRow = 2;
+constexpr int kPlainTipsRow = 3;
+constexpr int kDeepHintRow = 4;
+constexpr int kGtk2Row = 5;
+constexpr int kOpenHintRow = 6;
+
+// Runs the column's attributes and cell-data functions for a row, as a redraw does.
+void ApplyCellData(IndexTree& tree, int row) {
+    const auto iter = tree.Store()->get_iter(tree.RowPath(row));
+    tree.Column().cell_set_cell_data(tree.Store(), iter, false, tree.IsRowExpanded(row));
+}
+
+TEST(IndexTreeTest, RowMarkupShowsWhatTheRendererIsGiven) {
+    struct Case {
+        int row;
+        std::string shown;  // the renderer's text after the markup was parsed
+    };
+    const Case cases[] = {
+        {kTipsThemeRow, "Tips & Tricks"},
+        {kHintRow, "gtk_widget_show [>=gtk3.10]"},  // words after the hint are not shown
+        {kPlainTipsRow, "Tips & Tricks"},
+        {kDeepHintRow, "deep [>=gtk3.10]"},
+        {kGtk2Row, "old [gtk2] only"},
+        {kOpenHintRow, "open "},  // a hint without "]": only the text before "["
+    };
+    TempProgramFolder folder;
+    FillMarkupLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    for (const Case& c : cases) {
+        ApplyCellData(tree, c.row);
+        EXPECT_EQ(tree.TextRenderer().property_text().get_value(), c.shown) << c.row;
+    }
+    // The row texts themselves stay plain.
+    EXPECT_EQ(tree.RowText(kHintRow), "gtk_widget_show [>=gtk3.10] and more");
+}
+
+TEST(IndexTreeTest, ThemeRowsAreDrawnBold) {
+    TempProgramFolder folder;
+    FillMarkupLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    IndexTree& tree = app->mainWindow->Tree();
+    auto widthOf = [&](int row) {
+        ApplyCellData(tree, row);
+        int minimum = 0;
+        int natural = 0;
+        tree.TextRenderer().get_preferred_width(tree, minimum, natural);
+        return natural;
+    };
+    // The same text, bold on the theme row and plain on the depth-3 row.
+    EXPECT_GT(widthOf(kTipsThemeRow), widthOf(kPlainTipsRow));
+}
+
+// Pixels of the hint colour in a row's cell, in the tree drawn as it is on screen.
+int HintPixelsInRow(Application& app, int row) {
+    IndexTree& tree = app.mainWindow->Tree();
+    Gdk::Rectangle cell;
+    tree.get_cell_area(tree.RowPath(row), tree.Column(), cell);
+    int binX = 0;
+    int binY = 0;
+    tree.convert_bin_window_to_widget_coords(cell.get_x(), cell.get_y(), binX, binY);
+    int count = 0;
+    for (int x = binX; x < binX + cell.get_width(); x += 2) {
+        if (test::PixelColour(tree, x, binY + cell.get_height() / 2) == "#9ACD32") {
+            ++count;
+        }
+    }
+    return count;
+}
+
+TEST(IndexTreeTest, VersionHintsAreDrawnOnTheHintColourAtDepthTwoOnly) {
+    TempProgramFolder folder;
+    FillMarkupLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    EXPECT_GT(HintPixelsInRow(*app, kHintRow), 10);
+    EXPECT_EQ(HintPixelsInRow(*app, kDeepHintRow), 0);
+    EXPECT_EQ(HintPixelsInRow(*app, kGtk2Row), 0);
+    EXPECT_EQ(HintPixelsInRow(*app, kTipsThemeRow), 0);
+}
+
+}  // namespace
+}  // namespace quillmate

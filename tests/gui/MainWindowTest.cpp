@@ -1,0 +1,319 @@
+// The main window in the running program: where its controls stand on every size, the history
+// combo box that never takes the focus, names for assistive technology, and the scrollbars.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <gtkmm/range.h>
+#include <gtkmm/scrollbar.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "GuiHarness.h"
+#include "ProgramDriver.h"
+#include "app/MainWindow.h"
+
+namespace quillmate {
+namespace {
+
+using test::DialogWatcher;
+using test::PumpUntil;
+using test::SendKey;
+using test::Settle;
+using test::StartProgram;
+using test::TempProgramFolder;
+
+int LeftEdgeInWindow(Gtk::Widget& widget, Gtk::Window& window) {
+    int x = 0;
+    int y = 0;
+    widget.translate_coordinates(window, 0, 0, x, y);
+    return x;
+}
+
+void ResizeTo(Application& app, int width, int height) {
+    MainWindow& window = *app.mainWindow;
+    window.resize(width, height);
+    PumpUntil(
+        [&] { return window.get_allocated_width() == width && window.get_allocated_height() == height; });
+    Settle(app);
+}
+
+TEST(MainWindowTest, ControlsFollowTheWindowSize) {
+    struct Size {
+        int width;
+        int height;
+    };
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MainWindow& window = *app->mainWindow;
+    ASSERT_EQ(window.get_allocated_width(), 800);
+    ASSERT_EQ(window.get_allocated_height(), 600);
+    const int treeWidth = window.MainSplitter().get_child1()->get_allocated_width();
+    Gtk::Widget& rightPane = *window.MainSplitter().get_child2();
+    const int paneWidth = rightPane.get_allocated_width();
+    for (const Size size : {Size{800, 600}, Size{1000, 700}, Size{1234, 400}, Size{800, 400}}) {
+        SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
+        ResizeTo(*app, size.width, size.height);
+        const int w = size.width;
+        const int h = size.height;
+        EXPECT_EQ(LeftEdgeInWindow(*window.InfoButton(), window), w - 40);
+        EXPECT_EQ(LeftEdgeInWindow(*window.HelpButton(), window), w - 72);
+        EXPECT_EQ(LeftEdgeInWindow(*window.SettingsButton(), window), w - 114);
+        EXPECT_EQ(LeftEdgeInWindow(*window.QuickCopyButton(), window), w - 146);
+        EXPECT_EQ(window.MainSplitter().get_allocated_width(), w - 10);
+        EXPECT_EQ(window.MainSplitter().get_allocated_height(), h - 38);
+        EXPECT_EQ(LeftEdgeInWindow(window.MainSplitter(), window), 5);
+        // The tree keeps its width; the right pane takes every change.
+        EXPECT_EQ(window.MainSplitter().get_child1()->get_allocated_width(), treeWidth);
+        EXPECT_EQ(rightPane.get_allocated_width(), paneWidth + (w - 800));
+        // Description line (40 high in its frame) and code view below it, both as wide as the
+        // pane less 2.
+        Gtk::Widget& descriptionFrame = *window.DescriptionLine().get_parent();
+        Gtk::Widget& codeFrame = *window.CodeView().get_parent();
+        EXPECT_EQ(descriptionFrame.get_allocated_width(), rightPane.get_allocated_width() - 2);
+        EXPECT_EQ(window.DescriptionLine().get_allocated_height(), 40);
+        EXPECT_EQ(codeFrame.get_allocated_width(), rightPane.get_allocated_width() - 2);
+        int codeX = 0;
+        int codeY = 0;
+        codeFrame.translate_coordinates(rightPane, 0, 0, codeX, codeY);
+        EXPECT_EQ(codeY, 42);
+        EXPECT_EQ(codeFrame.get_allocated_height(), rightPane.get_allocated_height() - 42);
+    }
+}
+
+TEST(MainWindowTest, FixedControlsStandWhereTheyBelong) {
+    struct Place {
+        const char* name;
+        Gtk::Widget* widget;
+        int x;
+        int y;
+        int width;
+        int height;
+    };
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MainWindow& window = *app->mainWindow;
+    const Place places[] = {
+        {"ExpandToggle", window.ExpandToggle(), 1, 17, 16, 16},
+        {"SearchEntry", &window.SearchEntry(), 27, 2, 153, 30},
+        {"HistoryCombo", &window.HistoryCombo(), 186, 2, 230, 30},
+        {"InfoButton", window.InfoButton(), 760, 2, 30, 30},
+    };
+    for (const Place& place : places) {
+        SCOPED_TRACE(place.name);
+        ASSERT_NE(place.widget, nullptr);
+        int x = 0;
+        int y = 0;
+        place.widget->translate_coordinates(window, 0, 0, x, y);
+        EXPECT_EQ(x, place.x);
+        EXPECT_EQ(y, place.y);
+        EXPECT_EQ(place.widget->get_allocated_width(), place.width);
+        EXPECT_EQ(place.widget->get_allocated_height(), place.height);
+    }
+}
+
+bool FocusIsInside(Gtk::Window& window, Gtk::Widget& container) {
+    Gtk::Widget* focus = window.get_focus();
+    return focus != nullptr && (focus == &container || focus->is_ancestor(container));
+}
+
+TEST(MainWindowTest, HistoryComboNeverTakesTheFocusNorText) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MainWindow& window = *app->mainWindow;
+    test::ClickTreeRow(*app, 4);
+    ASSERT_EQ(window.HistoryCombo().get_active_text(), "Simple.kx");
+    // Tab through the whole window twice.
+    window.SearchEntry().grab_focus();
+    for (int i = 0; i < 20; ++i) {
+        SendKey(window, GDK_KEY_Tab);
+        Settle(*app, std::chrono::milliseconds(5));
+        EXPECT_FALSE(FocusIsInside(window, window.HistoryCombo())) << "after Tab " << i + 1;
+    }
+    window.HistoryCombo().grab_focus();
+    window.HistoryCombo().get_entry()->grab_focus();
+    EXPECT_FALSE(FocusIsInside(window, window.HistoryCombo()));
+    EXPECT_FALSE(window.HistoryCombo().get_entry()->get_editable());
+    // Typing while the entry part is the target changes nothing either.
+    g_signal_emit_by_name(window.HistoryCombo().get_entry()->gobj(), "insert-at-cursor", "typed");
+    EXPECT_EQ(window.HistoryCombo().get_entry()->get_text(), "Simple.kx");
+}
+
+TEST(MainWindowTest, PictureOnlyControlsAreNamedByTheirTooltips) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MainWindow& window = *app->mainWindow;
+    const std::vector<std::pair<Gtk::Widget*, std::string>> controls = {
+        {window.ExpandToggle(), "Öffnet und schließt alle Knoten."},
+        {window.QuickCopyButton(),
+         "Kopiert den kompletten Code in die Zwischenablage. Auch Drag&Drop von Indexeinträgen nach KX "
+         "möglich!"},
+        {window.SettingsButton(),
+         "Programmeinstellungen & Requester für die Datenbank (xml) und das Library-Oberverzeichnis."},
+        {window.HelpButton(), "Öffnet die Programm-Hilfe-Datei im Editor."},
+        {window.InfoButton(), "Öffnet den Programm-Info-Dialog."},
+    };
+    for (const auto& [widget, tooltip] : controls) {
+        ASSERT_NE(widget, nullptr) << tooltip;
+        EXPECT_EQ(widget->get_tooltip_text(), tooltip);
+        EXPECT_EQ(widget->get_accessible()->get_name(), tooltip);
+    }
+}
+
+TEST(MainWindowTest, ChoosingFromTheHistoryShowsThatEntry) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MainWindow& window = *app->mainWindow;
+    test::ClickTreeRow(*app, 4);
+    test::ClickTreeRow(*app, 5);
+    ASSERT_EQ(test::HistoryRows(*app), (std::vector<std::string>{"Label.kx", "Simple.kx"}));
+    window.HistoryCombo().set_active(1);
+    Settle(*app);
+    EXPECT_EQ(window.Tree().SelectedRow(), 4);
+    EXPECT_EQ(test::DescriptionText(*app), "Ein Knopf");
+    EXPECT_EQ(test::CodeText(*app), "; Simple button\nOpenWindow()");
+    EXPECT_EQ(window.get_title(), "Quillmate ~ /Buttons/Simple.kx");
+    EXPECT_EQ(app->state.currentCodeFile, "/Buttons/Simple.kx");
+    // The history itself keeps its order.
+    EXPECT_EQ(test::HistoryRows(*app), (std::vector<std::string>{"Label.kx", "Simple.kx"}));
+}
+
+TEST(MainWindowTest, ChoosingTheShownEntryFromTheHistoryDoesNotLoadItAgain) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MainWindow& window = *app->mainWindow;
+    test::ClickTreeRow(*app, 4);
+    test::ClickTreeRow(*app, 5);
+    test::MoveTreeCursor(*app, 4);  // shown again, by keyboard: the history stays
+    ASSERT_EQ(window.HistoryCombo().get_active_row_number(), 0);
+    window.SetDescriptionText("changed meanwhile");
+    window.set_title("title meanwhile");
+    std::filesystem::remove(folder.Path() + "Buttons/Simple.kx");
+    window.HistoryCombo().set_active(1);
+    Settle(*app);
+    EXPECT_EQ(window.Tree().SelectedRow(), 4);
+    EXPECT_EQ(test::DescriptionText(*app), "Ein Knopf");  // rewritten
+    EXPECT_EQ(window.get_title(), "title meanwhile");
+    // Not loaded again: no report of the file that went away, the text is still there.
+    EXPECT_EQ(test::CodeText(*app), "; Simple button\nOpenWindow()");
+    EXPECT_TRUE(watcher.Seen().empty());
+}
+
+// Standard error of this process, caught in a file while the object lives.
+class CaughtStandardError {
+  public:
+    explicit CaughtStandardError(const TempProgramFolder& folder)
+        : m_path(folder.Path() + "stderr.txt"), m_saved(::dup(2)) {
+        std::fflush(stderr);
+        const int file = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(file, 2);
+        ::close(file);
+    }
+    ~CaughtStandardError() { Restore(); }
+    CaughtStandardError(const CaughtStandardError&) = delete;
+    CaughtStandardError& operator=(const CaughtStandardError&) = delete;
+
+    // Ends the catching and returns what was written.
+    std::string Text() {
+        Restore();
+        std::ifstream in(m_path);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+  private:
+    void Restore() {
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, 2);
+            ::close(m_saved);
+            m_saved = -1;
+        }
+    }
+
+    std::string m_path;
+    int m_saved;
+};
+
+TEST(MainWindowTest, ScrollbarSlidersAreAtLeastTenPixelsWithoutStyleWarnings) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    std::string longCode;
+    for (int i = 0; i < 20000; ++i) {
+        longCode += "Line " + std::to_string(i) + "\n";
+    }
+    folder.WriteFile("Buttons/Simple.kx", longCode);
+    DialogWatcher watcher;
+    CaughtStandardError caught(folder);
+    auto app = StartProgram(folder);
+    test::MoveTreeCursor(*app, 4);
+    test::PumpFor(std::chrono::milliseconds(200));
+    // No warnings from the toolkit, style sheet warnings included.
+    const std::string written = caught.Text();
+    for (const char* domain : {"Gtk-", "Gdk-", "Pango-", "GLib-GObject-"}) {
+        EXPECT_EQ(written.find(domain), std::string::npos) << written;
+    }
+    auto* scroller = dynamic_cast<Gtk::ScrolledWindow*>(app->mainWindow->CodeView().get_parent());
+    ASSERT_NE(scroller, nullptr);
+    Gtk::Scrollbar* bar = scroller->get_vscrollbar();
+    ASSERT_NE(bar, nullptr);
+    int start = 0;
+    int end = 0;
+    gtk_range_get_slider_range(GTK_RANGE(bar->gobj()), &start, &end);
+    // 20,000 lines in a view of some hundred pixels: the slider stands at its minimum length,
+    // which the style sheet sets to 10 px (the theme's own minimum is 40 px).
+    EXPECT_GE(end - start, 10);
+    EXPECT_LT(end - start, 40);
+}
+
+#ifdef QUILLMATE_ADMIN
+TEST(MainWindowTest, AdminBuildShowsTheAdminButtonAndTheFileLabels) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    folder.WriteFile("Buttons/Simple.kx",
+                     "\xEF\xBB\xBF; code\n; IDE Options = x\n; EnableUnicode\n; SubSystem = gtk3\n");
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MainWindow& window = *app->mainWindow;
+    ASSERT_NE(window.AdminButton(), nullptr);
+    EXPECT_TRUE(window.AdminButton()->get_visible());
+    EXPECT_EQ(window.AdminButton()->get_tooltip_text(), "Popup admin menue");
+    EXPECT_EQ(window.AdminButton()->get_accessible()->get_name(), "Popup admin menue");
+    test::MoveTreeCursor(*app, 4);
+    EXPECT_EQ(window.AdminLabelTexts(), (std::vector<std::string>{"Src: UTF8", "Exe: UNI", "Sub: gtk3"}));
+    test::MoveTreeCursor(*app, 5);
+    EXPECT_EQ(window.AdminLabelTexts(), (std::vector<std::string>{"Src: UTF8", "Exe: UNI", ""}));
+    test::MoveTreeCursor(*app, 6);  // missing: nothing is known about it
+    EXPECT_EQ(window.AdminLabelTexts(), (std::vector<std::string>{"Src: Ascii", "Exe: Ascii", ""}));
+}
+#else
+TEST(MainWindowTest, StandardBuildHidesTheAdminButton) {
+    TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    DialogWatcher watcher;
+    auto app = StartProgram(folder);
+    MainWindow& window = *app->mainWindow;
+    ASSERT_NE(window.AdminButton(), nullptr);
+    EXPECT_FALSE(window.AdminButton()->get_visible());
+    EXPECT_TRUE(window.AdminLabelTexts().empty());
+}
+#endif
+
+}  // namespace
+}  // namespace quillmate
