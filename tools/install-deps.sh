@@ -22,6 +22,8 @@ packages="
   libcurl3-gnutls
   desktop-file-utils
   appstream
+  valgrind
+  python3
 "
 missing=""
 for package in $packages; do
