@@ -4,6 +4,9 @@ set -e
 packages="build-essential cmake pkg-config libgtkmm-3.0-dev libexpat1-dev libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth x11-utils libcurl3-gnutls
   desktop-file-utils appstream"
+# Fuzzing and the sanitized tests (tools/fuzz.sh, tools/test-sanitized.sh): clang with libFuzzer
+# and the sanitizer runtimes, and llvm-symbolizer for readable reports.
+packages="$packages clang libclang-rt-14-dev llvm"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
