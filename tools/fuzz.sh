@@ -32,8 +32,8 @@ for target in $targets; do
     cp "fuzz/corpus/$target/"* "$work/$target/corpus/"
     printf 'Fuzzing %s for %s s ... ' "$target" "$seconds"
     if "build-fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$work/$target/artifacts/" "$work/$target/corpus" \
-        > "$work/$target/log" 2>&1; then
+        -dict="fuzz/dict/$target.dict" -print_final_stats=1 -artifact_prefix="$work/$target/artifacts/" \
+        "$work/$target/corpus" > "$work/$target/log" 2>&1; then
         grep '^stat::number_of_executed_units' "$work/$target/log" | sed 's/.*: */ok, runs: /'
     else
         echo "FINDING"
