@@ -2,10 +2,12 @@
 // refused for its size:
 //  1. Round trip: the lines read from ToBytes() of a document are the lines of the document, kind,
 //     name and value alike, and writing them again gives the same bytes.
-//  2. Writing: after WriteString of a value under a key, the written-and-read-again document
-//     reads, under that key, the value with its CR and LF turned into spaces and its leading and
-//     trailing spaces and tabs removed; every other key of the leading block reads as before.
-// The values written are cut from the input itself, so they hold whatever the input holds.
+//  2. Writing: after WriteString of a value under each of five keys (each followed by AddComment
+//     of the same text), the written-and-read-again document reads, under each key, the value
+//     with its CR and LF turned into spaces and its leading and trailing spaces and tabs removed;
+//     every other key of the leading block reads as before, and property 1 holds again.
+// Both properties are checked with each write flag. The whole input is the file; the part after
+// its first NUL, split at the bytes 0x01, gives the values, so they hold whatever the input holds.
 #include <cstddef>
 #include <cstdint>
 #include <string>
