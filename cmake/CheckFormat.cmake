@@ -6,7 +6,8 @@ file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}"
      "${SOURCE_DIR}/settings/*.cpp" "${SOURCE_DIR}/settings/*.h"
      "${SOURCE_DIR}/resources/*.cpp" "${SOURCE_DIR}/resources/*.h"
      "${SOURCE_DIR}/tests/*.cpp" "${SOURCE_DIR}/tests/*.h"
-     "${SOURCE_DIR}/bench/*.cpp" "${SOURCE_DIR}/bench/*.h")
+     "${SOURCE_DIR}/bench/*.cpp" "${SOURCE_DIR}/bench/*.h"
+     "${SOURCE_DIR}/fuzz/*.cpp" "${SOURCE_DIR}/fuzz/*.h")
 set(unformatted "")
 foreach(source IN LISTS sources)
   execute_process(COMMAND "${CLANG_FORMAT}" --dry-run --Werror "${SOURCE_DIR}/${source}"

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the Debian 12 packages Quillmate needs to build, run and test.
 set -e
-# One package a line, so that additions merge cleanly.
+# One package a line, so that additions merge cleanly. clang, its runtimes and llvm (for
+# llvm-symbolizer) serve the fuzzing and the sanitized tests.
 packages="
   build-essential
   cmake
@@ -24,6 +25,9 @@ packages="
   appstream
   valgrind
   python3
+  clang
+  libclang-rt-14-dev
+  llvm
 "
 missing=""
 for package in $packages; do
