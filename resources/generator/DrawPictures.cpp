@@ -408,23 +408,23 @@ void DrawAppIcon(cairo_t* cr) {
 
 // ----------------------------------------------------------------------------------------------
 
-struct PictureSpec {
+struct PictureRecipe {
     const char* name;
     int size;
     std::function<void(cairo_t*)> draw;
 };
 
-bool WritePicture(const std::string& folder, const PictureSpec& spec) {
-    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, spec.size, spec.size),
+bool WritePicture(const std::string& folder, const PictureRecipe& recipe) {
+    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, recipe.size, recipe.size),
                        &cairo_surface_destroy);
     ContextPtr cr(cairo_create(surface.get()), &cairo_destroy);
-    spec.draw(cr.get());
+    recipe.draw(cr.get());
     cairo_surface_flush(surface.get());
     if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
-        std::fprintf(stderr, "%s: %s\n", spec.name, cairo_status_to_string(cairo_status(cr.get())));
+        std::fprintf(stderr, "%s: %s\n", recipe.name, cairo_status_to_string(cairo_status(cr.get())));
         return false;
     }
-    const std::string path = folder + "/" + spec.name + ".png";
+    const std::string path = folder + "/" + recipe.name + ".png";
     const cairo_status_t status = cairo_surface_write_to_png(surface.get(), path.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), cairo_status_to_string(status));
@@ -441,7 +441,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     // The names are those of the Picture enumeration; the embedding step looks for these files.
-    const std::vector<PictureSpec> pictures = {
+    const std::vector<PictureRecipe> pictures = {
         {"AppIcon", 48, DrawAppIcon},
         {"Admin", 16, DrawAdmin},
         {"Collapsed", 16, DrawCollapsed},
@@ -460,8 +460,8 @@ int main(int argc, char** argv) {
         {"FlagFrench", 16, DrawFlagFrench},
     };
     bool ok = true;
-    for (const PictureSpec& spec : pictures) {
-        ok = WritePicture(argv[1], spec) && ok;
+    for (const PictureRecipe& recipe : pictures) {
+        ok = WritePicture(argv[1], recipe) && ok;
     }
     return ok ? 0 : 1;
 }
