@@ -78,10 +78,7 @@ void ShowHistoryEntry(Application& app) {
     window.Tree().SelectRow(index);
     app.currentEntry = index;
     const DbEntry& entry = app.entries[static_cast<size_t>(index)];
-    const int language = app.IndexLanguage();
-    window.SetDescriptionText(language == 0   ? entry.descriptDe
-                              : language == 1 ? entry.descriptEn
-                                              : entry.descriptFr);
+    window.SetDescriptionText(DescriptionIn(entry, app.IndexLanguage()));
     if (entry.file != app.state.currentCodeFile) {
         const bool loaded = LoadCodeFile(app, entry.file, false);
         window.SetDescriptionBackground(loaded ? std::string() : app.palette.warning);

@@ -236,4 +236,15 @@ std::string DatabaseVersionWord(std::string_view description) {
     return std::string(description.substr(0, description.find(' ')));
 }
 
+const std::string& DescriptionIn(const DbEntry& entry, int language) {
+    switch (language) {
+        case 1:
+            return entry.descriptEn;
+        case 2:
+            return entry.descriptFr;
+        default:
+            return entry.descriptDe;
+    }
+}
+
 }  // namespace quillmate

@@ -30,6 +30,9 @@ struct DbEntry {
 
 using EntryList = std::vector<DbEntry>;
 
+// The entry's description in a language: 1 English, 2 French, anything else German.
+const std::string& DescriptionIn(const DbEntry& entry, int language);
+
 enum class DatabaseReadStatus { Loaded, NoPath, CannotOpen, SyntaxError };
 
 struct DatabaseLoadResult {

@@ -44,17 +44,6 @@ class TreeRowSink : public IndexRowSink {
     const Application& m_app;
 };
 
-const std::string& DescriptionIn(const DbEntry& entry, int language) {
-    switch (language) {
-        case 1:
-            return entry.descriptEn;
-        case 2:
-            return entry.descriptFr;
-        default:
-            return entry.descriptDe;
-    }
-}
-
 // A keyboard move like any other: the newly selected row is shown.
 void SelectParentAndCollapse(Application& app, int parent) {
     IndexTree& tree = app.mainWindow->Tree();

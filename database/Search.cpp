@@ -14,17 +14,6 @@ char32_t FoldChar(char32_t c) {
     return static_cast<char32_t>(std::towlower(static_cast<std::wint_t>(c)));
 }
 
-const std::string& DescriptionFor(const DbEntry& entry, int language) {
-    switch (language) {
-        case 1:
-            return entry.descriptEn;
-        case 2:
-            return entry.descriptFr;
-        default:
-            return entry.descriptDe;
-    }
-}
-
 // Lower-case forms of the first 256 code points, taken from the locale once per build: most
 // characters of a library are among them.
 class FoldTable {
@@ -64,7 +53,7 @@ std::string SearchHaystack(const std::string& rowText, const DbEntry& entry, int
             return haystack;
         }
         default:
-            return rowText + ";" + DescriptionFor(entry, language);
+            return rowText + ";" + DescriptionIn(entry, language);
     }
 }
 

@@ -2,6 +2,8 @@
 // an explicit stack, and everything held is counted against a byte limit.
 #include "database/XmlDocument.h"
 
+#include "app/FileDescriptor.h"
+
 #include <expat.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,22 +35,6 @@ struct XmlParserFree {
     void operator()(XML_Parser parser) const noexcept { XML_ParserFree(parser); }
 };
 using XmlParserPtr = std::unique_ptr<XML_ParserStruct, XmlParserFree>;
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    int Get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
 
 constexpr std::size_t kReadChunk = 256 * 1024;
 

@@ -1,5 +1,7 @@
 #include "settings/IniDocument.h"
 
+#include "app/FileDescriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,33 +107,6 @@ std::string OneLine(std::string_view text) {
     return line;
 }
 
-// Owns a file descriptor; closes it unless released.
-class UniqueFd {
-  public:
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    int Get() const { return m_fd; }
-    void Reset(int fd) {
-        Close();
-        m_fd = fd;
-    }
-    // Closes now and reports whether the close succeeded (a failed close may mean lost data).
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-  private:
-    int m_fd;
-};
-
 int OpenRegular(const std::string& path, int mode) {
     // Non-blocking, so that a fifo in the file's place cannot hang the open.
     return ::open(path.c_str(), mode | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -228,7 +203,7 @@ std::optional<IniDocument> IniDocument::Open(const std::string& path, int flags)
         return std::nullopt;
     }
     bool readOnly = false;
-    UniqueFd fd(OpenRegular(path, O_RDWR));
+    FileDescriptor fd(OpenRegular(path, O_RDWR));
     if (fd.Get() < 0) {
         fd.Reset(OpenRegular(path, O_RDONLY));
         readOnly = true;
@@ -396,7 +371,7 @@ IniCloseResult IniDocument::Close() {
     const std::string target = WriteTarget(m_path);
     const std::string folder = FolderPart(target);
     std::string temporary = folder + "." + FilePart(target) + ".XXXXXX";
-    UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.Get() < 0) {
         return IniCloseResult::Failed;
     }
@@ -418,7 +393,8 @@ IniCloseResult IniDocument::Close() {
         return IniCloseResult::Failed;
     }
     // The rename itself reaches the disk with the folder's entry.
-    UniqueFd folderFd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor folderFd(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderFd.Get() >= 0) {
         ::fsync(folderFd.Get());
     }

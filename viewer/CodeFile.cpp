@@ -1,6 +1,8 @@
 // Code file loading without the view: reading, decoding and the path and message rules.
 #include "viewer/CodeFile.h"
 
+#include "app/FileDescriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -239,23 +241,6 @@ void ReadLines(Source& source, std::string& out, CodeFileInfo& info) {
         }
     }
 }
-
-// Closes the descriptor it was given.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    int Get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
 
 // read() that retries when a signal interrupts it.
 ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
