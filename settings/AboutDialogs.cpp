@@ -11,6 +11,7 @@
 
 #include "app/Application.h"
 #include "app/Effects.h"
+#include "app/WindowEvents.h"
 #include "viewer/ExternalPrograms.h"
 
 #ifndef QUILLMATE_WEBSITE
@@ -92,23 +93,8 @@ DatabaseInfoWindow::DatabaseInfoWindow(Application& app) : m_app(app), m_fieldCs
     add(m_fixed);
     show_all_children();
 
-    signal_delete_event().connect([this](GdkEventAny*) {
-        ProgramEvent event;
-        event.kind = EventKind::CloseRequest;
-        event.window = WindowId::DatabaseInfo;
-        m_app.queue.Post(event);
-        return true;
-    });
-    signal_key_press_event().connect(
-        [this](GdkEventKey* event) {
-            const auto modifiers = event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK);
-            if (event->keyval == GDK_KEY_Escape && modifiers == 0) {
-                m_app.queue.Post(CommandEvent(WindowId::DatabaseInfo, Command::Quit));
-                return true;
-            }
-            return false;
-        },
-        false);
+    // Escape is the window's own shortcut; it carries the same command as in the main window.
+    PostCloseAndEscape(*this, m_app.queue, WindowId::DatabaseInfo);
 }
 
 void DatabaseInfoWindow::Build() {

@@ -8,6 +8,7 @@
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "app/WindowEvents.h"
 
 namespace quillmate {
 namespace {
@@ -378,24 +379,8 @@ void SettingsWindow::PostClick(WidgetId widget) {
 }
 
 void SettingsWindow::ConnectSignals() {
-    signal_delete_event().connect([this](GdkEventAny*) {
-        ProgramEvent event;
-        event.kind = EventKind::CloseRequest;
-        event.window = WindowId::Settings;
-        m_app.queue.Post(event);
-        return true;
-    });
-    // Escape is the dialog's own shortcut; it carries the same command as in the main window.
-    signal_key_press_event().connect(
-        [this](GdkEventKey* event) {
-            const guint modifiers = event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK);
-            if (event->keyval == GDK_KEY_Escape && modifiers == 0) {
-                m_app.queue.Post(CommandEvent(WindowId::Settings, Command::Quit));
-                return true;
-            }
-            return false;
-        },
-        false);
+    // Escape is the window's own shortcut; it carries the same command as in the main window.
+    PostCloseAndEscape(*this, m_app.queue, WindowId::Settings);
     struct ButtonEvent {
         Gtk::Button& button;
         WidgetId widget;

@@ -3,6 +3,7 @@
 #include <gdk/gdkkeysyms.h>
 
 #include "app/Application.h"
+#include "app/WindowEvents.h"
 #include "settings/AboutDialogs.h"
 
 namespace quillmate {
@@ -37,23 +38,8 @@ UpdateWindow::UpdateWindow(Application& app) : m_app(app) {
 
     m_finished.connect(
         [this] { m_app.queue.Post(CommandEvent(WindowId::Update, Command::UpdateCheckFinished)); });
-    signal_delete_event().connect([this](GdkEventAny*) {
-        ProgramEvent event;
-        event.kind = EventKind::CloseRequest;
-        event.window = WindowId::Update;
-        m_app.queue.Post(event);
-        return true;
-    });
-    signal_key_press_event().connect(
-        [this](GdkEventKey* event) {
-            const auto modifiers = event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK);
-            if (event->keyval == GDK_KEY_Escape && modifiers == 0) {
-                m_app.queue.Post(CommandEvent(WindowId::Update, Command::Quit));
-                return true;
-            }
-            return false;
-        },
-        false);
+    // Escape is the window's own shortcut; it carries the same command as in the main window.
+    PostCloseAndEscape(*this, m_app.queue, WindowId::Update);
 }
 
 void UpdateWindow::ShowAnswers(const UpdateAnswers& answers) {
