@@ -558,7 +558,36 @@ void MainWindow::SetDescriptionBackground(const std::string& colour) {
 }
 
 void MainWindow::SetCodeText(const std::string& text) {
-    m_codeView.get_buffer()->set_text(text);
+    const auto buffer = m_codeView.get_buffer();
+    const unsigned generation = ++m_codeTextGeneration;
+    if (text.size() <= kCodeTextSlice) {
+        buffer->set_text(text);
+        return;
+    }
+    // A very large file goes in by slices of whole lines, with the window redrawn between them,
+    // so that it keeps answering while the text is inserted. A newer text stops the old run.
+    buffer->set_text("");
+    size_t position = 0;
+    while (position < text.size()) {
+        size_t end = std::min(position + kCodeTextSlice, text.size());
+        if (end < text.size()) {
+            const size_t lineEnd = text.rfind('\n', end);
+            if (lineEnd != std::string::npos && lineEnd > position) {
+                end = lineEnd + 1;
+            }
+            while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+                ++end;
+            }
+        }
+        buffer->insert(buffer->end(), text.data() + position, text.data() + end);
+        position = end;
+        if (position < text.size()) {
+            RefreshWidget(m_codeView);
+            if (generation != m_codeTextGeneration) {
+                return;
+            }
+        }
+    }
 }
 
 std::string MainWindow::CodeText() {

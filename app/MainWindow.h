@@ -60,6 +60,8 @@ inline constexpr int kPictureButtonSize = 30;
 inline constexpr int kDescriptionHeight = 40;
 inline constexpr int kMinimumWidth = 800;
 inline constexpr int kMinimumHeight = 400;
+// Texts up to this size go into the code view in one insertion.
+inline constexpr size_t kCodeTextSlice = size_t{1} << 20;
 
 class MainWindow : public Gtk::Window {
   public:
@@ -93,7 +95,8 @@ class MainWindow : public Gtk::Window {
     void SetDescriptionText(const std::string& text);
     // Description line background: the warning colour, or the theme default when empty.
     void SetDescriptionBackground(const std::string& colour);
-    // Replaces the code view's text in one insertion.
+    // Replaces the code view's text: in one insertion, or for very large texts in slices of
+    // whole lines with redraws between them.
     void SetCodeText(const std::string& text);
     std::string CodeText();
     void SetCodeFont(const Pango::FontDescription& font);
@@ -110,6 +113,7 @@ class MainWindow : public Gtk::Window {
 
     Application& m_app;
     bool m_fillingHistory = false;
+    unsigned m_codeTextGeneration = 0;
     bool m_dragAllowed = false;  // the row under the last button press can be dragged out
     Gtk::Box m_root{Gtk::ORIENTATION_VERTICAL};
     Gtk::Box m_topBar{Gtk::ORIENTATION_HORIZONTAL};

@@ -1,6 +1,7 @@
 // The code view in the running program: code files of entries, missing files and the colour
 // of the description line, and files dropped from a file manager.
 #include <glibmm/convert.h>
+#include <glibmm/main.h>
 #include <glibmm/miscutils.h>
 #include <gtest/gtest.h>
 
@@ -283,6 +284,39 @@ TEST(CodeViewTest, DroppedMissingFileIsReportedWithItsTitleAlreadySet) {
     // Not shown: the description and the selection stay.
     EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
     EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), kSimpleRow);
+}
+
+}  // namespace
+}  // namespace quillmate
+
+namespace quillmate {
+namespace {
+
+TEST(CodeViewTest, VeryLargeFileGoesInBySlicesAndTheWindowKeepsAnswering) {
+    test::TempProgramFolder folder;
+    test::FillSmallLibrary(folder);
+    std::string code;
+    for (int line = 0; code.size() < 3 * kCodeTextSlice; ++line) {
+        code += "Text$ = \"Zeile " + std::to_string(line) + " äöü\" ; comment\n";
+    }
+    folder.WriteFile("Buttons/Simple.kx", code);
+    auto app = test::StartProgram(folder);
+    code.pop_back();  // the view holds no line feed after the last line
+    const Glib::ustring shown = Glib::convert(code, "UTF-8", "ISO-8859-1");
+    // A timer that sees the buffer partly filled proves that the main loop ran in between.
+    bool sawPartialText = false;
+    const auto buffer = app->mainWindow->CodeView().get_buffer();
+    sigc::connection timer = Glib::signal_timeout().connect(
+        [&] {
+            const auto count = static_cast<Glib::ustring::size_type>(buffer->get_char_count());
+            sawPartialText = sawPartialText || (count > 0 && count < shown.size());
+            return true;
+        },
+        1);
+    test::MoveTreeCursor(*app, 4);
+    timer.disconnect();
+    EXPECT_EQ(test::CodeText(*app), shown.raw());
+    EXPECT_TRUE(sawPartialText);
 }
 
 }  // namespace
