@@ -268,7 +268,8 @@ void CurlLibrary::HandleCloser::operator()(void* handle) const {
 
 std::optional<CurlLibrary> CurlLibrary::Open(const std::vector<std::string>& names) {
     for (const std::string& name : names) {
-        std::unique_ptr<void, HandleCloser> handle(::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL));
+        std::unique_ptr<void, HandleCloser> handle(
+            ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
         if (!handle) {
             continue;
         }

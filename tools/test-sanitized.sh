@@ -8,6 +8,6 @@ sh tools/install-deps.sh
 cmake -S . -B build-asan -DQUILLMATE_SANITIZE=ON -DQUILLMATE_BENCH=OFF "$@"
 cmake --build build-asan -j "$(nproc)"
 if [ -z "$DISPLAY" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build-asan --output-on-failure -j 2
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir build-asan --output-on-failure -j 2
 fi
 exec ctest --test-dir build-asan --output-on-failure -j 2
