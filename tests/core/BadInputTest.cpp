@@ -3,10 +3,12 @@
 // that refuse writing even to root.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include "TempFolder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -28,32 +30,7 @@ namespace fs = std::filesystem;
 
 const DesktopSize kDesktop{1920, 1080};
 
-// A unique folder below the system's temporary folder, removed with everything in it.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::random_device device;
-        m_path = fs::temp_directory_path() /
-                 ("qm-badinput-" + std::to_string(::getpid()) + "-" + std::to_string(device()));
-        fs::create_directories(m_path);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(m_path, ignored);
-    }
-    std::string Path() const { return m_path.string(); }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        const std::string path = (m_path / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-  private:
-    fs::path m_path;
-};
+using test::TempFolder;
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,7 +1,9 @@
 #include "database/Database.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include "TempFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,28 +20,7 @@ namespace {
 const std::string kNew(NewMark);
 const std::string kChanged(ChangedMark);
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "database-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            m_path = pattern;
-        }
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string Write(const std::string& name, const std::string& content) const {
-        const std::string path = m_path + "/" + name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-    const std::string& Path() const { return m_path; }
-
-  private:
-    std::string m_path;
-};
+using test::TempFolder;
 
 // Everything one build writes.
 struct Build {

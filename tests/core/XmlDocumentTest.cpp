@@ -1,7 +1,9 @@
 #include "database/XmlDocument.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include "TempFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,28 +14,7 @@
 namespace quillmate {
 namespace {
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "xmldoc-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            m_path = pattern;
-        }
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string Write(const std::string& name, const std::string& content) const {
-        const std::string path = m_path + "/" + name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-    const std::string& Path() const { return m_path; }
-
-  private:
-    std::string m_path;
-};
+using test::TempFolder;
 
 std::vector<std::string> AttributeTexts(const XmlDocument& document, XmlDocument::Index element) {
     std::vector<std::string> texts;
