@@ -20,6 +20,7 @@ packages="
   xauth
   x11-utils
   xdotool
+  libxtst-dev
   libcurl3-gnutls
   desktop-file-utils
   appstream
