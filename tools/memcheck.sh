@@ -7,8 +7,11 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 reports=$(mktemp -d /tmp/quillmate-memcheck-XXXXXX)
 trap 'rm -rf "$reports"' EXIT
+# Forked children that have not yet exec'd (GLib's bus autolaunch through dbus-launch, say) write
+# no report: theirs would be cut short at the exec and belongs to no code of the scenario.
 set -- valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite --num-callers=50 \
-    --xml=yes --xml-file="$reports/%p.xml" "$build/tests/gui_tests" --gtest_filter='ScenarioTest.*'
+    --child-silent-after-fork=yes --xml=yes --xml-file="$reports/%p.xml" \
+    "$build/tests/gui_tests" --gtest_filter='ScenarioTest.*'
 export G_SLICE=always-malloc G_DEBUG=gc-friendly GSETTINGS_BACKEND=memory
 if [ -z "$DISPLAY" ]; then
     xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@" || { echo "The scenario failed under valgrind."; exit 1; }
@@ -17,12 +20,30 @@ else
 fi
 python3 - "$reports" "$(realpath "$build/tests/gui_tests")" <<'PYTHON'
 import pathlib
+import re
 import sys
 import xml.etree.ElementTree as ElementTree
 
 folder, binary = sys.argv[1], sys.argv[2]
-# One report per process; started helper programs (children) have reports of their own.
-roots = [ElementTree.parse(path).getroot() for path in sorted(pathlib.Path(folder).glob("*.xml"))]
+
+
+def header(path, tag):
+    """A number from a report's head, read as text: a report cut short still names its process."""
+    found = re.search(rb"<" + tag + rb">(\d+)</" + tag + rb">", path.read_bytes()[:4096])
+    return int(found.group(1)) if found else None
+
+
+# Only the scenario process is examined: the one report whose parent wrote none.
+paths = sorted(pathlib.Path(folder).glob("*.xml"))
+pids = {header(path, b"pid") for path in paths}
+scenario = [path for path in paths if header(path, b"ppid") not in pids]
+if len(scenario) != 1:
+    sys.exit(f"memcheck: expected one report of the scenario process, found {len(scenario)} of {len(paths)}")
+try:
+    roots = [ElementTree.parse(scenario[0]).getroot()]
+except ElementTree.ParseError as error:
+    sys.exit(f"memcheck: the scenario's report {scenario[0].name} is incomplete ({error}); "
+             "valgrind or the scenario ended before writing it out")
 # Frames of the allocator and the C/C++ runtime are skipped when asking who made an allocation.
 runtime = ("vgpreload", "/libc.so", "/libstdc++.so", "/ld-linux")
 
