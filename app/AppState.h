@@ -3,18 +3,10 @@
 
 #include <string>
 
-namespace quillmate {
+#include "base/ProgramNames.h"
+#include "base/Release.h"
 
-inline constexpr const char* kProgramVersion = "0.25.37";
-inline constexpr const char* kProgramTitle = "Quillmate";
-inline constexpr const char* kOwnThemeName = "Quillmate";
-inline constexpr const char* kPreferencesFileName = "QuillmateViewer.ini";
-inline constexpr const char* kLanguageFileName = "QuillmateLang.inf";
-inline constexpr const char* kDefaultDbFileName = "Quillmate-Toc.xml";
-inline constexpr const char* kTemplatesFolder = "../../Templates/";
-inline constexpr const char* kExportFolder = "../../Export/";
-inline constexpr const char* kPlatformWord = "Linux";
-inline constexpr const char* kHelpFileName = "ViewerHelp.txt";
+namespace quillmate {
 
 struct AppState {
     std::string programFolder;  // folder of the program file, ending in "/"; the working folder

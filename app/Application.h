@@ -12,10 +12,10 @@
 #include <string>
 
 #include "app/AppState.h"
-#include "app/EventQueue.h"
 #include "app/History.h"
-#include "app/ProgramStarter.h"
 #include "app/Zoom.h"
+#include "base/EventQueue.h"
+#include "base/ProgramStarter.h"
 #include "database/Database.h"
 #include "database/Search.h"
 #include "database/XmlDocument.h"

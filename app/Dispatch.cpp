@@ -6,6 +6,7 @@
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "base/Release.h"
 #include "database/IndexTreeActions.h"
 #include "database/SearchActions.h"
 #include "settings/AboutDialogs.h"
@@ -64,7 +65,7 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             }
             break;
         case WidgetId::AdminButton:
-#ifdef QUILLMATE_ADMIN
+#if QUILLMATE_ADMIN
             PopupMenuAtPointer(app, app.menus->adminMenu);
 #endif
             break;

@@ -1,7 +1,7 @@
 // Dispatch of program events by window, event kind and widget or command to their handlers.
 #pragma once
 
-#include "app/EventQueue.h"
+#include "base/EventQueue.h"
 
 namespace quillmate {
 

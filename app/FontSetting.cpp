@@ -1,20 +1,13 @@
 #include "app/FontSetting.h"
 
+#include "base/Text.h"
+
 namespace quillmate {
 
 FontChoice ParseDesktopFontName(std::string_view setting) {
     const auto blank = setting.rfind(' ');
     const std::string_view lastWord = blank == std::string_view::npos ? setting : setting.substr(blank + 1);
-    long size = 0;
-    for (const char c : lastWord) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        size = size * 10 + (c - '0');
-        if (size > 100000) {
-            break;
-        }
-    }
+    const auto size = LeadingInteger(lastWord, {"", false, 100000});
     if (size != 0 && blank != std::string_view::npos) {
         return FontChoice{std::string(setting.substr(0, blank)), static_cast<int>(size)};
     }

@@ -6,8 +6,8 @@
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
-#include "app/Paths.h"
 #include "app/WindowTitle.h"
+#include "base/Paths.h"
 #include "database/IndexTreeActions.h"
 #include "viewer/CodeViewActions.h"
 

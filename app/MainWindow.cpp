@@ -9,6 +9,7 @@
 
 #include "app/Application.h"
 #include "app/Effects.h"
+#include "base/Release.h"
 #include "database/IndexTreeActions.h"
 
 namespace quillmate {
@@ -117,7 +118,7 @@ MainWindow::MainWindow(Application& app) : m_app(app), m_indexTree(std::make_uni
     ShowExpandState(true);
     show_all_children();
     if (m_adminButton) {
-#ifdef QUILLMATE_ADMIN
+#if QUILLMATE_ADMIN
         m_adminButton->show();
 #else
         m_adminButton->hide();
@@ -219,7 +220,7 @@ void MainWindow::BuildTopBar() {
 
     m_adminButton = MakePictureButton(Picture::Admin, "AdminButton", nullptr);
     if (m_adminButton) {
-#ifdef QUILLMATE_ADMIN
+#if QUILLMATE_ADMIN
         m_adminButton->set_tooltip_text("Popup admin menue");
         m_adminButton->get_accessible()->set_name("Popup admin menue");
 #endif
@@ -235,7 +236,7 @@ void MainWindow::BuildTopBar() {
     m_historyCombo.set_tooltip_text("Liste aller zuletzt gewählten Code-Dateien.");
     PlaceWidget(m_leftBar, m_historyCombo, kHistoryComboRect);
 
-#ifdef QUILLMATE_ADMIN
+#if QUILLMATE_ADMIN
     for (int i = 0; i < 3; ++i) {
         m_adminLabels[i] = std::make_unique<Gtk::Label>(" ");
         m_adminLabels[i]->set_xalign(0.0f);

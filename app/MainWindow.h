@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "app/EventQueue.h"
 #include "app/WidgetRect.h"
+#include "base/EventQueue.h"
 #include "database/IndexTree.h"
 #include "resources/Pictures.h"
 

@@ -21,7 +21,7 @@
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "database/IndexTreeActions.h"
 #include "settings/AboutDialogs.h"
 #include "settings/LanguageSwitch.h"
@@ -36,7 +36,7 @@ void ReportProgramError(const ErrorRecord& record, void* context) {
     EndProgram(*static_cast<Application*>(context));
 }
 
-// Steps 5 and 6: the fixed names and the built-in defaults, before the preferences are read.
+// The fixed names and the built-in defaults, in force until the preferences are read.
 void SetDefaults(Application& app) {
     app.preferences = Preferences{};
     app.location = DatabaseLocation{};
@@ -46,7 +46,7 @@ void SetDefaults(Application& app) {
     app.zoom = ZoomState{};
 }
 
-// Step 7: the code font and the bold heading font from the desktop's "gtk-font-name".
+// The code font and the bold heading font, both taken from the desktop's "gtk-font-name".
 void LoadFonts(Application& app) {
     app.codeFont = Pango::FontDescription("Monospace 10");
     const Glib::ustring desktopFont = Gtk::Settings::get_default()->property_gtk_font_name().get_value();

@@ -1,7 +1,7 @@
 // Close requests and Escape of a window, posted to the program's queue for that window.
 #pragma once
 
-#include "app/EventQueue.h"
+#include "base/EventQueue.h"
 
 namespace Gtk {
 class Window;

@@ -1,7 +1,7 @@
 #include "app/WindowTitle.h"
 
-#include "app/AppState.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
+#include "base/ProgramNames.h"
 
 namespace quillmate {
 

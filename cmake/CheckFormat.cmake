@@ -1,5 +1,6 @@
 # Script mode: fails when a C++ source of the project differs from its clang-format form.
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}"
+     "${SOURCE_DIR}/base/*.cpp" "${SOURCE_DIR}/base/*.h"
      "${SOURCE_DIR}/app/*.cpp" "${SOURCE_DIR}/app/*.h"
      "${SOURCE_DIR}/database/*.cpp" "${SOURCE_DIR}/database/*.h"
      "${SOURCE_DIR}/viewer/*.cpp" "${SOURCE_DIR}/viewer/*.h"

@@ -22,7 +22,7 @@ install(CODE "
 ")
 install(FILES "${CMAKE_SOURCE_DIR}/data/org.quillmate.Quillmate.desktop"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
-install(FILES "${CMAKE_SOURCE_DIR}/data/org.quillmate.Quillmate.metainfo.xml"
+install(FILES "${QUILLMATE_GENERATED_DIR}/org.quillmate.Quillmate.metainfo.xml"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 install(FILES "${CMAKE_SOURCE_DIR}/resources/pictures/AppIcon.png"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps"

@@ -3,8 +3,9 @@
 
 #include <utility>
 
-#include "app/AppState.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
+#include "base/ProgramNames.h"
+#include "base/Text.h"
 
 namespace quillmate {
 
@@ -19,16 +20,6 @@ std::size_t MarkLength(std::string_view title) {
         return ChangedMark.size();
     }
     return 0;
-}
-
-std::string_view TrimmedText(std::string_view text) {
-    constexpr std::string_view kBlank = " \n\r\t";
-    const std::size_t first = text.find_first_not_of(kBlank);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const std::size_t last = text.find_last_not_of(kBlank);
-    return text.substr(first, last - first + 1);
 }
 
 // Turns one element into its row and entry. Holds the per-build counters and reusable buffers.
@@ -65,7 +56,7 @@ class IndexTreeBuilder {
 
         const int row = static_cast<int>(m_state.entries.size());
         AddRow(entry, row, depth);
-        entry.nodeText.assign(TrimmedText(m_document.Text(element)));
+        entry.nodeText.assign(Trim(m_document.Text(element), " \n\r\t"));
         if (FilePart(entry.file) == kHelpFileName) {
             m_state.helpEntryIndex = row;
         }

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 namespace quillmate {
 namespace {

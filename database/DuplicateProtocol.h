@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "base/ExportFile.h"
 #include "database/Database.h"
-#include "viewer/ExportFile.h"
 #include "viewer/WebExport.h"
 
 namespace quillmate {

@@ -4,7 +4,7 @@
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "database/Database.h"
 #include "settings/AboutDialogs.h"
 #include "viewer/CodeFile.h"

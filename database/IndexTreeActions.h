@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/EventQueue.h"
+#include "base/EventQueue.h"
 
 namespace quillmate {
 

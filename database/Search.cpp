@@ -5,7 +5,7 @@
 #include <cstring>
 #include <cwctype>
 
-#include "app/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quillmate {
 namespace {

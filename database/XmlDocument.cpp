@@ -2,7 +2,7 @@
 // an explicit stack, and everything held is counted against a byte limit.
 #include "database/XmlDocument.h"
 
-#include "app/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 #include <expat.h>
 #include <fcntl.h>

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Utf8.h"
+#include "base/Utf8.h"
 #include "fuzz/FuzzCheck.h"
 #include "tests/core/HighlighterReference.h"
 #include "viewer/Highlighter.h"

@@ -12,11 +12,8 @@
 #include "app/Application.h"
 #include "app/Effects.h"
 #include "app/WindowEvents.h"
+#include "base/Release.h"
 #include "viewer/ExternalPrograms.h"
-
-#ifndef QUILLMATE_WEBSITE
-#define QUILLMATE_WEBSITE "https://quillmate.example.org"
-#endif
 
 namespace quillmate {
 namespace {
@@ -43,7 +40,7 @@ void ShowProgramAbout(const Glib::RefPtr<Gdk::Pixbuf>& logo) {
     dialog.set_version(std::string(kProgramVersion) + " gtk" + std::to_string(GTK_MAJOR_VERSION));
     dialog.set_comments(kAboutComments);
     dialog.set_copyright(kCopyright);
-    dialog.set_website(QUILLMATE_WEBSITE);
+    dialog.set_website(kWebsite);
     dialog.set_authors({"", kAuthor, kCoAuthor, "  (ideas, code, design, tests)"});
     dialog.set_documenters({"", kAuthor, kCoAuthor});
     dialog.set_translator_credits(kTranslatorCredits);

@@ -1,6 +1,6 @@
 #include "settings/IniDocument.h"
 
-#include "app/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,34 +13,16 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
+#include "base/Text.h"
 
 namespace quillmate {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 bool IsLineBreak(char c) {
     return c == '\r' || c == '\n';
-}
-
-std::string_view TrimLeft(std::string_view text) {
-    std::size_t first = 0;
-    while (first < text.size() && IsBlank(text[first])) {
-        ++first;
-    }
-    return text.substr(first);
-}
-
-std::string_view TrimRight(std::string_view text) {
-    std::size_t end = text.size();
-    while (end > 0 && IsBlank(text[end - 1])) {
-        --end;
-    }
-    return text.substr(0, end);
 }
 
 char AsciiLower(char c) {
@@ -310,26 +292,7 @@ int IniDocument::ReadInteger(std::string_view key, int defaultValue) const {
     if (!index) {
         return defaultValue;
     }
-    const std::string_view value = m_lines[*index].value;
-    std::size_t i = 0;
-    while (i < value.size() && (IsBlank(value[i]) || value[i] == '\v' || value[i] == '\f')) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
-        negative = value[i] == '-';
-        ++i;
-    }
-    // Accumulated as a magnitude and clamped, so that a long row of digits cannot overflow.
-    constexpr std::int64_t kLimit = static_cast<std::int64_t>(INT_MAX) + 1;
-    std::int64_t magnitude = 0;
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-        magnitude = std::min<std::int64_t>(magnitude * 10 + (value[i] - '0'), kLimit);
-    }
-    if (negative) {
-        return static_cast<int>(-magnitude);
-    }
-    return static_cast<int>(std::min<std::int64_t>(magnitude, INT_MAX));
+    return static_cast<int>(LeadingInteger(m_lines[*index].value, {" \t\v\f", true, INT_MAX}));
 }
 
 void IniDocument::InsertLine(std::size_t position, IniLine line) {

@@ -2,7 +2,7 @@
 // and the widget texts and tooltips from the language file.
 #pragma once
 
-#include "app/EventQueue.h"
+#include "base/EventQueue.h"
 
 namespace quillmate {
 

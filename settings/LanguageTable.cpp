@@ -5,8 +5,9 @@
 #include <fstream>
 #include <vector>
 
-#include "app/Paths.h"
-#include "app/Utf8.h"
+#include "base/Paths.h"
+#include "base/Text.h"
+#include "base/Utf8.h"
 
 namespace quillmate {
 namespace {
@@ -15,16 +16,6 @@ constexpr std::string_view kItemsSection = "[LanguageItems]";
 constexpr std::string_view kTooltipSection = "[Tooltips]";
 constexpr std::string_view kTooltipPrefix = "TT";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-std::string_view WithoutLeadingSpaces(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    return first == std::string_view::npos ? std::string_view() : text.substr(first);
-}
-
-std::string_view WithoutTrailingSpaces(std::string_view text) {
-    const std::size_t last = text.find_last_not_of(' ');
-    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
-}
 
 // The lines of the content, ending at LF or CR LF; a last line without LF counts as well.
 // Leading spaces are removed; tabs and trailing spaces stay.
@@ -37,7 +28,7 @@ std::vector<std::string_view> SplitLines(std::string_view content) {
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        lines.push_back(WithoutLeadingSpaces(line));
+        lines.push_back(TrimLeft(line, " "));
     }
     return lines;
 }
@@ -52,9 +43,9 @@ struct ItemLine {
 ItemLine SplitItemLine(std::string_view line) {
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) {
-        return {{}, WithoutLeadingSpaces(line)};
+        return {{}, TrimLeft(line, " ")};
     }
-    return {WithoutTrailingSpaces(line.substr(0, equals)), WithoutLeadingSpaces(line.substr(equals + 1))};
+    return {TrimRight(line.substr(0, equals), " "), TrimLeft(line.substr(equals + 1), " ")};
 }
 
 // A line that opens an item or a section always starts something new: it is never taken as a

@@ -6,8 +6,8 @@
 #include <array>
 #include <string_view>
 
-#include "app/AppState.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
+#include "base/ProgramNames.h"
 #include "settings/IniDocument.h"
 
 namespace quillmate {

@@ -2,7 +2,8 @@
 
 #include <climits>
 
-#include "app/Paths.h"
+#include "base/Paths.h"
+#include "base/Text.h"
 
 namespace quillmate {
 
@@ -38,7 +39,7 @@ SaveDecisions TakeDialogSettings(const SettingsDialogState& dialog, Preferences&
         prefs.dyeingNews = dialog.dyeingNews;
         decisions.coloursChanged = true;
     }
-    const int fontSize = LeadingInteger(dialog.fontSizeField);
+    const int fontSize = static_cast<int>(LeadingInteger(dialog.fontSizeField));
     if (dialog.fontNameField != prefs.fontName || fontSize != prefs.fontSize) {
         prefs.fontName = dialog.fontNameField;
         prefs.fontSize = fontSize;
@@ -57,32 +58,6 @@ void TakeDialogPaths(std::string_view dbPathField, std::string_view libPathField
     location.libPath = std::string(libPathField);
     location.dbFileName = FilePart(dbPathField);
     location.dbFullPath = location.dbFolder + location.dbFileName;
-}
-
-int LeadingInteger(std::string_view text) {
-    size_t position = text.find_first_not_of(" \t");
-    if (position == std::string_view::npos) {
-        return 0;
-    }
-    bool negative = false;
-    if (text[position] == '+' || text[position] == '-') {
-        negative = text[position] == '-';
-        ++position;
-    }
-    long long value = 0;
-    for (; position < text.size() && text[position] >= '0' && text[position] <= '9'; ++position) {
-        value = value * 10 + (text[position] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            value = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (negative) {
-        value = -value;
-    }
-    if (value > INT_MAX) {
-        return INT_MAX;
-    }
-    return static_cast<int>(value < INT_MIN ? INT_MIN : value);
 }
 
 std::string ProposedDatabaseFile(std::string_view dbPathField, std::string_view dbFileName) {

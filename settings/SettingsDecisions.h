@@ -46,9 +46,6 @@ SaveDecisions TakeDialogSettings(const SettingsDialogState& dialog, Preferences&
 // Apply: the database location from the two path fields (dbFullPath = folder + file name).
 void TakeDialogPaths(std::string_view dbPathField, std::string_view libPathField, DatabaseLocation& location);
 
-// The leading decimal number of `text` after blanks (0 when there is none, limited to the int range).
-int LeadingInteger(std::string_view text);
-
 // The file the database requester proposes: the folder of the database path field and the
 // database file name.
 std::string ProposedDatabaseFile(std::string_view dbPathField, std::string_view dbFileName);

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/EventQueue.h"
+#include "base/EventQueue.h"
 #include "settings/SettingsDecisions.h"
 
 namespace quillmate {

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <iostream>
 
-#ifndef QUILLMATE_UPDATE_SERVER
-#define QUILLMATE_UPDATE_SERVER "http://quillmate.example.org"
-#endif
+#include "base/Release.h"
+#include "base/Text.h"
+#include "base/Utf8.h"
 
 namespace quillmate {
 namespace {
@@ -56,56 +56,6 @@ struct EasyCleanupDeleter {
     void operator()(void* easy) const { cleanup(easy); }
 };
 
-// Length of the valid UTF-8 sequence at `text[i]`, 0 when it is not one.
-size_t Utf8SequenceLength(std::string_view text, size_t i) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80) {
-        return 1;
-    }
-    size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
-        return 0;
-    }
-    for (size_t k = 2; k < length; ++k) {
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) {
-            return 0;
-        }
-    }
-    return length;
-}
-
-std::string ValidUtf8(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        const size_t length = Utf8SequenceLength(text, i);
-        if (length == 0) {
-            result.push_back('?');
-            ++i;
-        } else {
-            result.append(text.substr(i, length));
-            i += length;
-        }
-    }
-    return result;
-}
-
 // The value of a version-file line: between the first "=" and the next one, or the line end.
 std::string LineValue(std::string_view line) {
     const auto first = line.find('=');
@@ -114,27 +64,14 @@ std::string LineValue(std::string_view line) {
     }
     std::string_view value = line.substr(first + 1);
     value = value.substr(0, value.find('='));
-    return ValidUtf8(value);
-}
-
-// Integer value of the leading digits ("12a" is 12, "x" is 0), kept within int range.
-long long LeadingNumber(std::string_view part) {
-    constexpr long long kLimit = 1'000'000'000;
-    long long value = 0;
-    for (const char c : part) {
-        if (c < '0' || c > '9') {
-            break;
-        }
-        value = std::min(kLimit, value * 10 + (c - '0'));
-    }
-    return value;
+    return ToValidUtf8(value, "?");
 }
 
 std::array<long long, 3> VersionParts(std::string_view version) {
     std::array<long long, 3> parts{};
     for (size_t i = 0; i < parts.size(); ++i) {
         const auto dot = version.find('.');
-        parts[i] = LeadingNumber(version.substr(0, dot));
+        parts[i] = LeadingInteger(version.substr(0, dot), {"", false, 1'000'000'000});
         if (dot == std::string_view::npos) {
             break;
         }
@@ -177,7 +114,7 @@ std::vector<std::string> CurlLibraryNames() {
 }
 
 std::string DefaultUpdateServer() {
-    return QUILLMATE_UPDATE_SERVER;
+    return kUpdateServer;
 }
 
 std::string VersionFileUrl(std::string_view server) {

@@ -2,5 +2,5 @@
 # Configures and builds Quillmate into build/ (program folder: build/Quillmate/).
 set -e
 cd "$(dirname "$0")/.."
-cmake -S . -B build "$@"
+cmake --preset default "$@"
 cmake --build build -j "$(nproc)"

@@ -11,7 +11,7 @@ seconds="${1:-60}"
 targets="database ini language codefile highlighter"
 
 sh tools/install-deps.sh
-cmake -S . -B build-fuzz -DQUILLMATE_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ > /dev/null
+cmake --preset fuzz > /dev/null
 cmake --build build-fuzz -j "$(nproc)" --target $(for target in $targets; do printf 'fuzz_%s ' "$target"; done)
 
 symbolizer=$(command -v llvm-symbolizer || command -v llvm-symbolizer-14 || true)

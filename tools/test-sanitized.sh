@@ -5,7 +5,7 @@
 set -e
 cd "$(dirname "$0")/.."
 sh tools/install-deps.sh
-cmake -S . -B build-asan -DQUILLMATE_SANITIZE=ON -DQUILLMATE_BENCH=OFF "$@"
+cmake --preset sanitized "$@"
 cmake --build build-asan -j "$(nproc)"
 if [ -z "$DISPLAY" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir build-asan --output-on-failure -j 2

@@ -18,6 +18,6 @@ sh tools/install-deps.sh
 sh tools/build.sh "$@"
 run_ctest build
 
-cmake -S . -B build-admin "$@" -DQUILLMATE_ADMIN=ON -DQUILLMATE_BENCH=OFF
+cmake --preset admin "$@"
 cmake --build build-admin -j "$(nproc)"
 run_ctest build-admin

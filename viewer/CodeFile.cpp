@@ -1,7 +1,7 @@
 // Code file loading without the view: reading, decoding and the path and message rules.
 #include "viewer/CodeFile.h"
 
-#include "app/FileDescriptor.h"
+#include "base/FileDescriptor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,8 +10,9 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "app/AppState.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
+#include "base/ProgramNames.h"
+#include "base/Utf8.h"
 
 namespace quillmate {
 namespace {
@@ -21,26 +22,6 @@ constexpr std::string_view kUnicodeMark = "; EnableUnicode";
 constexpr std::string_view kGtk2Mark = "; SubSystem = gtk2";
 constexpr std::string_view kGtk3Mark = "; SubSystem = gtk3";
 constexpr std::string_view kAcceptedExtensions = "kx;kxi;kxf";
-constexpr char32_t kReplacementCharacter = 0xFFFD;
-
-// Callers only pass scalar values (no surrogates, at most U+10FFFF).
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
 
 // An ASCII byte that is neither a line end nor NUL: copied to the text unchanged.
 inline bool IsPlainAscii(unsigned char b) {
@@ -90,48 +71,12 @@ class Utf8Source : public ByteSource {
     using ByteSource::ByteSource;
 
     char32_t Next() {
-        const unsigned lead = *m_pos;
-        if (lead < 0x80) {
-            ++m_pos;
-            return lead;
-        }
+        const std::string_view rest(reinterpret_cast<const char*>(m_pos),
+                                    static_cast<std::size_t>(m_end - m_pos));
         std::size_t length = 0;
-        unsigned low = 0x80;  // allowed range of the second byte
-        unsigned high = 0xBF;
-        char32_t c = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            c = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            c = lead & 0x0F;
-            low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
-            high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            c = lead & 0x07;
-            low = lead == 0xF0 ? 0x90 : 0x80;   // no overlong forms
-            high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
-        } else {
-            return Undecodable();
-        }
-        if (static_cast<std::size_t>(m_end - m_pos) < length || m_pos[1] < low || m_pos[1] > high) {
-            return Undecodable();
-        }
-        for (std::size_t i = 1; i < length; ++i) {
-            if ((m_pos[i] & 0xC0) != 0x80) {
-                return Undecodable();
-            }
-            c = (c << 6) | (m_pos[i] & 0x3F);
-        }
+        const char32_t c = DecodeNextUtf8(rest, length, U'?');
         m_pos += length;
         return c;
-    }
-
-  private:
-    char32_t Undecodable() {
-        ++m_pos;
-        return '?';
     }
 };
 
@@ -229,7 +174,7 @@ void ReadLines(Source& source, std::string& out, CodeFileInfo& info) {
                 }
                 inLeadingMarks = false;
             }
-            AppendUtf8(out, c);
+            EncodeUtf8(c, out);
         }
         const std::string_view line(out.data() + contentBegin, out.size() - contentBegin);
         if (inTrailer || line.starts_with(kOptionsMark)) {

@@ -1,6 +1,6 @@
 #include "viewer/ExternalPrograms.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "viewer/CodeFile.h"
 
 namespace quillmate {

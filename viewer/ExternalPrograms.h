@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ProgramStarter.h"
+#include "base/ProgramStarter.h"
 #include "database/Database.h"
 
 namespace quillmate {

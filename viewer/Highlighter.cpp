@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "base/Utf8.h"
 #include "resources/KeywordList.h"
 
 // The passes run on the UTF-8 bytes with one tag bit set per byte. Every character that a pass
@@ -38,70 +39,10 @@ bool IsWordByte(char c) {
     return IsWordChar(static_cast<unsigned char>(c));
 }
 
-bool IsContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 void Mark(Marks& marks, std::size_t start, std::size_t end, std::uint8_t bit) {
     for (std::size_t i = start; i < end; ++i) {
         marks[i] |= bit;
     }
-}
-
-// Length of the well-formed UTF-8 sequence starting at byte i, 0 when there is none.
-std::size_t SequenceLength(std::string_view text, std::size_t i) {
-    const auto byteAt = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
-    const auto follows = [&](std::size_t k, unsigned char low, unsigned char high) {
-        return i + k < text.size() && byteAt(k) >= low && byteAt(k) <= high;
-    };
-    const unsigned char lead = byteAt(0);
-    if (lead < 0x80) {
-        return 1;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        return follows(1, 0x80, 0xBF) ? 2 : 0;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
-        const unsigned char high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
-        return follows(1, low, high) && follows(2, 0x80, 0xBF) ? 3 : 0;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
-        return follows(1, low, high) && follows(2, 0x80, 0xBF) && follows(3, 0x80, 0xBF) ? 4 : 0;
-    }
-    return 0;
-}
-
-bool IsWellFormedUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t length = SequenceLength(text, i);
-        if (length == 0) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
-// The text with every byte outside a well-formed sequence replaced by U+FFFD.
-std::string SanitizedUtf8(std::string_view text) {
-    std::string result;
-    result.reserve(text.size() + text.size() / 2);
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t length = SequenceLength(text, i);
-        if (length == 0) {
-            result += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            result.append(text.substr(i, length));
-            i += length;
-        }
-    }
-    return result;
 }
 
 // Length of the line end at byte i: LF, CR, CR LF or U+2029 (E2 80 A9); 0 when there is none.
@@ -391,7 +332,7 @@ std::vector<TagSpan> CollectSpans(std::string_view text, const Marks& marks) {
     std::uint8_t current = 0;
     std::size_t characters = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (IsContinuationByte(text[i])) {
+        if (IsUtf8Continuation(text[i])) {
             continue;
         }
         if (marks[i] != current) {
@@ -411,7 +352,7 @@ std::vector<LinkReplacement> ToCharacterOffsets(std::string_view text, const std
     std::size_t characters = 0;
     const auto charactersUpTo = [&](std::size_t target) {
         for (; byte < target; ++byte) {
-            characters += IsContinuationByte(text[byte]) ? 0 : 1;
+            characters += IsUtf8Continuation(text[byte]) ? 0 : 1;
         }
         return characters;
     };
@@ -438,8 +379,8 @@ std::uint8_t KeywordBit(int codeMarks) {
 HighlightResult ComputeHighlight(std::string_view input, int codeMarks) {
     std::string sanitized;
     std::string_view text = input;
-    if (!IsWellFormedUtf8(input)) {
-        sanitized = SanitizedUtf8(input);
+    if (!IsValidUtf8(input)) {
+        sanitized = ToValidUtf8(input);
         text = sanitized;
     }
     Marks marks(text.size(), 0);

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/AppState.h"
+#include "base/ExportFile.h"
+#include "base/ProgramNames.h"
 #include "database/Database.h"
-#include "viewer/ExportFile.h"
 
 namespace quillmate {
 

@@ -1,4 +1,4 @@
-#include "viewer/ExportFile.h"
+#include "base/ExportFile.h"
 
 #include <gtest/gtest.h>
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "base/ExportFile.h"
 #include "database/Database.h"
 #include "database/XmlDocument.h"
-#include "viewer/ExportFile.h"
 #include "viewer/Palette.h"
 #include "viewer/WebExport.h"
 

@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "RecordingPrograms.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 namespace quillmate {
 namespace {

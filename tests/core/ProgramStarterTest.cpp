@@ -1,4 +1,4 @@
-#include "app/ProgramStarter.h"
+#include "base/ProgramStarter.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

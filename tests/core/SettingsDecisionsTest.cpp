@@ -1,5 +1,7 @@
 #include "settings/SettingsDecisions.h"
 
+#include "base/Text.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>

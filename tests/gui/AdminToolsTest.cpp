@@ -12,6 +12,7 @@
 #include "app/Dispatch.h"
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
+#include "base/Release.h"
 #include "viewer/WebExport.h"
 
 namespace quillmate {
@@ -153,7 +154,7 @@ TEST_F(AdminToolsTest, AdminButtonOpensTheAdminMenuOnlyInTheAdminBuild) {
     test::PumpFor(std::chrono::milliseconds(100));
     button->clicked();
     RunQueuedEvents();
-#ifdef QUILLMATE_ADMIN
+#if QUILLMATE_ADMIN
     EXPECT_TRUE(button->get_visible());
     EXPECT_EQ(button->get_tooltip_text(), "Popup admin menue");
     ASSERT_TRUE(PumpUntil([&] { return m_app->menus->adminMenu.get_mapped(); }));

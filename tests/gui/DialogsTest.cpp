@@ -15,8 +15,8 @@
 #include "app/Dispatch.h"
 #include "app/EventLoop.h"
 #include "app/MainWindow.h"
-#include "app/Paths.h"
 #include "app/StartUp.h"
+#include "base/Paths.h"
 #include "settings/AboutDialogs.h"
 #include "settings/UpdateWindow.h"
 

@@ -17,6 +17,7 @@
 #include "GuiHarness.h"
 #include "ProgramDriver.h"
 #include "app/MainWindow.h"
+#include "base/Release.h"
 
 namespace quillmate {
 namespace {
@@ -282,7 +283,7 @@ TEST(MainWindowTest, ScrollbarSlidersAreAtLeastTenPixelsWithoutStyleWarnings) {
     EXPECT_LT(end - start, 40);
 }
 
-#ifdef QUILLMATE_ADMIN
+#if QUILLMATE_ADMIN
 TEST(MainWindowTest, AdminBuildShowsTheAdminButtonAndTheFileLabels) {
     TempProgramFolder folder;
     test::FillSmallLibrary(folder);

@@ -8,7 +8,7 @@
 
 #include "SettingsHarness.h"
 #include "app/MainActions.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "settings/TextKeys.h"
 
 namespace quillmate {

@@ -1,4 +1,4 @@
-#include "app/ProgramStarter.h"
+#include "base/ProgramStarter.h"
 
 #include <spawn.h>
 #include <sys/wait.h>

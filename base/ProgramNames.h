@@ -1,0 +1,17 @@
+// The program's fixed names: its title, the files it keeps beside it, and the folders the admin
+// tools use relative to the program folder.
+#pragma once
+
+namespace quillmate {
+
+inline constexpr const char* kProgramTitle = "Quillmate";
+inline constexpr const char* kOwnThemeName = "Quillmate";
+inline constexpr const char* kPreferencesFileName = "QuillmateViewer.ini";
+inline constexpr const char* kLanguageFileName = "QuillmateLang.inf";
+inline constexpr const char* kDefaultDbFileName = "Quillmate-Toc.xml";
+inline constexpr const char* kTemplatesFolder = "../../Templates/";
+inline constexpr const char* kExportFolder = "../../Export/";
+inline constexpr const char* kPlatformWord = "Linux";
+inline constexpr const char* kHelpFileName = "ViewerHelp.txt";
+
+}  // namespace quillmate

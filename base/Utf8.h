@@ -1,0 +1,33 @@
+// UTF-8 for the whole program: the one rule of what a well-formed sequence is, decoding,
+// encoding and repair. Only shortest forms of scalar values (no surrogates, nothing above
+// U+10FFFF) are well-formed; every other byte is undecodable on its own.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quillmate {
+
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
+inline constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+
+inline bool IsUtf8Continuation(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0u) == 0x80u;
+}
+
+// Length of the well-formed sequence that starts at `pos` (inside `text`); 0 when none does.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos);
+bool IsValidUtf8(std::string_view text);
+// The code point at `pos` (inside `text`), and `pos` moved past it; a byte that does not start
+// a well-formed sequence gives `replacement` and moves `pos` by one.
+char32_t DecodeNextUtf8(std::string_view text, std::size_t& pos,
+                        char32_t replacement = kReplacementCharacter);
+// The code points of `text`, each undecodable byte one U+FFFD.
+std::u32string DecodeUtf8(std::string_view text);
+// Appends the UTF-8 form of `c`; surrogates and values above U+10FFFF append U+FFFD.
+void EncodeUtf8(char32_t c, std::string& out);
+// `text` with each undecodable byte replaced by `replacement` (`text` itself when it is valid).
+std::string ToValidUtf8(std::string_view text, std::string_view replacement = kReplacementUtf8);
+
+}  // namespace quillmate
