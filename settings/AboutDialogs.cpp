@@ -12,7 +12,7 @@
 #include "app/Application.h"
 #include "app/Effects.h"
 #include "app/WindowEvents.h"
-#include "viewer/ExternalPrograms.h"
+#include "viewer/CodeFile.h"
 
 #ifndef QUILLMATE_WEBSITE
 #define QUILLMATE_WEBSITE "https://quillmate.example.org"
@@ -296,7 +296,7 @@ void CopyInfoFilePath(Application& app) {
     }
     FlashWidget(window.FileField(), app.palette.flash);
     Gtk::Clipboard::get(GDK_SELECTION_CLIPBOARD)
-        ->set_text(LibraryCodePath(app.location.libPath, app.state.currentCodeFile));
+        ->set_text(CodeFileFullPath(app.location.libPath, app.state.currentCodeFile));
 }
 
 }  // namespace quillmate
