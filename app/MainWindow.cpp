@@ -7,6 +7,7 @@
 #include <gtkmm/separatormenuitem.h>
 #include <gtkmm/stylecontext.h>
 
+#include "app/AccessibleName.h"
 #include "app/Application.h"
 #include "app/Effects.h"
 #include "database/IndexTreeActions.h"
@@ -182,7 +183,7 @@ std::unique_ptr<Gtk::Button> MainWindow::MakePictureButton(Picture picture, cons
     button->set_size_request(kPictureButtonSize, kPictureButtonSize);
     if (tooltip != nullptr) {
         button->set_tooltip_text(tooltip);
-        button->get_accessible()->set_name(tooltip);
+        NameAfterTooltip(*button);
     }
     return button;
 }
@@ -197,7 +198,7 @@ void MainWindow::BuildTopBar() {
         m_expandImage.set(collapsed);
         m_expandToggle->add(m_expandImage);
         m_expandToggle->set_tooltip_text("Öffnet und schließt alle Knoten.");
-        m_expandToggle->get_accessible()->set_name("Öffnet und schließt alle Knoten.");
+        NameAfterTooltip(*m_expandToggle);
         m_expandToggle->get_accessible()->set_role(Atk::ROLE_TOGGLE_BUTTON);
         PlaceWidget(m_leftBar, *m_expandToggle, kExpandToggleRect);
     }
@@ -221,7 +222,7 @@ void MainWindow::BuildTopBar() {
     if (m_adminButton) {
 #ifdef QUILLMATE_ADMIN
         m_adminButton->set_tooltip_text("Popup admin menue");
-        m_adminButton->get_accessible()->set_name("Popup admin menue");
+        NameAfterTooltip(*m_adminButton);
 #endif
         PlaceWidget(m_leftBar, *m_adminButton, kAdminButtonRect);
     }

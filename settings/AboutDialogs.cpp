@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "app/AccessibleName.h"
 #include "app/Application.h"
 #include "app/Effects.h"
 #include "app/WindowEvents.h"
@@ -168,7 +169,7 @@ std::unique_ptr<Gtk::EventBox> DatabaseInfoWindow::MakeClickablePicture(Picture 
     auto box = std::make_unique<Gtk::EventBox>();
     box->add(*Gtk::make_managed<Gtk::Image>(pixbuf));
     box->set_tooltip_text(tooltip);
-    box->get_accessible()->set_name(tooltip);
+    NameAfterTooltip(*box);
     box->get_accessible()->set_role(Atk::ROLE_PUSH_BUTTON);
     box->signal_button_press_event().connect([this, widget](GdkEventButton* event) {
         if (event->type == GDK_BUTTON_PRESS && event->button == 1) {

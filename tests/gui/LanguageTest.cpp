@@ -8,6 +8,7 @@
 
 #include "SettingsHarness.h"
 #include "app/MainActions.h"
+#include "settings/AboutDialogs.h"
 
 namespace quillmate {
 namespace {
@@ -30,7 +31,8 @@ constexpr const char* kLanguageFile =
     "Key = #PuInf_AboutApp\nde = Über (Datei) ...\nen = About Quillmate ...\nfr = À propos ...\n"
     "[Tooltips]\n"
     "Key = #Cnf_Apply\nde = Übernimmt (Datei).\nen = Applies the paths.\nfr = Applique les chemins.\n"
-    "Key = #Main_Setting\nde = Einstellungen (Datei).\nen = Settings.\nfr = Réglages.\n";
+    "Key = #Main_Setting\nde = Einstellungen (Datei).\nen = Settings.\nfr = Réglages.\n"
+    "Key = #DbA_CopyFile\nde = Kopiert (Datei).\nen = Copies the path.\nfr = Copie le chemin.\n";
 
 class LanguageTest : public test::SettingsFixture {
   protected:
@@ -96,6 +98,25 @@ TEST_F(LanguageTest, SwitchingToEnglishAndBackReadsTheTextsFromTheFile) {
               (Rows{"Reiner Text", "Fett, graue Kommentare", "Blau+Fett, graue Kommentare"}));
     EXPECT_TRUE(Messages().empty());
     EXPECT_NE(m_folder.ReadFile("QuillmateViewer.ini").find("Language=2\n"), std::string::npos);
+}
+
+TEST_F(LanguageTest, PictureControlsAreNamedByTheirTooltipsInEveryLanguage) {
+    WriteLibrary();
+    WriteLanguageFile();
+    StartOnFolder();
+    Gtk::Widget* const pictures[] = {Main().ExpandToggle(),
+                                     Main().QuickCopyButton(),
+                                     Main().SettingsButton(),
+                                     Main().HelpButton(),
+                                     Main().InfoButton(),
+                                     m_app->databaseInfoWindow->CopyIcon(),
+                                     m_app->databaseInfoWindow->LibraryIcon()};
+    for (const int row : {1, 2, 0}) {
+        SaveLanguage(row);
+        for (Gtk::Widget* picture : pictures) {
+            EXPECT_EQ(picture->get_accessible()->get_name(), picture->get_tooltip_text()) << row;
+        }
+    }
 }
 
 TEST_F(LanguageTest, MissingLanguageFileKeepsTheGermanTextsAndIsReportedOnce) {
