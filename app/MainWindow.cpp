@@ -382,6 +382,8 @@ void MainWindow::ConnectSignals() {
             PostWidgetEvent(WidgetId::IndexTree, WidgetEventType::Change);
         }
     });
+    m_indexTree->signal_selection_moved().connect(
+        [this] { PostWidgetEvent(WidgetId::IndexTree, WidgetEventType::Change); });
     m_indexTree->signal_button_release_event().connect(
         [this](GdkEventButton* event) {
             if (event->button == 1) {
