@@ -361,6 +361,11 @@ void MainWindow::ConnectSignals() {
             PostWidgetEvent(WidgetId::HistoryCombo, WidgetEventType::Change);
         }
     });
+    m_historyCombo.property_popup_shown().signal_changed().connect([this] {
+        if (m_historyCombo.property_popup_shown()) {
+            WatchHistoryChoice();
+        }
+    });
     struct ButtonEvent {
         Gtk::Button* button;
         WidgetId widget;
@@ -539,6 +544,31 @@ std::vector<std::string> MainWindow::AdminLabelTexts() const {
     return texts;
 }
 
+void MainWindow::WatchHistoryChoice() {
+    for (sigc::connection& watch : m_historyChoiceWatches) {
+        watch.disconnect();
+    }
+    m_historyChoiceWatches.clear();
+    // The popup's rows are menu items that the combo box builds and rebuilds itself.
+    AtkObject* accessible = gtk_combo_box_get_popup_accessible(GTK_COMBO_BOX(m_historyCombo.gobj()));
+    GtkWidget* popup =
+        GTK_IS_ACCESSIBLE(accessible) ? gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible)) : nullptr;
+    if (popup == nullptr || !GTK_IS_MENU_SHELL(popup)) {
+        return;
+    }
+    const int activeRow = m_historyCombo.get_active_row_number();
+    for (Gtk::Widget* child : Glib::wrap(GTK_MENU_SHELL(popup))->get_children()) {
+        if (auto* item = dynamic_cast<Gtk::MenuItem*>(child)) {
+            // Any other row was announced by the change it made.
+            m_historyChoiceWatches.push_back(item->signal_activate().connect([this, activeRow] {
+                if (m_historyCombo.get_active_row_number() == activeRow) {
+                    PostWidgetEvent(WidgetId::HistoryCombo, WidgetEventType::Activate);
+                }
+            }));
+        }
+    }
+}
+
 void MainWindow::FillHistory(const std::vector<std::string>& names) {
     m_fillingHistory = true;
     m_historyCombo.remove_all();
@@ -547,6 +577,9 @@ void MainWindow::FillHistory(const std::vector<std::string>& names) {
     }
     if (!names.empty()) {
         m_historyCombo.set_active(0);
+    } else if (auto* entry = m_historyCombo.get_entry()) {
+        // Removing the rows leaves the entry part's text; an empty history names no file.
+        entry->set_text("");
     }
     m_fillingHistory = false;
 }
