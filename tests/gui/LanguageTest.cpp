@@ -31,8 +31,7 @@ constexpr const char* kLanguageFile =
     "Key = #PuInf_AboutApp\nde = Über (Datei) ...\nen = About Quillmate ...\nfr = À propos ...\n"
     "[Tooltips]\n"
     "Key = #Cnf_Apply\nde = Übernimmt (Datei).\nen = Applies the paths.\nfr = Applique les chemins.\n"
-    "Key = #Main_Setting\nde = Einstellungen (Datei).\nen = Settings.\nfr = Réglages.\n"
-    "Key = #DbA_CopyFile\nde = Kopiert (Datei).\nen = Copies the path.\nfr = Copie le chemin.\n";
+    "Key = #Main_Setting\nde = Einstellungen (Datei).\nen = Settings.\nfr = Réglages.\n";
 
 class LanguageTest : public test::SettingsFixture {
   protected:

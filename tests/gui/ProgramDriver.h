@@ -29,14 +29,13 @@ void ClickTreeRow(Application& app, int row, int clicks = 1);
 // Selects a row the way a keyboard move of the tree's cursor does (a user selection change).
 void MoveTreeCursor(Application& app, int row);
 
-// Opens the history combo's popup and chooses its row `row`, as a click on that row does.
-void ChooseHistoryRow(Application& app, int row);
-
 // The description line's text and the code view's text.
 std::string DescriptionText(Application& app);
 std::string CodeText(Application& app);
 // The history combo's rows, top first.
 std::vector<std::string> HistoryRows(Application& app);
+// Opens the history combo's popup and chooses its row `row`, as a click on that row does.
+void ChooseHistoryRow(Application& app, int row);
 
 // The colour a widget shows at a point, read from the widget drawn into an image ("#RRGGBB").
 std::string PixelColour(Gtk::Widget& widget, int x, int y);

@@ -399,7 +399,6 @@ TEST_F(SettingsTest, AfterApplyChoosingTheEntryShownBeforeShowsItAgain) {
     Click(Dialog().ApplyButton());
     ShowEntry("/Buttons/Simple.kx");
     EXPECT_EQ(Main().CodeText(), "; Simple button\nOpenWindow()");
-    EXPECT_EQ(Main().get_title(), "Quillmate ~ /Buttons/Simple.kx");
 }
 
 TEST_F(SettingsTest, ApplyLoadsTheOtherDatabaseAndShowsTheCollapsedToggle) {
