@@ -9,7 +9,6 @@
 #include "app/WindowTitle.h"
 #include "base/Paths.h"
 #include "database/IndexTreeActions.h"
-#include "viewer/CodeViewActions.h"
 
 namespace quillmate {
 
@@ -76,15 +75,7 @@ void ShowHistoryEntry(Application& app) {
         return;
     }
     window.Tree().SelectRow(index);
-    app.currentEntry = index;
-    const DbEntry& entry = app.entries[static_cast<size_t>(index)];
-    window.SetDescriptionText(DescriptionIn(entry, app.IndexLanguage()));
-    if (entry.file != app.state.currentCodeFile) {
-        const bool loaded = LoadCodeFile(app, entry.file, false);
-        window.SetDescriptionBackground(loaded ? std::string() : app.palette.warning);
-        app.state.currentCodeFile = entry.file;
-        SetTitleForFile(app, entry.file);
-    }
+    ShowEntry(app, index);
 }
 
 void ToggleCodeWrap(Application& app) {

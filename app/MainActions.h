@@ -20,7 +20,7 @@ void ToggleSelectedNode(Application& app);
 void SetTitleForFile(Application& app, const std::string& storedPath);
 // Moves the entry to the top of the history and refills the history combo box.
 void AddToHistory(Application& app, int entryIndex);
-// A history row was chosen: selects its entry and shows it (loading only when not current).
+// A history row was chosen: selects its entry and shows it (loading only when not shown).
 void ShowHistoryEntry(Application& app);
 // Clears the history list and its combo box.
 void ClearHistory(Application& app);

@@ -7,6 +7,7 @@
 #include <gtkmm/separatormenuitem.h>
 #include <gtkmm/stylecontext.h>
 
+#include "app/AccessibleName.h"
 #include "app/Application.h"
 #include "app/Effects.h"
 #include "base/Release.h"
@@ -183,7 +184,7 @@ std::unique_ptr<Gtk::Button> MainWindow::MakePictureButton(Picture picture, cons
     button->set_size_request(kPictureButtonSize, kPictureButtonSize);
     if (tooltip != nullptr) {
         button->set_tooltip_text(tooltip);
-        button->get_accessible()->set_name(tooltip);
+        NameAfterTooltip(*button);
     }
     return button;
 }
@@ -198,7 +199,7 @@ void MainWindow::BuildTopBar() {
         m_expandImage.set(collapsed);
         m_expandToggle->add(m_expandImage);
         m_expandToggle->set_tooltip_text("Öffnet und schließt alle Knoten.");
-        m_expandToggle->get_accessible()->set_name("Öffnet und schließt alle Knoten.");
+        NameAfterTooltip(*m_expandToggle);
         m_expandToggle->get_accessible()->set_role(Atk::ROLE_TOGGLE_BUTTON);
         PlaceWidget(m_leftBar, *m_expandToggle, kExpandToggleRect);
     }
@@ -222,7 +223,7 @@ void MainWindow::BuildTopBar() {
     if (m_adminButton) {
 #if QUILLMATE_ADMIN
         m_adminButton->set_tooltip_text("Popup admin menue");
-        m_adminButton->get_accessible()->set_name("Popup admin menue");
+        NameAfterTooltip(*m_adminButton);
 #endif
         PlaceWidget(m_leftBar, *m_adminButton, kAdminButtonRect);
     }
@@ -361,6 +362,11 @@ void MainWindow::ConnectSignals() {
             PostWidgetEvent(WidgetId::HistoryCombo, WidgetEventType::Change);
         }
     });
+    m_historyCombo.property_popup_shown().signal_changed().connect([this] {
+        if (m_historyCombo.property_popup_shown()) {
+            WatchHistoryChoice();
+        }
+    });
     struct ButtonEvent {
         Gtk::Button* button;
         WidgetId widget;
@@ -382,6 +388,8 @@ void MainWindow::ConnectSignals() {
             PostWidgetEvent(WidgetId::IndexTree, WidgetEventType::Change);
         }
     });
+    m_indexTree->signal_selection_moved().connect(
+        [this] { PostWidgetEvent(WidgetId::IndexTree, WidgetEventType::Change); });
     m_indexTree->signal_button_release_event().connect(
         [this](GdkEventButton* event) {
             if (event->button == 1) {
@@ -537,6 +545,31 @@ std::vector<std::string> MainWindow::AdminLabelTexts() const {
     return texts;
 }
 
+void MainWindow::WatchHistoryChoice() {
+    for (sigc::connection& watch : m_historyChoiceWatches) {
+        watch.disconnect();
+    }
+    m_historyChoiceWatches.clear();
+    // The popup's rows are menu items that the combo box builds and rebuilds itself.
+    AtkObject* accessible = gtk_combo_box_get_popup_accessible(GTK_COMBO_BOX(m_historyCombo.gobj()));
+    GtkWidget* popup =
+        GTK_IS_ACCESSIBLE(accessible) ? gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible)) : nullptr;
+    if (popup == nullptr || !GTK_IS_MENU_SHELL(popup)) {
+        return;
+    }
+    const int activeRow = m_historyCombo.get_active_row_number();
+    for (Gtk::Widget* child : Glib::wrap(GTK_MENU_SHELL(popup))->get_children()) {
+        if (auto* item = dynamic_cast<Gtk::MenuItem*>(child)) {
+            // Any other row was announced by the change it made.
+            m_historyChoiceWatches.push_back(item->signal_activate().connect([this, activeRow] {
+                if (m_historyCombo.get_active_row_number() == activeRow) {
+                    PostWidgetEvent(WidgetId::HistoryCombo, WidgetEventType::Activate);
+                }
+            }));
+        }
+    }
+}
+
 void MainWindow::FillHistory(const std::vector<std::string>& names) {
     m_fillingHistory = true;
     m_historyCombo.remove_all();
@@ -545,6 +578,9 @@ void MainWindow::FillHistory(const std::vector<std::string>& names) {
     }
     if (!names.empty()) {
         m_historyCombo.set_active(0);
+    } else if (auto* entry = m_historyCombo.get_entry()) {
+        // Removing the rows leaves the entry part's text; an empty history names no file.
+        entry->set_text("");
     }
     m_fillingHistory = false;
 }

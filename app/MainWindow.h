@@ -107,12 +107,16 @@ class MainWindow : public Gtk::Window {
     void ConnectSignals();
     std::unique_ptr<Gtk::Button> MakePictureButton(Picture picture, const char* name, const char* tooltip);
     bool OnKeyPress(GdkEventKey* event);
+    // Choosing the history row that is already active changes nothing, so the combo box reports
+    // no change: while its popup is open, the choice of that row is posted by the row itself.
+    void WatchHistoryChoice();
     void PostWidgetEvent(WidgetId widget, WidgetEventType type, int data = 0);
     // Flat index of the tree row at a point of the tree's drawing area, -1 when none.
     int TreeRowAt(double x, double y);
 
     Application& m_app;
     bool m_fillingHistory = false;
+    std::vector<sigc::connection> m_historyChoiceWatches;
     unsigned m_codeTextGeneration = 0;
     bool m_dragAllowed = false;  // the row under the last button press can be dragged out
     Gtk::Box m_root{Gtk::ORIENTATION_VERTICAL};

@@ -1,6 +1,6 @@
 # Installation: a complete, writable program folder under lib/quillmate (executable, language
-# file, sample library, preferences pointing at it), a launcher on bin, the desktop file, the
-# AppStream metadata and the icon.
+# file, sample library, preferences pointing at it with highlighting on), a launcher on bin, the
+# desktop file, the AppStream metadata and the icon.
 include(GNUInstallDirs)
 set(QUILLMATE_INSTALL_FOLDER "${CMAKE_INSTALL_LIBDIR}/quillmate")
 
@@ -14,7 +14,7 @@ install(CODE "
   set(ini \"\${folder}/QuillmateViewer.ini\")
   if(NOT EXISTS \"\${ini}\")
     string(ASCII 239 187 191 bom)
-    file(WRITE \"\${ini}\" \"\${bom}\\n; Viewer\\ndb-path=\${CMAKE_INSTALL_PREFIX}/${QUILLMATE_INSTALL_FOLDER}/Quillmate-Toc.xml\\nLib-path=\\n\")
+    file(WRITE \"\${ini}\" \"\${bom}\\n; Viewer\\ndb-path=\${CMAKE_INSTALL_PREFIX}/${QUILLMATE_INSTALL_FOLDER}/Quillmate-Toc.xml\\nLib-path=\\nCodeMarks=2\\n\")
   endif()
   file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
   file(CREATE_LINK \"../${QUILLMATE_INSTALL_FOLDER}/quillmate\"

@@ -174,8 +174,7 @@ void IndexTree::ExpandAllRows() {
 }
 
 void IndexTree::CollapseAllRows() {
-    const ProgrammaticChange change(*this);
-    collapse_all();
+    Collapse([this] { collapse_all(); });
 }
 
 void IndexTree::ExpandRow(int row) {
@@ -186,9 +185,19 @@ void IndexTree::ExpandRow(int row) {
 }
 
 void IndexTree::CollapseRow(int row) {
-    const ProgrammaticChange change(*this);
     if (row >= 0 && row < RowCount()) {
-        collapse_row(m_store->get_path(m_rows[static_cast<size_t>(row)]));
+        Collapse([this, row] { collapse_row(m_store->get_path(m_rows[static_cast<size_t>(row)])); });
+    }
+}
+
+void IndexTree::Collapse(const std::function<void()>& collapse) {
+    const int before = SelectedRow();
+    {
+        const ProgrammaticChange change(*this);
+        collapse();
+    }
+    if (SelectedRow() != before) {
+        m_selectionMoved.emit();
     }
 }
 

@@ -50,6 +50,8 @@ class IndexTree : public Gtk::TreeView {
     void ClearSelection();
 
     void ExpandAllRows();
+    // Collapsing moves the selection from a row it hides to the collapsed ancestor; when that
+    // happens, signal_selection_moved is emitted afterwards.
     void CollapseAllRows();
     void ExpandRow(int row);  // one level
     void CollapseRow(int row);
@@ -73,6 +75,9 @@ class IndexTree : public Gtk::TreeView {
     // True while the program itself changes rows or the selection; selection changes made then
     // are not user events.
     bool ChangingSelection() const { return m_programmaticChanges > 0; }
+    // The selection was moved by a collapse the program made: whatever shows the selected row
+    // must follow, as after a user's selection change.
+    sigc::signal<void()>& signal_selection_moved() { return m_selectionMoved; }
 
     // The cell-data function of the row texts: sets the renderer's markup for theme rows and
     // version hints, nothing for plain rows. Runs for every visible row on every redraw, so it
@@ -114,6 +119,10 @@ class IndexTree : public Gtk::TreeView {
         IndexTree& m_tree;
     };
 
+    // Runs a collapse and emits signal_selection_moved when it changed the selected row.
+    void Collapse(const std::function<void()>& collapse);
+
+    sigc::signal<void()> m_selectionMoved;
     int m_programmaticChanges = 0;
     std::uint64_t m_generation = 0;
     std::string m_hintColour = "YellowGreen";

@@ -91,29 +91,31 @@ void CountThemesAndEntries(Application& app) {
 }
 
 void ShowSelectedEntry(Application& app, WidgetEventType type) {
-    MainWindow& window = *app.mainWindow;
-    IndexTree& tree = window.Tree();
-    const int row = tree.SelectedRow();
+    const int row = app.mainWindow->Tree().SelectedRow();
     if (row < 0 || static_cast<size_t>(row) >= app.entries.size()) {
         return;
     }
-    app.currentEntry = row;
-    const DbEntry& entry = app.entries[static_cast<size_t>(row)];
-    const int depth = tree.RowDepth(row);
+    if (!ShowEntry(app, row) && type == WidgetEventType::LeftClick) {
+        AddToHistory(app, row);
+    }
+}
+
+bool ShowEntry(Application& app, int index, bool reload) {
+    if (index < 0 || static_cast<size_t>(index) >= app.entries.size()) {
+        return false;
+    }
+    MainWindow& window = *app.mainWindow;
+    app.currentEntry = index;
+    const DbEntry& entry = app.entries[static_cast<size_t>(index)];
+    const int depth = window.Tree().RowDepth(index);
     window.SetDescriptionText(depth >= 2 ? DescriptionIn(entry, app.IndexLanguage()) : entry.nodeText);
 
     if (entry.file.empty()) {
-        app.state.currentCodeFile.clear();
-        window.set_title(kProgramTitle);
-        SetDatabaseInfoFile(app, "");
-        window.SetCodeText("");
-        return;
+        ShowNoEntryFile(app);
+        return true;
     }
-    if (entry.file == app.state.currentCodeFile) {
-        if (type == WidgetEventType::LeftClick) {
-            AddToHistory(app, row);
-        }
-        return;
+    if (!reload && app.state.shownCodeFile.IsEntryFile(entry.file)) {
+        return false;
     }
     const std::string file = entry.file;  // the entry stays, but keep the path safe from rebuilds
     const bool loaded = LoadCodeFile(app, file, false);
@@ -127,6 +129,14 @@ void ShowSelectedEntry(Application& app, WidgetEventType type) {
                                                 : "");
     SetTitleForFile(app, file);
     SetDatabaseInfoFile(app, file);
+    return true;
+}
+
+void ShowNoEntryFile(Application& app) {
+    ClearCodeView(app);
+    app.state.currentCodeFile.clear();
+    app.mainWindow->set_title(kProgramTitle);
+    SetDatabaseInfoFile(app, "");
 }
 
 bool TreeKeyNavigate(Application& app, const GdkEventKey* event) {

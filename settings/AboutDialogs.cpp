@@ -9,11 +9,12 @@
 
 #include <memory>
 
+#include "app/AccessibleName.h"
 #include "app/Application.h"
 #include "app/Effects.h"
 #include "app/WindowEvents.h"
 #include "base/Release.h"
-#include "viewer/ExternalPrograms.h"
+#include "viewer/CodeFile.h"
 
 namespace quillmate {
 namespace {
@@ -165,7 +166,7 @@ std::unique_ptr<Gtk::EventBox> DatabaseInfoWindow::MakeClickablePicture(Picture 
     auto box = std::make_unique<Gtk::EventBox>();
     box->add(*Gtk::make_managed<Gtk::Image>(pixbuf));
     box->set_tooltip_text(tooltip);
-    box->get_accessible()->set_name(tooltip);
+    NameAfterTooltip(*box);
     box->get_accessible()->set_role(Atk::ROLE_PUSH_BUTTON);
     box->signal_button_press_event().connect([this, widget](GdkEventButton* event) {
         if (event->type == GDK_BUTTON_PRESS && event->button == 1) {
@@ -293,7 +294,7 @@ void CopyInfoFilePath(Application& app) {
     }
     FlashWidget(window.FileField(), app.palette.flash);
     Gtk::Clipboard::get(GDK_SELECTION_CLIPBOARD)
-        ->set_text(LibraryCodePath(app.location.libPath, app.state.currentCodeFile));
+        ->set_text(CodeFileFullPath(app.location.libPath, app.state.currentCodeFile));
 }
 
 }  // namespace quillmate

@@ -17,7 +17,6 @@
 #include "database/IndexTreeActions.h"
 #include "settings/LanguageSwitch.h"
 #include "settings/SettingsDialog.h"
-#include "viewer/CodeViewActions.h"
 
 namespace quillmate {
 namespace {
@@ -28,18 +27,10 @@ constexpr const char* kRestartText =
 // The code view shows the file of the selected entry (not a dropped file, and not emptied by Apply).
 bool EntryFileShown(Application& app) {
     MainWindow& window = *app.mainWindow;
-    const std::string& current = app.state.currentCodeFile;
     const int row = window.Tree().SelectedRow();
-    return !current.empty() && row >= 0 && static_cast<size_t>(row) < app.entries.size() &&
-           app.entries[static_cast<size_t>(row)].file == current &&
+    return row >= 0 && static_cast<size_t>(row) < app.entries.size() &&
+           app.state.shownCodeFile.IsEntryFile(app.entries[static_cast<size_t>(row)].file) &&
            window.CodeView().get_buffer()->size() > 0;
-}
-
-// Loads the shown entry's file again, so that it gets the current code marking.
-void ReshowCodeFile(Application& app) {
-    const std::string file = app.state.currentCodeFile;
-    const bool loaded = LoadCodeFile(app, file, false);
-    app.mainWindow->SetDescriptionBackground(loaded ? std::string() : app.palette.warning);
 }
 
 // The code font from "FontName" and "FontSize"; a font that cannot be loaded leaves the view's font.
@@ -146,9 +137,9 @@ void ApplyDatabaseSettings(Application& app) {
     TakeDialogPaths(dialog.DatabasePath(), dialog.LibraryPath(), app.location);
     app.state.missingFileNotice = true;
 
-    window.SetCodeText("");
+    // Nothing is shown any more, so the next entry chosen is loaded, whichever it is.
+    ShowNoEntryFile(app);
     window.SetDescriptionText("");
-    window.set_title(kProgramTitle);
 
     tree.Clear();
     app.entries.clear();
@@ -179,7 +170,8 @@ void SaveSettings(Application& app) {
 
     const SaveDecisions decisions = TakeDialogSettings(dialog.State(), prefs, app.location);
     if (decisions.reshowCodeFile && EntryFileShown(app)) {
-        ReshowCodeFile(app);
+        // Loaded again, so that it gets the new code marking.
+        ShowEntry(app, window.Tree().SelectedRow(), true);
     }
     if (decisions.applyPalette) {
         ApplyPalette(app.palette, prefs.darkMode != 0);
@@ -198,7 +190,7 @@ void SaveSettings(Application& app) {
         prefs.language = dialog.LanguageRow();
     }
     if (decisions.titleChanged && EntryFileShown(app)) {
-        SetTitleForFile(app, app.state.currentCodeFile);
+        SetTitleForFile(app, app.state.shownCodeFile.path);
     }
     app.state.missingFileNotice = true;
     if (decisions.restartNeeded) {

@@ -11,6 +11,7 @@ test -f "$prefix/lib/quillmate/Quillmate-Toc.xml"
 test -f "$prefix/share/applications/org.quillmate.Quillmate.desktop"
 test -f "$prefix/share/icons/hicolor/48x48/apps/org.quillmate.Quillmate.png"
 grep -q "db-path=$prefix/lib/quillmate/Quillmate-Toc.xml" "$prefix/lib/quillmate/QuillmateViewer.ini"
+grep -q "^CodeMarks=2$" "$prefix/lib/quillmate/QuillmateViewer.ini"
 GSETTINGS_BACKEND=memory "$prefix/bin/quillmate" &
 pid=$!
 for _ in $(seq 1 300); do

@@ -75,7 +75,8 @@ std::string ExtensionOf(std::string_view path);
 bool IsAcceptedExtension(std::string_view extension);
 
 // `libPath` followed by the database path without its leading "/". A library folder that does
-// not end in "/" gets one, so that the folder name and the path are never glued together.
+// not end in "/" gets one, so that the folder name and the path are never glued together. The
+// one join of a folder and an entry path: loading, dragging and copying all name the same file.
 std::string CodeFileFullPath(std::string_view libPath, std::string_view entryPath);
 
 // What to do with files dropped onto the view: only the first line of the drop list counts.

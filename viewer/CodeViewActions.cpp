@@ -31,8 +31,10 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
         }
         fullPath = choice.fullPath;
         window.set_title(Displayable(DroppedFileTitle(fullPath)));
+        app.state.shownCodeFile = {fullPath, true};
     } else {
         fullPath = CodeFileFullPath(app.location.libPath, path);
+        app.state.shownCodeFile = {path, false};
     }
 
     CodeFileLoad load = LoadCodeFileText(fullPath);
@@ -54,6 +56,11 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
         Highlight(window.CodeView(), app.highlight, app.palette, app.preferences.codeMarks);
     }
     return true;
+}
+
+void ClearCodeView(Application& app) {
+    app.mainWindow->SetCodeText("");
+    app.state.shownCodeFile = {};
 }
 
 void ShowDroppedFile(Application& app, const std::string& dropList) {

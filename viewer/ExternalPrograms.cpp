@@ -6,11 +6,7 @@
 namespace quillmate {
 
 std::string CodePath(std::string_view dbFolder, std::string_view entryPath) {
-    return std::string(dbFolder) + WithoutLeadingSlashes(entryPath);
-}
-
-std::string LibraryCodePath(std::string_view libPath, std::string_view entryPath) {
-    return std::string(libPath) + WithoutLeadingSlashes(entryPath);
+    return CodeFileFullPath(dbFolder, entryPath);
 }
 
 OpenCodeChoice ChooseCodeOpener(const std::string& editorPath) {
@@ -48,7 +44,7 @@ void OpenFolderOrBeep(ProgramStarter& starter, const std::string& libraryField,
     const std::string& named = libraryField.empty() ? programFolder : libraryField;
     std::string folder = WithoutTrailingSlashes(named);
     if (folder.empty() && !named.empty()) {
-        folder = "/";  // the root folder keeps its only slash
+        folder.push_back('/');  // the root folder keeps its only slash
     }
     if (IsDirectory(folder)) {
         if (!starter.StartWithArguments("xdg-open", {folder}, "")) {

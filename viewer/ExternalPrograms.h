@@ -12,12 +12,9 @@
 
 namespace quillmate {
 
-// The code path for copying and opening: `dbFolder` followed by the entry path without its
-// leading "/" characters (the database's folder, not the library folder).
+// The code path for copying and opening: the entry path joined to `dbFolder` (the database's
+// folder, not the library folder) as CodeFileFullPath joins it to the library folder.
 std::string CodePath(std::string_view dbFolder, std::string_view entryPath);
-// The path the database-info window copies: `libPath` followed by the entry path without its
-// leading "/" characters.
-std::string LibraryCodePath(std::string_view libPath, std::string_view entryPath);
 
 enum class OpenCodeChoice {
     Editor,      // the configured editor is executable: start it

@@ -163,6 +163,10 @@ TEST(CodeViewTest, DroppedCodeFileIsShownAsExternalFile) {
     EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), -1);
     EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ My Example.kx");
     EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_EQ(app->state.currentCodeFile, "/Buttons/Simple.kx");  // copying and opening name the entry
+    MoveTreeCursor(*app, kSimpleRow);
+    EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
+    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ /Buttons/Simple.kx");
 }
 
 TEST(CodeViewTest, OnlyTheFirstDroppedFileCountsAndDecidesByItsType) {

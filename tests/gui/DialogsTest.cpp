@@ -17,6 +17,7 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "base/Paths.h"
+#include "database/IndexTreeActions.h"
 #include "settings/AboutDialogs.h"
 #include "settings/UpdateWindow.h"
 
@@ -213,6 +214,10 @@ TEST(DatabaseInfoTest, CopyPictureCopiesTheFileBelowTheLibraryFolder) {
     app.queue.Post(WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
     RunProgramUntil(app, [&] { return app.queue.Empty(); });
     EXPECT_EQ(ClipboardText(), folder.Path() + "Buttons/Simple.kx");
+    app.location.libPath = WithoutTrailingSlashes(folder.Path());  // the same file without the final "/"
+    app.queue.Post(WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
+    RunProgramUntil(app, [&] { return app.queue.Empty(); });
+    EXPECT_EQ(ClipboardText(), DraggedEntryPath(app, kSimpleRow));
 }
 
 TEST(DatabaseInfoTest, ReloadHookShowsTheNewDatabase) {

@@ -8,6 +8,7 @@
 
 #include "SettingsHarness.h"
 #include "app/MainActions.h"
+#include "settings/AboutDialogs.h"
 
 namespace quillmate {
 namespace {
@@ -96,6 +97,25 @@ TEST_F(LanguageTest, SwitchingToEnglishAndBackReadsTheTextsFromTheFile) {
               (Rows{"Reiner Text", "Fett, graue Kommentare", "Blau+Fett, graue Kommentare"}));
     EXPECT_TRUE(Messages().empty());
     EXPECT_NE(m_folder.ReadFile("QuillmateViewer.ini").find("Language=2\n"), std::string::npos);
+}
+
+TEST_F(LanguageTest, PictureControlsAreNamedByTheirTooltipsInEveryLanguage) {
+    WriteLibrary();
+    WriteLanguageFile();
+    StartOnFolder();
+    Gtk::Widget* const pictures[] = {Main().ExpandToggle(),
+                                     Main().QuickCopyButton(),
+                                     Main().SettingsButton(),
+                                     Main().HelpButton(),
+                                     Main().InfoButton(),
+                                     m_app->databaseInfoWindow->CopyIcon(),
+                                     m_app->databaseInfoWindow->LibraryIcon()};
+    for (const int row : {1, 2, 0}) {
+        SaveLanguage(row);
+        for (Gtk::Widget* picture : pictures) {
+            EXPECT_EQ(picture->get_accessible()->get_name(), picture->get_tooltip_text()) << row;
+        }
+    }
 }
 
 TEST_F(LanguageTest, MissingLanguageFileKeepsTheGermanTextsAndIsReportedOnce) {

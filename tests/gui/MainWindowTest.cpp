@@ -183,6 +183,9 @@ TEST(MainWindowTest, ChoosingFromTheHistoryShowsThatEntry) {
     test::ClickTreeRow(*app, 4);
     test::ClickTreeRow(*app, 5);
     ASSERT_EQ(test::HistoryRows(*app), (std::vector<std::string>{"Label.kx", "Simple.kx"}));
+    test::MoveTreeCursor(*app, 4);
+    test::ChooseHistoryRow(*app, 0);  // the newest row is the active one: the combo box reports no change
+    EXPECT_EQ(window.get_title(), "Quillmate ~ /Buttons/Label.kx");
     window.HistoryCombo().set_active(1);
     Settle(*app);
     EXPECT_EQ(window.Tree().SelectedRow(), 4);

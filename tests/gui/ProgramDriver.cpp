@@ -3,6 +3,7 @@
 #include <cairomm/context.h>
 #include <cairomm/surface.h>
 #include <gtkmm/main.h>
+#include <gtkmm/menushell.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -103,6 +104,17 @@ void MoveTreeCursor(Application& app, int row) {
     IndexTree& tree = app.mainWindow->Tree();
     tree.grab_focus();
     tree.set_cursor(tree.RowPath(row));
+    Settle(app);
+}
+
+void ChooseHistoryRow(Application& app, int row) {
+    Gtk::ComboBoxText& combo = app.mainWindow->HistoryCombo();
+    combo.popup();
+    PumpUntil([&] { return combo.property_popup_shown().get_value(); });
+    auto* menu = GTK_MENU_SHELL(gtk_accessible_get_widget(
+        GTK_ACCESSIBLE(gtk_combo_box_get_popup_accessible(GTK_COMBO_BOX(combo.gobj())))));
+    gtk_menu_shell_activate_item(menu, Glib::wrap(menu)->get_children().at(static_cast<size_t>(row))->gobj(),
+                                 TRUE);
     Settle(app);
 }
 

@@ -34,6 +34,8 @@ std::string DescriptionText(Application& app);
 std::string CodeText(Application& app);
 // The history combo's rows, top first.
 std::vector<std::string> HistoryRows(Application& app);
+// Opens the history combo's popup and chooses its row `row`, as a click on that row does.
+void ChooseHistoryRow(Application& app, int row);
 
 // The colour a widget shows at a point, read from the widget drawn into an image ("#RRGGBB").
 std::string PixelColour(Gtk::Widget& widget, int x, int y);

@@ -382,13 +382,23 @@ TEST_F(SettingsTest, ApplyWithAMalformedDatabaseLeavesTheTreeEmptyWithoutMessage
     EXPECT_EQ(Main().CodeText(), "");
     EXPECT_EQ(Main().get_title(), "Quillmate");
     EXPECT_EQ(Main().HistoryCombo().get_model()->children().size(), 0u);
+    EXPECT_EQ(Main().HistoryCombo().get_entry()->get_text(), "");
     EXPECT_EQ(m_app->state.themeCount, 0);
     EXPECT_EQ(m_app->state.entryCount, 0);
     EXPECT_EQ(m_app->location.dbFullPath, m_folder.Path() + "broken/Quillmate-Toc.xml");
     EXPECT_EQ(reloads, 1);
     EXPECT_TRUE(Dialog().get_visible());  // Apply keeps the dialog open
-    // The current code file stays; the code view is empty until the user picks an entry.
-    EXPECT_EQ(m_app->state.currentCodeFile, "/Buttons/Simple.kx");
+    // No entry is shown any more, so there is no current code file either.
+    EXPECT_EQ(m_app->state.currentCodeFile, "");
+}
+
+TEST_F(SettingsTest, AfterApplyChoosingTheEntryShownBeforeShowsItAgain) {
+    Start();
+    ShowEntry("/Buttons/Simple.kx");
+    OpenDialog();
+    Click(Dialog().ApplyButton());
+    ShowEntry("/Buttons/Simple.kx");
+    EXPECT_EQ(Main().CodeText(), "; Simple button\nOpenWindow()");
 }
 
 TEST_F(SettingsTest, ApplyLoadsTheOtherDatabaseAndShowsTheCollapsedToggle) {
