@@ -311,11 +311,9 @@ int FaultLine(const HandedOver& fault) {
     if (faultModule == own) {
         return LineIn(own, fault.header.instruction);
     }
-    if (const int line = CallerLine(dwfl.get(), own, fault); line != -1) {
-        return line;
-    }
     // A call through a bad function pointer lands outside every module, where the stack cannot
-    // be unwound; the call's return address is still on top of the stack.
+    // be unwound (following the frame pointers would skip the caller); the call's return address
+    // is still on top of the stack.
     Dwarf_Word returnAddress = 0;
     if (faultModule == nullptr && fault.stack.size() >= sizeof returnAddress) {
         std::memcpy(&returnAddress, fault.stack.data(), sizeof returnAddress);
@@ -323,7 +321,7 @@ int FaultLine(const HandedOver& fault) {
             return LineIn(own, returnAddress - 1);
         }
     }
-    return -1;
+    return CallerLine(dwfl.get(), own, fault);
 }
 
 // FaultLine in a process of its own that is given up after the time limit.
