@@ -31,11 +31,6 @@
 namespace quillmate {
 namespace {
 
-void ReportProgramError(const ErrorRecord& record, void* context) {
-    ShowMessage("Quillmate-Error", ErrorReportText(record));
-    EndProgram(*static_cast<Application*>(context));
-}
-
 // The fixed names and the built-in defaults, in force until the preferences are read.
 void SetDefaults(Application& app) {
     app.preferences = Preferences{};
@@ -66,6 +61,17 @@ DesktopSize FirstMonitorSize() {
 }
 
 }  // namespace
+
+void ReportProgramError(const ErrorRecord& record) {
+    ShowMessage("Quillmate-Error", ErrorReportText(record));
+}
+
+int RunErrorReport(const ErrorRecord& record, int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    InitialiseGtk(&argc, &argv);
+    ReportProgramError(record);
+    return 0;
+}
 
 bool FontFamilyExists(const std::string& family) {
     if (family.empty()) {
@@ -125,7 +131,7 @@ void StartUp(Application& app) {
     SetDefaults(app);
     LoadFonts(app);
     app.menus = BuildPopupMenus(app.queue);
-    InstallErrorTrap(ReportProgramError, &app);
+    InstallErrorTrap();
     const DesktopSize desktop = FirstMonitorSize();
 
     SettleHooks hooks;

@@ -9,9 +9,16 @@ namespace quillmate {
 
 class Application;
 struct DatabaseRequest;
+struct ErrorRecord;
 
 // Folder of the running program file from "/proc/self/exe" (falling back to argv0), ending "/".
 std::string FindProgramFolder(const char* argv0);
+
+// The report of a fault in a message box titled "Quillmate-Error"; returns after OK.
+void ReportProgramError(const ErrorRecord& record);
+// The report process's work (see HandedOverFault): locale, GTK, the report. Returns the exit
+// status, 0.
+int RunErrorReport(const ErrorRecord& record, int argc, char** argv);
 
 // Initialises GTK and the gtkmm wrappers.
 void InitialiseGtk(int* argc, char*** argv);

@@ -1,14 +1,49 @@
 #include "base/ExportFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <fstream>
+
+#include "base/Paths.h"
 
 namespace quillmate {
 
+ExportFile::~ExportFile() {
+    GiveUp();
+}
+
+void ExportFile::GiveUp() {
+    m_file.reset();
+    if (!m_temporary.empty()) {
+        ::unlink(m_temporary.c_str());
+        m_temporary.clear();
+    }
+}
+
 bool ExportFile::Create(const std::string& path) {
-    // Not inherited by the external programs the viewer starts.
-    m_file.reset(std::fopen(path.c_str(), "wbe"));
+    GiveUp();
     m_failed = false;
-    return m_file != nullptr;
+    m_path = path;
+    std::string temporary = FolderPart(path) + "." + FilePart(path) + ".XXXXXX";
+    // Not inherited by the external programs the viewer starts.
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    m_temporary = temporary;
+    // The file gets the permissions a newly created one would have.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    m_file.reset(::fchmod(fd, 0666 & ~mask) == 0 ? ::fdopen(fd, "wb") : nullptr);
+    if (!m_file) {
+        ::close(fd);
+        GiveUp();
+        return false;
+    }
+    return true;
 }
 
 void ExportFile::WriteLine(std::string_view text) {
@@ -26,9 +61,15 @@ bool ExportFile::Close() {
     if (!m_file) {
         return false;
     }
-    const bool streamFailed = std::ferror(m_file.get()) != 0;
-    const bool closeFailed = std::fclose(m_file.release()) != 0;
-    return !(m_failed || streamFailed || closeFailed);
+    bool written = !m_failed && std::fflush(m_file.get()) == 0 && std::ferror(m_file.get()) == 0 &&
+                   ::fsync(::fileno(m_file.get())) == 0;
+    written = std::fclose(m_file.release()) == 0 && written;
+    if (!written || ::rename(m_temporary.c_str(), m_path.c_str()) != 0) {
+        GiveUp();
+        return false;
+    }
+    m_temporary.clear();
+    return true;
 }
 
 bool ForEachTextLine(const std::string& path, const std::function<void(const std::string&)>& line) {

@@ -17,21 +17,32 @@ class LineWriter {
     virtual void WriteLine(std::string_view text) = 0;
 };
 
-// An output file. A file that exists is replaced.
+// An output file. The lines go into a temporary file beside it, which replaces the file only
+// when everything was written: a failed export leaves the previous file as it was.
 class ExportFile : public LineWriter {
   public:
+    ExportFile() = default;
+    ExportFile(const ExportFile&) = delete;
+    ExportFile& operator=(const ExportFile&) = delete;
+    // A file that was never closed is given up.
+    ~ExportFile() override;
+
     // False when the file cannot be created (missing folder, no permission).
     bool Create(const std::string& path);
     void WriteLine(std::string_view text) override;
-    // Closes the file; false when any write or the close itself failed (a full disk), so that
-    // a cut-off file is never taken for a finished one.
+    // Writes the file out and puts it in place; false when any write, the close or the
+    // replacement failed (a full disk), so that a cut-off file is never taken for a finished one.
     bool Close();
 
   private:
+    void GiveUp();
+
     struct Closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
     std::unique_ptr<std::FILE, Closer> m_file;
+    std::string m_path;
+    std::string m_temporary;
     bool m_failed = false;
 };
 

@@ -130,6 +130,25 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// Rewrites the file itself, for a folder that takes no file beside it. Room for the whole content
+// is taken before anything is overwritten, and every step is checked: a file that a late failure
+// leaves damaged is reported, never taken for a saved one.
+bool WriteInPlace(const std::string& path, std::string_view bytes) {
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat info {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    const off_t size = static_cast<off_t>(bytes.size());
+    const int reserved = size > 0 ? ::posix_fallocate(fd.Get(), 0, size) : 0;
+    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
+        return false;
+    }
+    const bool written =
+        WriteAll(fd.Get(), bytes) && ::ftruncate(fd.Get(), size) == 0 && ::fsync(fd.Get()) == 0;
+    return fd.Close() && written;
+}
+
 // The file a write must replace: the final target of a symbolic link, so the link survives.
 std::string WriteTarget(const std::string& path) {
     struct FreeDeleter {
@@ -336,7 +355,12 @@ IniCloseResult IniDocument::Close() {
     std::string temporary = folder + "." + FilePart(target) + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.Get() < 0) {
-        return IniCloseResult::Failed;
+        const bool folderRefuses = errno == EACCES || errno == EPERM;
+        if (!folderRefuses || !WriteInPlace(target, ToBytes())) {
+            return IniCloseResult::Failed;
+        }
+        m_modified = false;
+        return IniCloseResult::Written;
     }
     struct stat old {};
     bool written = WriteAll(fd.Get(), ToBytes());

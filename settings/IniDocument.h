@@ -66,7 +66,8 @@ class IniDocument {
     void AddComment(std::string_view text);
 
     // Writes the document back when it has been modified: into a temporary file beside the target,
-    // which then replaces the target. A symbolic link is written through to its target.
+    // which then replaces the target; into the target itself when its folder takes no new file. A
+    // symbolic link is written through to its target.
     [[nodiscard]] IniCloseResult Close();
 
     const std::vector<IniLine>& Lines() const { return m_lines; }

@@ -238,7 +238,7 @@ TEST(BadSettingsFileTest, PreferencesThatCannotBeWrittenStayUnchangedWithoutComp
     EXPECT_EQ(ReadFile(ini), original);
 }
 
-TEST(BadSettingsFileTest, ProgramFolderThatCannotBeWrittenFailsTheSaveAndKeepsTheFile) {
+TEST(BadSettingsFileTest, ProgramFolderThatCannotBeWrittenGetsTheFileSavedInPlace) {
     TempFolder folder;
     const std::string original = "about=1\n\nLanguage=1\n";
     const std::string ini = folder.Write("QuillmateViewer.ini", original);
@@ -248,8 +248,8 @@ TEST(BadSettingsFileTest, ProgramFolderThatCannotBeWrittenFailsTheSaveAndKeepsTh
     }
     Preferences prefs;
     prefs.language = 2;
-    EXPECT_EQ(SavePreferences(ini, prefs, DatabaseLocation{}), PreferencesSave::Failed);
-    EXPECT_EQ(ReadFile(ini), original);
+    EXPECT_EQ(SavePreferences(ini, prefs, DatabaseLocation{}), PreferencesSave::Saved);
+    EXPECT_NE(ReadFile(ini).find("\nLanguage=2\n"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
 }
 

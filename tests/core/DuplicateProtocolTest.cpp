@@ -120,7 +120,7 @@ TEST(DuplicateProtocolTest, ProtocolThatCannotBeCreatedIsReported) {
 TEST(DuplicateProtocolTest, ProtocolCutOffByAFullDiskIsReportedAsNotCreated) {
     ExportFolder folder;
     if (!folder.MakeFull("Protocoll.txt")) {
-        GTEST_SKIP() << "no /dev/full";
+        GTEST_SKIP() << "no file size limit";
     }
     const ExportResult result = WriteDuplicateProtocol({}, "Quillmate-Toc.xml", folder.Path());
     EXPECT_FALSE(result.written);

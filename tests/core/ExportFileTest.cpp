@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,10 +45,10 @@ TEST(ExportFileTest, FileInMissingFolderCannotBeCreated) {
     EXPECT_FALSE(folder.Has("missing"));
 }
 
-TEST(ExportFileTest, FullDiskIsAFailedCloseWhateverTheAmountWritten) {
+TEST(ExportFileTest, FullDiskIsAFailedCloseThatKeepsThePreviousFileWhateverTheAmountWritten) {
     ExportFolder folder;
     if (!folder.MakeFull("out.txt")) {
-        GTEST_SKIP() << "no /dev/full";
+        GTEST_SKIP() << "no file size limit";
     }
     for (const size_t lines : {size_t{1}, size_t{20000}}) {
         ExportFile out;
@@ -55,6 +57,8 @@ TEST(ExportFileTest, FullDiskIsAFailedCloseWhateverTheAmountWritten) {
             out.WriteLine("some text for the full disk");
         }
         EXPECT_FALSE(out.Close()) << lines << " lines";
+        EXPECT_EQ(folder.Read("out.txt"), ExportFolder::kPreviousVersion);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
     }
 }
 

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdlib>
 
 #include <filesystem>
@@ -87,6 +89,10 @@ class ExportFolder {
         }
     }
     ~ExportFolder() {
+        if (m_full) {
+            ::setrlimit(RLIMIT_FSIZE, &m_sizeLimit);
+            std::signal(SIGXFSZ, SIG_DFL);
+        }
         std::error_code ignored;
         std::filesystem::remove_all(m_path, ignored);
     }
@@ -97,19 +103,26 @@ class ExportFolder {
     const std::string& Path() const { return m_path; }
     std::string Read(const std::string& name) const { return ReadWholeFile(m_path + name); }
     bool Has(const std::string& name) const { return std::filesystem::exists(m_path + name); }
-    // Makes `name` a link to the full device, so that writes to it fail once the buffer is
-    // flushed; false where the system has no such device.
-    bool MakeFull(const std::string& name) const {
-        if (!std::filesystem::exists("/dev/full")) {
+    static constexpr char kPreviousVersion[] = "previous\n";
+    // Writes `name` as kPreviousVersion, then lets no file of this process grow beyond a few
+    // bytes while the folder exists, so that writes fail once the buffer is flushed as on a full
+    // disk; false when the limit cannot be set.
+    bool MakeFull(const std::string& name) {
+        std::ofstream(m_path + name, std::ios::binary) << kPreviousVersion;
+        if (::getrlimit(RLIMIT_FSIZE, &m_sizeLimit) != 0) {
             return false;
         }
-        std::error_code error;
-        std::filesystem::create_symlink("/dev/full", m_path + name, error);
-        return !error;
+        rlimit full = m_sizeLimit;
+        full.rlim_cur = 16;
+        std::signal(SIGXFSZ, SIG_IGN);
+        m_full = ::setrlimit(RLIMIT_FSIZE, &full) == 0;
+        return m_full;
     }
 
   private:
     std::string m_path;
+    rlimit m_sizeLimit{};
+    bool m_full = false;
 };
 
 // Collects the lines an export writes.

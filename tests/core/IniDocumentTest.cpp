@@ -434,19 +434,23 @@ TEST_F(IniFileTest, ReadOnlyFileIsReadButNeverChanged) {
     EXPECT_EQ(Mode(m_path), 0444u);
 }
 
-TEST_F(IniFileTest, ReadOnlyFolderReportsFailureAndKeepsTheFile) {
+TEST_F(IniFileTest, ReadOnlyFolderGetsTheFileRewrittenInPlace) {
     if (RunningAsRoot()) {
         GTEST_SKIP() << "permission bits do not stop root from writing";
     }
-    const std::string original = "a=1\n";
-    WriteFile(m_path, original);
+    WriteFile(m_path, "a=1111111111\n");
+    struct stat before {};
+    ::stat(m_path.c_str(), &before);
     ::chmod(m_folder.c_str(), 0555);
     auto document = IniDocument::Open(m_path, 1);
     ASSERT_TRUE(document.has_value());
     EXPECT_FALSE(document->IsReadOnly());
     document->WriteInteger("a", 2);
-    EXPECT_EQ(document->Close(), IniCloseResult::Failed);
-    EXPECT_EQ(ReadFile(m_path), original);
+    EXPECT_EQ(document->Close(), IniCloseResult::Written);
+    EXPECT_EQ(ReadFile(m_path), Written("a=2\n"));
+    struct stat after {};
+    ::stat(m_path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(EntriesInFolder(), 1u);
 }
 

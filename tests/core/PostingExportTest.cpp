@@ -100,7 +100,7 @@ TEST(PostingExportTest, PostingCutOffByAFullDiskIsReportedAsNotCreated) {
     const test::ExportLibrary library = test::FixtureLibrary();
     ExportFolder folder;
     if (!folder.MakeFull("ForumPosting.txt")) {
-        GTEST_SKIP() << "no /dev/full";
+        GTEST_SKIP() << "no file size limit";
     }
     const ExportResult result = ExportPosting(library.items, library.entries, true, folder.Path());
     EXPECT_FALSE(result.written);

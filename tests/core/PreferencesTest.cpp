@@ -1,9 +1,11 @@
 #include "settings/Preferences.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -433,15 +435,27 @@ TEST_F(PreferencesTest, ReadOnlyFileStaysUnchangedWithoutComplaint) {
     EXPECT_EQ(ReadFile(m_ini), original);
 }
 
-TEST_F(PreferencesTest, ReadOnlyFolderFailsAndKeepsTheFile) {
+TEST_F(PreferencesTest, ReadOnlyFolderSavesIntoTheFileItselfOrFailsWithoutDamage) {
     if (RunningAsRoot()) {
         GTEST_SKIP() << "permission bits do not stop root from writing";
     }
     const std::string original = "about=1\n\nLanguage=1\n";
     WriteFile(m_ini, original);
     ::chmod(m_folder.c_str(), 0555);
+    // No room for the new content: the save fails before it changes anything.
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    rlimit full = limit;
+    full.rlim_cur = original.size();
+    std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
     EXPECT_EQ(Save(), PreferencesSave::Failed);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(ReadFile(m_ini), original);
+
+    EXPECT_EQ(Save(), PreferencesSave::Saved);
+    EXPECT_NE(ReadFile(m_ini).find(kUserSettings.substr(11)), std::string::npos);
 }
 
 // ---- Settling the database location -----------------------------------------------------------

@@ -403,7 +403,7 @@ TEST(WebExportTest, PageCutOffByAFullDiskEndsWithoutMessage) {
     const test::ExportLibrary library = test::FixtureLibrary();
     ExportFolder folder;
     if (!folder.MakeFull("Quillmate-Lib.html")) {
-        GTEST_SKIP() << "no /dev/full";
+        GTEST_SKIP() << "no file size limit";
     }
     const ExportResult result = ExportWebPage(library.items, library.entries, FoldersFor(folder), kDate);
     EXPECT_FALSE(result.written);

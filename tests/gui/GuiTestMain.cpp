@@ -1,5 +1,6 @@
 // Entry point of the GUI tests: GTK is initialised once per test process (CTest runs each test
-// in a process of its own); exit tests re-run the binary for their child.
+// in a process of its own); exit tests re-run the binary for their child, the error trap for
+// its report.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <gtkmm/main.h>
@@ -9,7 +10,22 @@
 #include <cstdlib>
 #include <thread>
 
+#include "GuiHarness.h"
+#include "app/ErrorTrap.h"
+#include "app/StartUp.h"
+
 int main(int argc, char** argv) {
+    // A fault test's report process: this binary started again by the error trap shows the real
+    // report box, which a watcher answers and echoes into the faulted test's output.
+    if (const auto fault = quillmate::HandedOverFault()) {
+        if (!gtk_init_check(&argc, &argv)) {
+            return 1;
+        }
+        Gtk::Main::init_gtkmm_internals();
+        quillmate::test::DialogWatcher watcher(true);
+        quillmate::ReportProgramError(*fault);
+        return 0;
+    }
     ::testing::InitGoogleTest(&argc, argv);
     // Settings changed by the tests stay in memory instead of reaching the user's dconf.
     setenv("GSETTINGS_BACKEND", "memory", 0);
