@@ -26,8 +26,8 @@ void ExportFile::GiveUp() {
 bool ExportFile::Create(const std::string& path) {
     GiveUp();
     m_failed = false;
-    m_path = path;
-    std::string temporary = FolderPart(path) + "." + FilePart(path) + ".XXXXXX";
+    m_path = WriteTarget(path);
+    std::string temporary = FolderPart(m_path) + "." + FilePart(m_path) + ".XXXXXX";
     // Not inherited by the external programs the viewer starts.
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {

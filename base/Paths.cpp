@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <memory>
+
 namespace quillmate {
 
 std::string FolderPart(std::string_view path) {
@@ -37,6 +40,14 @@ bool IsDirectory(const std::string& path) {
 bool HasOwnerExecuteBit(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::lstat(path.c_str(), &info) == 0 && (info.st_mode & S_IXUSR) != 0;
+}
+
+std::string WriteTarget(const std::string& path) {
+    struct FreeDeleter {
+        void operator()(char* p) const { std::free(p); }
+    };
+    const std::unique_ptr<char, FreeDeleter> resolved(::realpath(path.c_str(), nullptr));
+    return resolved ? std::string(resolved.get()) : path;
 }
 
 }  // namespace quillmate

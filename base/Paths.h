@@ -16,6 +16,10 @@ std::string WithoutLeadingSlashes(std::string_view path);
 // The path with all trailing "/" characters removed.
 std::string WithoutTrailingSlashes(std::string_view path);
 
+// The file a write of `path` must replace: the final target of a symbolic link, so that the link
+// survives; `path` itself when it does not resolve.
+std::string WriteTarget(const std::string& path);
+
 bool IsRegularFile(const std::string& path);
 bool IsDirectory(const std::string& path);
 // True when the file exists and its owner-execute bit is set; a symbolic link is judged by its

@@ -149,15 +149,6 @@ bool WriteInPlace(const std::string& path, std::string_view bytes) {
     return fd.Close() && written;
 }
 
-// The file a write must replace: the final target of a symbolic link, so the link survives.
-std::string WriteTarget(const std::string& path) {
-    struct FreeDeleter {
-        void operator()(char* p) const { std::free(p); }
-    };
-    const std::unique_ptr<char, FreeDeleter> resolved(::realpath(path.c_str(), nullptr));
-    return resolved ? std::string(resolved.get()) : path;
-}
-
 mode_t CurrentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);

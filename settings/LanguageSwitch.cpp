@@ -65,6 +65,7 @@ void ApplyLanguage(Application& app, bool indexOnly) {
     window.ShowExpandState(true);
     SetExpandAll(app, true);
     tree.SelectRow(0);
+    app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
     app.preferences.language = row;
     if (indexOnly) {
         return;

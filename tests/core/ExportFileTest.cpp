@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -34,6 +36,14 @@ TEST(ExportFileTest, ExistingFileIsReplaced) {
         ASSERT_TRUE(out.Close());
     }
     EXPECT_EQ(folder.Read("out.txt"), "short\n");
+    // Through a symbolic link the target is replaced and the link stays.
+    ASSERT_EQ(::symlink("out.txt", (folder.Path() + "link.txt").c_str()), 0);
+    ExportFile out;
+    ASSERT_TRUE(out.Create(folder.Path() + "link.txt"));
+    out.WriteLine("linked");
+    ASSERT_TRUE(out.Close());
+    EXPECT_EQ(folder.Read("out.txt"), "linked\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.Path() + "link.txt"));
 }
 
 TEST(ExportFileTest, FileInMissingFolderCannotBeCreated) {

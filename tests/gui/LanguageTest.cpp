@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "ProgramDriver.h"
 #include "SettingsHarness.h"
 #include "app/MainActions.h"
 #include "settings/AboutDialogs.h"
@@ -195,7 +196,11 @@ TEST_F(LanguageTest, LanguageKeysSwitchTheIndexButNotTheTexts) {
 
 TEST_F(LanguageTest, SwitchExpandsEveryNodeAndShowsTheExpandedPicture) {
     Start();
+    test::MoveTreeCursor(*m_app, 2);
+    RunQueued();
+    ASSERT_NE(test::CodeText(*m_app), "");
     ToggleExpandState(*m_app);
+    RunQueued();
     ASSERT_FALSE(m_app->state.expandState);
     ASSERT_FALSE(Main().Tree().IsRowExpanded(1));
     test::SendKey(Main(), GDK_KEY_e, GDK_MOD1_MASK);
@@ -207,6 +212,9 @@ TEST_F(LanguageTest, SwitchExpandsEveryNodeAndShowsTheExpandedPicture) {
     EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
     EXPECT_TRUE(Main().Tree().IsRowExpanded(3));
     EXPECT_EQ(Main().Tree().SelectedRow(), 0);
+    // The head row is shown like any selection, not the entry shown before.
+    EXPECT_EQ(test::CodeText(*m_app), "");
+    EXPECT_EQ(Main().get_title(), "Quillmate");
 }
 
 }  // namespace
