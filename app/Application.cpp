@@ -1,7 +1,6 @@
 #include "app/Application.h"
 
 #include "app/MainWindow.h"
-#include "resources/PictureLoader.h"
 #include "settings/AboutDialogs.h"
 #include "settings/SettingsDialog.h"
 #include "settings/UpdateWindow.h"
@@ -9,44 +8,33 @@
 namespace quillmate {
 
 Application::Application(std::string programFolder) {
-    state.programFolder = std::move(programFolder);
-    languageTable.SetFilePath(state.programFolder + kLanguageFileName);
+    records.state.programFolder = std::move(programFolder);
+    records.languageTable.SetFilePath(records.state.programFolder + kLanguageFileName);
 }
 
 Application::~Application() {
     ReleaseWindows();
 }
 
-Glib::RefPtr<Gdk::Pixbuf> Application::PictureOf(Picture picture) const {
-    const auto index = static_cast<size_t>(picture);
-    return index < m_pictures.size() ? m_pictures[index] : Glib::RefPtr<Gdk::Pixbuf>();
-}
-
-void Application::DecodePictures() {
-    for (size_t i = 0; i < m_pictures.size(); ++i) {
-        m_pictures[i] = LoadPicture(static_cast<Picture>(i));
-    }
-}
-
 int Application::IndexLanguage() const {
-    return settingsWindow ? settingsWindow->LanguageRow() : preferences.language;
+    return ui.settingsWindow ? ui.settingsWindow->LanguageRow() : records.preferences.language;
 }
 
 void Application::ReleaseWindows() {
     // The download's worker reports to the update window: it ends first.
-    updateChecker.Stop();
-    updateWindow.reset();
-    databaseInfoWindow.reset();
-    textTargets = {};
-    if (settingsWindow) {
-        settingsWindow->hide();
+    services.updateChecker.Stop();
+    ui.updateWindow.reset();
+    ui.databaseInfoWindow.reset();
+    ui.textTargets = {};
+    if (ui.settingsWindow) {
+        ui.settingsWindow->hide();
     }
-    settingsWindow.reset();
-    if (mainWindow) {
-        mainWindow->hide();
+    ui.settingsWindow.reset();
+    if (ui.mainWindow) {
+        ui.mainWindow->hide();
     }
-    mainWindow.reset();
-    menus.reset();
+    ui.mainWindow.reset();
+    ui.menus.reset();
 }
 
 }  // namespace quillmate

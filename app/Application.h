@@ -1,5 +1,5 @@
-// The Application owns every process-wide record and window of the program; it is created in
-// main and passed by reference to the operations that need it.
+// The Application owns the whole program state in three parts: the GTK-free records, the user
+// interface, and the services. The start-up creates it; the action files work on it.
 #pragma once
 
 #include <gdkmm/pixbuf.h>
@@ -19,7 +19,7 @@
 #include "database/Database.h"
 #include "database/Search.h"
 #include "database/XmlDocument.h"
-#include "resources/Pictures.h"
+#include "resources/PictureLoader.h"
 #include "settings/LanguageTable.h"
 #include "settings/Preferences.h"
 #include "settings/TextKeys.h"
@@ -36,6 +36,47 @@ class UpdateWindow;
 class SettingsWindow;
 struct PopupMenus;
 
+// The process-wide facts of the program, free of GTK.
+struct ProgramRecords {
+    AppState state;
+    Preferences preferences;
+    LanguageTable languageTable;  // reads ProgramFolder + "QuillmateLang.inf"
+    DatabaseLocation location;
+    Palette palette;
+    XmlDocument document;  // the parsed database, kept for rebuilds
+    EntryList entries;
+    std::string lastGroupTitle;
+    History history;
+    ZoomState zoom;
+    CodeFileInfo codeFileInfo;
+    SearchHaystacks searchHaystacks;  // folded search texts of the index rows
+};
+
+// The windows and what they show with: pictures, fonts, the texts a language switch replaces,
+// the highlighting in progress.
+struct UserInterface {
+    PictureBook pictures;
+    Pango::FontDescription codeFont;
+    Pango::FontDescription headingFont;
+    Gdk::RGBA transparent;
+    // Widget texts that a language switch replaces; each window adds its own when it is built.
+    TextTargetRegistry textTargets;
+    HighlightRuns highlight;
+    std::unique_ptr<PopupMenus> menus;
+    std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<DatabaseInfoWindow> databaseInfoWindow;
+    std::unique_ptr<UpdateWindow> updateWindow;
+    std::unique_ptr<SettingsWindow> settingsWindow;
+};
+
+// What the program uses from outside the windows: the event queue, the program starter and the
+// update download.
+struct Services {
+    EventQueue queue;
+    ProgramStarter starter;
+    UpdateChecker updateChecker;
+};
+
 class Application {
   public:
     explicit Application(std::string programFolder);
@@ -43,48 +84,15 @@ class Application {
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // The decoded built-in picture; null when it did not decode.
-    Glib::RefPtr<Gdk::Pixbuf> PictureOf(Picture picture) const;
-    void DecodePictures();
     // Language of the index and descriptions: the settings dialog's language chooser (0 German,
     // 1 English, 2 French).
     int IndexLanguage() const;
     // Closes and releases every window and menu.
     void ReleaseWindows();
 
-    AppState state;
-    Preferences preferences;
-    LanguageTable languageTable;  // reads ProgramFolder + "QuillmateLang.inf"
-    DatabaseLocation location;
-    Palette palette;
-    EventQueue queue;
-    ProgramStarter starter;
-    History history;
-    ZoomState zoom;
-    HighlightRuns highlight;
-    XmlDocument document;  // the parsed database, kept for rebuilds
-    EntryList entries;
-    SearchHaystacks searchHaystacks;  // folded search texts of the index rows
-    std::string lastGroupTitle;
-    CodeFileInfo codeFileInfo;
-    int currentEntry = 0;
-    Pango::FontDescription codeFont;
-    Pango::FontDescription headingFont;
-    Gdk::RGBA transparent;
-    std::unique_ptr<PopupMenus> menus;
-    std::unique_ptr<MainWindow> mainWindow;
-    std::unique_ptr<DatabaseInfoWindow> databaseInfoWindow;
-    std::unique_ptr<UpdateWindow> updateWindow;
-    UpdateChecker updateChecker;
-    std::unique_ptr<SettingsWindow> settingsWindow;
-    // Widget texts that a language switch replaces; each window adds its own when it is built.
-    TextTargetRegistry textTargets;
-    // Called after the settings dialog's Apply has loaded the database again (the database-info
-    // window refills its database section); empty while nobody listens.
-    std::function<void()> onDatabaseReloaded;
-
-  private:
-    std::array<Glib::RefPtr<Gdk::Pixbuf>, static_cast<size_t>(Picture::FlagFrench) + 1> m_pictures;
+    ProgramRecords records;
+    UserInterface ui;
+    Services services;
 };
 
 }  // namespace quillmate

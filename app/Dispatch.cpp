@@ -9,9 +9,11 @@
 #include "base/Release.h"
 #include "database/IndexTreeActions.h"
 #include "database/SearchActions.h"
+#include "settings/AboutActions.h"
 #include "settings/AboutDialogs.h"
-#include "settings/LanguageSwitch.h"
+#include "settings/LanguageActions.h"
 #include "settings/SettingsActions.h"
+#include "settings/UpdateActions.h"
 #include "settings/UpdateWindow.h"
 #include "viewer/ClipboardActions.h"
 #include "viewer/CodeViewActions.h"
@@ -22,13 +24,13 @@ namespace {
 
 // Every search passes the entry's current text.
 void SearchFromEntry(Application& app, bool searchNext) {
-    MainWindow& window = *app.mainWindow;
+    MainWindow& window = *app.ui.mainWindow;
     SearchIndex(app, window, window.Tree(), window.SearchEntry(), window.SearchEntry().get_text(),
                 searchNext);
 }
 
 void DispatchMainWidget(Application& app, const ProgramEvent& event) {
-    MainWindow& window = *app.mainWindow;
+    MainWindow& window = *app.ui.mainWindow;
     switch (event.widget) {
         case WidgetId::ExpandToggle:
             if (event.type == WidgetEventType::LeftClick) {
@@ -36,13 +38,13 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             }
             break;
         case WidgetId::InfoButton:
-            PopupMenuAtPointer(app, app.menus->infoMenu);
+            PopupMenuAtPointer(app, app.ui.menus->infoMenu);
             break;
         case WidgetId::HelpButton:
             ShowHelpEntry(app);
             break;
         case WidgetId::SettingsButton:
-            if (app.settingsWindow) {
+            if (app.ui.settingsWindow) {
                 OpenSettings(app);
             }
             break;
@@ -66,7 +68,7 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             break;
         case WidgetId::AdminButton:
 #if QUILLMATE_ADMIN
-            PopupMenuAtPointer(app, app.menus->adminMenu);
+            PopupMenuAtPointer(app, app.ui.menus->adminMenu);
 #endif
             break;
         case WidgetId::QuickCopyButton:
@@ -85,10 +87,11 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
 void DispatchMainCommand(Application& app, const ProgramEvent& event) {
     switch (event.command) {
         case Command::Quit:
-            app.state.quitRequest = true;
+            app.records.state.quitRequest = true;
             break;
         case Command::HelpKey:
-            app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::HelpButton, WidgetEventType::LeftClick));
+            app.services.queue.Post(
+                WidgetEvent(WindowId::Main, WidgetId::HelpButton, WidgetEventType::LeftClick));
             break;
         case Command::ToggleWrap:
             ToggleCodeWrap(app);
@@ -98,7 +101,7 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             break;
         case Command::SearchReturn:
             // Return searches on only while the entry is the window's focus widget.
-            if (app.mainWindow->SearchEntry().is_focus()) {
+            if (app.ui.mainWindow->SearchEntry().is_focus()) {
                 SearchFromEntry(app, true);
             }
             break;
@@ -127,7 +130,7 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             OpenCode(app);
             break;
         case Command::AboutProgram:
-            ShowProgramAbout(app.PictureOf(Picture::AppIcon));
+            ShowProgramAbout(app.ui.pictures.Of(Picture::AppIcon));
             break;
         case Command::AboutDatabase:
             ShowDatabaseInfo(app);
@@ -149,7 +152,7 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
 void DispatchMain(Application& app, const ProgramEvent& event) {
     switch (event.kind) {
         case EventKind::CloseRequest:
-            app.state.quitRequest = true;
+            app.records.state.quitRequest = true;
             break;
         case EventKind::SizeChanged:
             break;
@@ -172,11 +175,11 @@ bool IsHideRequest(const ProgramEvent& event) {
 }
 
 void DispatchDatabaseInfo(Application& app, const ProgramEvent& event) {
-    if (!app.databaseInfoWindow) {
+    if (!app.ui.databaseInfoWindow) {
         return;
     }
     if (IsHideRequest(event)) {
-        app.databaseInfoWindow->hide();
+        app.ui.databaseInfoWindow->hide();
     } else if (event.kind == EventKind::Widget && event.widget == WidgetId::CopyFileIcon) {
         CopyInfoFilePath(app);
     } else if (event.kind == EventKind::Widget && event.widget == WidgetId::LibraryIcon) {
@@ -185,11 +188,11 @@ void DispatchDatabaseInfo(Application& app, const ProgramEvent& event) {
 }
 
 void DispatchUpdate(Application& app, const ProgramEvent& event) {
-    if (!app.updateWindow) {
+    if (!app.ui.updateWindow) {
         return;
     }
     if (IsHideRequest(event)) {
-        app.updateWindow->hide();
+        app.ui.updateWindow->hide();
     } else if (event.kind == EventKind::Command && event.command == Command::UpdateCheckFinished) {
         ShowUpdateAnswers(app);
     }
@@ -221,7 +224,7 @@ void DispatchSettingsWidget(Application& app, const ProgramEvent& event) {
 }
 
 void DispatchSettings(Application& app, const ProgramEvent& event) {
-    if (!app.settingsWindow) {
+    if (!app.ui.settingsWindow) {
         return;
     }
     switch (event.kind) {
@@ -244,7 +247,7 @@ void DispatchSettings(Application& app, const ProgramEvent& event) {
 }  // namespace
 
 void Dispatch(Application& app, const ProgramEvent& event) {
-    if (!app.mainWindow) {
+    if (!app.ui.mainWindow) {
         return;
     }
     switch (event.window) {

@@ -8,9 +8,6 @@
 #include <chrono>
 #include <thread>
 
-#include "app/Application.h"
-#include "app/Zoom.h"
-
 namespace quillmate {
 namespace {
 
@@ -55,55 +52,11 @@ void ShakeSteps(Gtk::Window& window, int x, int y, int amplitude) {
     }
 }
 
-WheelDirection DirectionOf(GdkScrollDirection direction) {
-    switch (direction) {
-        case GDK_SCROLL_UP:
-            return WheelDirection::Up;
-        case GDK_SCROLL_DOWN:
-            return WheelDirection::Down;
-        case GDK_SCROLL_LEFT:
-            return WheelDirection::Left;
-        case GDK_SCROLL_RIGHT:
-            return WheelDirection::Right;
-        default:
-            return WheelDirection::Smooth;
-    }
-}
-
 }  // namespace
 
 void RefreshWidget(Gtk::Widget& widget) {
     widget.queue_draw();
     ProcessPendingEvents();
-}
-
-bool CodeViewScrolled(Application& app, Gtk::Widget& widget, const GdkEventScroll* event) {
-    if (event == nullptr || event->type != GDK_SCROLL) {
-        return false;
-    }
-    WheelEvent wheel;
-    wheel.direction = DirectionOf(event->direction);
-    double dx = 0.0;
-    double dy = 0.0;
-    wheel.hasDeltas =
-        gdk_event_get_scroll_deltas(reinterpret_cast<const GdkEvent*>(event), &dx, &dy) != FALSE;
-    wheel.deltaY = dy;
-    wheel.control = (event->state & GDK_CONTROL_MASK) != 0;
-    const ZoomDecision decision = HandleZoomWheel(app.zoom, wheel);
-    if (decision.apply) {
-        ApplyZoom(app, widget, app.zoom.current);
-    }
-    return decision.consumed;
-}
-
-void ApplyZoom(Application& app, Gtk::Widget& widget, int index) {
-    Pango::FontDescription font = app.codeFont;
-    font.set_size(ZoomedFontSize(app.preferences.fontSize, index));
-    widget.override_font(font);
-    if (index == kNormalZoomIndex) {
-        app.starter.Start("beep", "-f 100 -l 20", "");
-    }
-    widget.queue_draw();
 }
 
 void FlashWidget(Gtk::Widget& widget, const std::string& colour) {

@@ -12,8 +12,8 @@
 namespace quillmate {
 
 void RunEventLoop(Application& app) {
-    while (!app.state.quitRequest) {
-        if (auto event = app.queue.Take()) {
+    while (!app.records.state.quitRequest) {
+        if (auto event = app.services.queue.Take()) {
             Dispatch(app, *event);
             continue;
         }

@@ -13,21 +13,21 @@
 namespace quillmate {
 
 void ToggleExpandState(Application& app) {
-    app.state.expandState = !app.state.expandState;
-    app.mainWindow->ShowExpandState(app.state.expandState);
-    SetExpandAll(app, app.state.expandState);
+    app.records.state.expandState = !app.records.state.expandState;
+    app.ui.mainWindow->ShowExpandState(app.records.state.expandState);
+    SetExpandAll(app, app.records.state.expandState);
 }
 
 void SetExpandAll(Application& app, bool on) {
     if (on) {
-        app.mainWindow->Tree().ExpandAllRows();
+        app.ui.mainWindow->Tree().ExpandAllRows();
     } else {
-        app.mainWindow->Tree().CollapseAllRows();
+        app.ui.mainWindow->Tree().CollapseAllRows();
     }
 }
 
 void ToggleSelectedNode(Application& app) {
-    IndexTree& tree = app.mainWindow->Tree();
+    IndexTree& tree = app.ui.mainWindow->Tree();
     const int row = tree.SelectedRow();
     if (row < 0) {
         return;
@@ -43,35 +43,37 @@ void ToggleSelectedNode(Application& app) {
 }
 
 void SetTitleForFile(Application& app, const std::string& storedPath) {
-    const std::string title = TitleForFile(app.preferences.sourceInTitle, storedPath, app.location.dbFolder);
+    const std::string title =
+        TitleForFile(app.records.preferences.sourceInTitle, storedPath, app.records.location.dbFolder);
     // The database folder comes from the preferences file and may hold bytes that are not UTF-8.
-    app.mainWindow->set_title(Glib::ustring(title).make_valid());
+    app.ui.mainWindow->set_title(Glib::ustring(title).make_valid());
 }
 
 void AddToHistory(Application& app, int entryIndex) {
-    app.history.Add(entryIndex);
+    app.records.history.Add(entryIndex);
     std::vector<std::string> names;
-    for (const int index : app.history.Entries()) {
+    for (const int index : app.records.history.Entries()) {
         const auto position = static_cast<size_t>(index);
-        names.push_back(position < app.entries.size() ? FilePart(app.entries[position].file) : std::string());
+        names.push_back(position < app.records.entries.size() ? FilePart(app.records.entries[position].file)
+                                                              : std::string());
     }
-    app.mainWindow->FillHistory(names);
+    app.ui.mainWindow->FillHistory(names);
 }
 
 void ClearHistory(Application& app) {
-    app.history.Clear();
-    app.mainWindow->FillHistory({});
+    app.records.history.Clear();
+    app.ui.mainWindow->FillHistory({});
 }
 
 void ShowHistoryEntry(Application& app) {
-    MainWindow& window = *app.mainWindow;
+    MainWindow& window = *app.ui.mainWindow;
     const int row = window.HistoryCombo().get_active_row_number();
-    const auto& entries = app.history.Entries();
+    const auto& entries = app.records.history.Entries();
     if (row < 0 || static_cast<size_t>(row) >= entries.size()) {
         return;
     }
     const int index = entries[static_cast<size_t>(row)];
-    if (index < 0 || static_cast<size_t>(index) >= app.entries.size()) {
+    if (index < 0 || static_cast<size_t>(index) >= app.records.entries.size()) {
         return;
     }
     window.Tree().SelectRow(index);
@@ -79,12 +81,12 @@ void ShowHistoryEntry(Application& app) {
 }
 
 void ToggleCodeWrap(Application& app) {
-    Gtk::TextView& view = app.mainWindow->CodeView();
+    Gtk::TextView& view = app.ui.mainWindow->CodeView();
     view.set_wrap_mode(view.get_wrap_mode() == Gtk::WRAP_NONE ? Gtk::WRAP_WORD : Gtk::WRAP_NONE);
 }
 
 void PopupMenuAtPointer(Application& app, Gtk::Menu& menu) {
-    const Glib::RefPtr<Gdk::Window> window = app.mainWindow->get_window();
+    const Glib::RefPtr<Gdk::Window> window = app.ui.mainWindow->get_window();
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
     if (!window || pointer == nullptr) {
         return;

@@ -8,10 +8,9 @@
 #include <gtkmm/stylecontext.h>
 
 #include "app/AccessibleName.h"
-#include "app/Application.h"
 #include "app/Effects.h"
+#include "base/ProgramNames.h"
 #include "base/Release.h"
-#include "database/IndexTreeActions.h"
 
 namespace quillmate {
 namespace {
@@ -99,11 +98,12 @@ std::string DroppedFileNames(const std::vector<Glib::ustring>& uris) {
     return names;
 }
 
-MainWindow::MainWindow(Application& app) : m_app(app), m_indexTree(std::make_unique<IndexTree>()) {
+MainWindow::MainWindow(const WindowContext& context, const Preferences& preferences, MainWindowHooks hooks)
+    : m_context(context), m_hooks(std::move(hooks)), m_indexTree(std::make_unique<IndexTree>()) {
     set_title(kProgramTitle);
     set_resizable(true);
     set_size_request(kMinimumWidth, kMinimumHeight);
-    const Preferences& prefs = m_app.preferences;
+    const Preferences& prefs = preferences;
     set_default_size(std::max(prefs.winWidth, kMinimumWidth), std::max(prefs.winHight, kMinimumHeight));
     if (prefs.winX != -1 || prefs.winY != -1) {
         move(prefs.winX, prefs.winY);
@@ -113,7 +113,7 @@ MainWindow::MainWindow(Application& app) : m_app(app), m_indexTree(std::make_uni
     AddScreenStyle(kTopBarCss);
 
     BuildTopBar();
-    BuildPanes();
+    BuildPanes(prefs.splitter);
     add(m_root);
     ConnectSignals();
     ShowExpandState(true);
@@ -172,7 +172,7 @@ std::unique_ptr<PopupMenus> BuildPopupMenus(EventQueue& queue) {
 
 std::unique_ptr<Gtk::Button> MainWindow::MakePictureButton(Picture picture, const char* name,
                                                            const char* tooltip) {
-    const auto pixbuf = m_app.PictureOf(picture);
+    const auto pixbuf = m_context.pictures.Of(picture);
     if (!pixbuf) {
         return nullptr;
     }
@@ -194,7 +194,7 @@ void MainWindow::BuildTopBar() {
     m_topBar.pack_start(m_leftBar, false, false);
     m_topBar.pack_end(m_rightBar, false, false);
 
-    if (const auto collapsed = m_app.PictureOf(Picture::Collapsed)) {
+    if (const auto collapsed = m_context.pictures.Of(Picture::Collapsed)) {
         m_expandToggle = std::make_unique<Gtk::EventBox>();
         m_expandImage.set(collapsed);
         m_expandToggle->add(m_expandImage);
@@ -278,7 +278,7 @@ void MainWindow::BuildTopBar() {
     }
 }
 
-void MainWindow::BuildPanes() {
+void MainWindow::BuildPanes(int splitter) {
     m_root.pack_start(m_topBar, false, false);
     m_root.pack_start(m_mainSplitter, true, true);
     m_mainSplitter.set_margin_start(kMainSplitterRect.x);
@@ -293,7 +293,7 @@ void MainWindow::BuildPanes() {
     // The tree side keeps its width when the window grows or shrinks; the right pane takes it.
     m_mainSplitter.pack1(m_treeScroller, false, false);
     m_mainSplitter.pack2(m_rightPane, true, false);
-    m_mainSplitter.set_position(m_app.preferences.splitter);
+    m_mainSplitter.set_position(splitter);
 
     m_descriptionLine.set_editable(true);
     m_descriptionLine.set_wrap_mode(Gtk::WRAP_WORD);
@@ -321,9 +321,9 @@ void MainWindow::BuildPanes() {
     tabs.set_tab(0, Pango::TAB_LEFT, kTabStopPixels);
     m_codeView.set_tabs(tabs);
     m_codeCss = Gtk::CssProvider::create();
-    m_codeCss->load_from_data("textview text { color: " + m_app.palette.codeText + "; }");
+    m_codeCss->load_from_data("textview text { color: " + m_context.palette.codeText + "; }");
     m_codeView.get_style_context()->add_provider(m_codeCss, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    SetCodeFont(m_app.codeFont);
+    SetCodeFont(m_context.codeFont);
     m_codeView.add_events(Gdk::SCROLL_MASK | Gdk::SMOOTH_SCROLL_MASK);
     m_codeScroller.add(m_codeView);
     m_codeScroller.set_shadow_type(Gtk::SHADOW_IN);
@@ -338,7 +338,7 @@ void MainWindow::ConnectSignals() {
         ProgramEvent event;
         event.kind = EventKind::CloseRequest;
         event.window = WindowId::Main;
-        m_app.queue.Post(event);
+        m_context.queue.Post(event);
         return true;
     });
     signal_key_press_event().connect(sigc::mem_fun(*this, &MainWindow::OnKeyPress), false);
@@ -401,7 +401,7 @@ void MainWindow::ConnectSignals() {
     m_indexTree->signal_button_press_event().connect(
         [this](GdkEventButton* event) {
             if (event->type == GDK_BUTTON_PRESS && event->button == 1) {
-                m_dragAllowed = !DraggedEntryPath(m_app, TreeRowAt(event->x, event->y)).empty();
+                m_dragAllowed = !m_hooks.draggedPath(TreeRowAt(event->x, event->y)).empty();
             }
             if (event->type == GDK_2BUTTON_PRESS && event->button == 1) {
                 PostWidgetEvent(WidgetId::IndexTree, WidgetEventType::DoubleClick);
@@ -410,9 +410,9 @@ void MainWindow::ConnectSignals() {
         },
         false);
     m_codeView.signal_scroll_event().connect(
-        [this](GdkEventScroll* event) { return CodeViewScrolled(m_app, m_codeView, event); }, false);
+        [this](GdkEventScroll* event) { return m_hooks.codeViewScrolled(event); }, false);
     m_indexTree->signal_key_press_event().connect(
-        [this](GdkEventKey* event) { return TreeKeyNavigate(m_app, event); }, false);
+        [this](GdkEventKey* event) { return m_hooks.treeKey(event); }, false);
 
     // Only the code view takes dropped files. It is a read-only text view, whose own drop
     // handling refuses everything and would ask a moving source to delete what it sent, so the
@@ -453,7 +453,7 @@ void MainWindow::ConnectSignals() {
                 event.kind = EventKind::FilesDropped;
                 event.window = WindowId::Main;
                 event.text = names;
-                m_app.queue.Post(event);
+                m_context.queue.Post(event);
             }
         },
         false);
@@ -466,7 +466,7 @@ void MainWindow::ConnectSignals() {
     m_indexTree->drag_source_set(uriTargets, Gdk::BUTTON1_MASK, Gdk::ACTION_COPY);
     m_indexTree->signal_drag_data_get().connect(
         [this](const Glib::RefPtr<Gdk::DragContext>&, Gtk::SelectionData& data, guint, guint) {
-            const std::string path = DraggedEntryPath(m_app, m_indexTree->SelectedRow());
+            const std::string path = m_hooks.draggedPath(m_indexTree->SelectedRow());
             if (!path.empty()) {
                 data.set_uris(std::vector<Glib::ustring>{Glib::filename_to_uri(path)});
             }
@@ -491,7 +491,7 @@ bool MainWindow::OnKeyPress(GdkEventKey* event) {
                 // road as the entry's clear icon.
                 PostWidgetEvent(WidgetId::SearchEntry, WidgetEventType::IconPress, 1);
             } else {
-                m_app.queue.Post(CommandEvent(WindowId::Main, shortcut.command));
+                m_context.queue.Post(CommandEvent(WindowId::Main, shortcut.command));
             }
             return true;
         }
@@ -512,14 +512,14 @@ int MainWindow::TreeRowAt(double x, double y) {
 }
 
 void MainWindow::PostWidgetEvent(WidgetId widget, WidgetEventType type, int data) {
-    m_app.queue.Post(WidgetEvent(WindowId::Main, widget, type, data));
+    m_context.queue.Post(WidgetEvent(WindowId::Main, widget, type, data));
 }
 
 void MainWindow::ShowExpandState(bool expanded) {
     if (!m_expandToggle) {
         return;
     }
-    const auto picture = m_app.PictureOf(expanded ? Picture::Expanded : Picture::Collapsed);
+    const auto picture = m_context.pictures.Of(expanded ? Picture::Expanded : Picture::Collapsed);
     if (picture) {
         m_expandImage.set(picture);
     }

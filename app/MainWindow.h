@@ -16,19 +16,29 @@
 #include <gtkmm/textview.h>
 #include <gtkmm/window.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/WidgetRect.h"
+#include "app/WindowContext.h"
 #include "base/EventQueue.h"
 #include "database/IndexTree.h"
 #include "resources/Pictures.h"
+#include "settings/Preferences.h"
 
 namespace quillmate {
 
-class Application;
+// What the main window asks of the program: the file a row would drag out (empty when it drags
+// nothing), the code view's scroll handling (true when it zoomed), and the tree's own key handling
+// (true when the key was used).
+struct MainWindowHooks {
+    std::function<std::string(int row)> draggedPath;
+    std::function<bool(const GdkEventScroll* event)> codeViewScrolled;
+    std::function<bool(const GdkEventKey* event)> treeKey;
+};
 
 // The two popup menus, built before the main window.
 struct PopupMenus {
@@ -65,7 +75,7 @@ inline constexpr size_t kCodeTextSlice = size_t{1} << 20;
 
 class MainWindow : public Gtk::Window {
   public:
-    explicit MainWindow(Application& app);
+    MainWindow(const WindowContext& context, const Preferences& preferences, MainWindowHooks hooks);
     ~MainWindow() override;
 
     Gtk::Entry& SearchEntry() { return m_searchEntry; }
@@ -103,7 +113,7 @@ class MainWindow : public Gtk::Window {
 
   private:
     void BuildTopBar();
-    void BuildPanes();
+    void BuildPanes(int splitter);
     void ConnectSignals();
     std::unique_ptr<Gtk::Button> MakePictureButton(Picture picture, const char* name, const char* tooltip);
     bool OnKeyPress(GdkEventKey* event);
@@ -114,7 +124,8 @@ class MainWindow : public Gtk::Window {
     // Flat index of the tree row at a point of the tree's drawing area, -1 when none.
     int TreeRowAt(double x, double y);
 
-    Application& m_app;
+    WindowContext m_context;
+    MainWindowHooks m_hooks;
     bool m_fillingHistory = false;
     std::vector<sigc::connection> m_historyChoiceWatches;
     unsigned m_codeTextGeneration = 0;

@@ -23,31 +23,48 @@
 #include "app/MessageBox.h"
 #include "base/Paths.h"
 #include "database/IndexTreeActions.h"
+#include "settings/AboutActions.h"
 #include "settings/AboutDialogs.h"
-#include "settings/LanguageSwitch.h"
+#include "settings/LanguageActions.h"
+#include "settings/Requesters.h"
 #include "settings/SettingsDialog.h"
 #include "settings/UpdateWindow.h"
+#include "viewer/ZoomActions.h"
 
 namespace quillmate {
 namespace {
 
+WindowContext ContextOf(Application& app) {
+    return {app.services.queue, app.ui.pictures,     app.ui.codeFont,   app.ui.headingFont,
+            app.ui.transparent, app.records.palette, app.ui.textTargets};
+}
+
+// The main window's questions, answered by the operations on the whole program.
+MainWindowHooks MainHooks(Application& app) {
+    return {[&app](int row) { return DraggedEntryPath(app, row); },
+            [&app](const GdkEventScroll* event) {
+                return CodeViewScrolled(app, app.ui.mainWindow->CodeView(), event);
+            },
+            [&app](const GdkEventKey* event) { return TreeKeyNavigate(app, event); }};
+}
+
 // The fixed names and the built-in defaults, in force until the preferences are read.
 void SetDefaults(Application& app) {
-    app.preferences = Preferences{};
-    app.location = DatabaseLocation{};
-    app.location.dbFileName = kDefaultDbFileName;
-    app.location.dbFolder = app.state.programFolder;
-    app.location.libPath = app.state.programFolder;
-    app.zoom = ZoomState{};
+    app.records.preferences = Preferences{};
+    app.records.location = DatabaseLocation{};
+    app.records.location.dbFileName = kDefaultDbFileName;
+    app.records.location.dbFolder = app.records.state.programFolder;
+    app.records.location.libPath = app.records.state.programFolder;
+    app.records.zoom = ZoomState{};
 }
 
 // The code font and the bold heading font, both taken from the desktop's "gtk-font-name".
 void LoadFonts(Application& app) {
-    app.codeFont = Pango::FontDescription("Monospace 10");
+    app.ui.codeFont = Pango::FontDescription("Monospace 10");
     const Glib::ustring desktopFont = Gtk::Settings::get_default()->property_gtk_font_name().get_value();
     const FontChoice choice = ParseDesktopFontName(desktopFont.raw());
-    app.headingFont = Pango::FontDescription(choice.family + " bold");
-    app.headingFont.set_size(choice.size * PANGO_SCALE);
+    app.ui.headingFont = Pango::FontDescription(choice.family + " bold");
+    app.ui.headingFont.set_size(choice.size * PANGO_SCALE);
 }
 
 DesktopSize FirstMonitorSize() {
@@ -73,46 +90,6 @@ int RunErrorReport(const ErrorRecord& record, int argc, char** argv) {
     return 0;
 }
 
-bool FontFamilyExists(const std::string& family) {
-    if (family.empty()) {
-        return false;
-    }
-    const auto context = Glib::wrap(gdk_pango_context_get());
-    const auto lower = Glib::ustring(family).lowercase();
-    // Fontconfig's generic names always resolve to some installed font.
-    if (lower == "monospace" || lower == "sans" || lower == "serif" || lower == "sans-serif") {
-        return true;
-    }
-    for (const auto& fontFamily : context->list_families()) {
-        if (fontFamily->get_name().lowercase() == lower) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::optional<std::string> ChooseDatabaseFile(const DatabaseRequest& request, const std::string& folder) {
-    Gtk::FileChooserDialog dialog(request.title, Gtk::FILE_CHOOSER_ACTION_OPEN);
-    dialog.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
-    dialog.add_button("_Open", Gtk::RESPONSE_ACCEPT);
-    auto filter = Gtk::FileFilter::create();
-    filter->set_name(request.filterLabel);
-    filter->add_pattern(request.filterPattern);
-    dialog.add_filter(filter);
-    dialog.set_filter(filter);
-    if (!folder.empty() && IsDirectory(folder)) {
-        dialog.set_current_folder(folder);
-        if (IsRegularFile(folder + request.proposedFile)) {
-            dialog.set_filename(folder + request.proposedFile);
-        }
-    }
-    if (dialog.run() != Gtk::RESPONSE_ACCEPT) {
-        return std::nullopt;
-    }
-    const std::string chosen = dialog.get_filename();
-    return chosen.empty() ? std::nullopt : std::optional<std::string>(chosen);
-}
-
 std::string FindProgramFolder(const char* argv0) {
     std::vector<char> buffer(4096);
     const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
@@ -130,78 +107,79 @@ void InitialiseGtk(int* argc, char*** argv) {
 void StartUp(Application& app) {
     SetDefaults(app);
     LoadFonts(app);
-    app.menus = BuildPopupMenus(app.queue);
+    app.ui.menus = BuildPopupMenus(app.services.queue);
     InstallErrorTrap();
     const DesktopSize desktop = FirstMonitorSize();
 
     SettleHooks hooks;
     hooks.chooseDatabaseFile = [&app](const DatabaseRequest& request) {
-        return ChooseDatabaseFile(request, app.state.programFolder);
+        return ChooseDatabaseFile(request, app.records.state.programFolder);
     };
     hooks.showMessage = ShowMessage;
     hooks.askYesNo = AskYesNo;
     const PreferencesLoad loaded = SettleDatabaseLocation(
-        app.state.programFolder + kPreferencesFileName, desktop,
-        [](const std::string& family, int) { return FontFamilyExists(family); }, hooks, app.preferences,
-        app.location);
+        app.records.state.programFolder + kPreferencesFileName, desktop,
+        [](const std::string& family, int) { return FontFamilyExists(family); }, hooks,
+        app.records.preferences, app.records.location);
     if (loaded.loadCodeFont) {
-        app.codeFont = Pango::FontDescription(app.preferences.fontName);
-        app.codeFont.set_size(app.preferences.fontSize * PANGO_SCALE);
+        app.ui.codeFont = Pango::FontDescription(app.records.preferences.fontName);
+        app.ui.codeFont.set_size(app.records.preferences.fontSize * PANGO_SCALE);
     }
     if (!loaded.openCodeLabel.empty()) {
-        app.menus->openCodeItem.set_label(loaded.openCodeLabel);
+        app.ui.menus->openCodeItem.set_label(loaded.openCodeLabel);
     }
 
-    ApplyPalette(app.palette, app.preferences.darkMode != 0);
+    ApplyPalette(app.records.palette, app.records.preferences.darkMode != 0);
 
-    DatabaseLoadResult database = LoadDatabaseFile(app.location.dbFullPath);
+    DatabaseLoadResult database = LoadDatabaseFile(app.records.location.dbFullPath);
     if (database.status != DatabaseReadStatus::Loaded) {
         ShowMessage(database.messageTitle, database.messageText);
         EndProgram(app);
     }
-    app.document = std::move(database.document);
+    app.records.document = std::move(database.document);
 
     Glib::set_application_name(kProgramTitle);
-    app.DecodePictures();
-    if (const auto icon = app.PictureOf(Picture::AppIcon)) {
+    app.ui.pictures.Decode();
+    if (const auto icon = app.ui.pictures.Of(Picture::AppIcon)) {
         Gtk::Window::set_default_icon(icon);
     }
     Gtk::Settings::get_default()->property_gtk_button_images() = true;
-    app.transparent = Gdk::RGBA("rgba(255,255,255,0.0)");
+    app.ui.transparent = Gdk::RGBA("rgba(255,255,255,0.0)");
 
     try {
-        app.mainWindow = std::make_unique<MainWindow>(app);
+        app.ui.mainWindow =
+            std::make_unique<MainWindow>(ContextOf(app), app.records.preferences, MainHooks(app));
     } catch (const Glib::Error&) {
-        app.mainWindow.reset();
+        app.ui.mainWindow.reset();
     }
-    if (!app.mainWindow) {
+    if (!app.ui.mainWindow) {
         ShowMessage(kProgramTitle, "Main-Window couldn't be created!");
         EndProgram(app);
     }
-    app.mainWindow->show();
-    app.settingsWindow = std::make_unique<SettingsWindow>(app);
-    app.databaseInfoWindow = std::make_unique<DatabaseInfoWindow>(app);
-    app.updateWindow = std::make_unique<UpdateWindow>(app);
+    app.ui.mainWindow->show();
+    app.ui.settingsWindow =
+        std::make_unique<SettingsWindow>(ContextOf(app), app.records.preferences, app.ui.mainWindow.get());
+    app.ui.databaseInfoWindow = std::make_unique<DatabaseInfoWindow>(ContextOf(app));
+    app.ui.updateWindow = std::make_unique<UpdateWindow>(ContextOf(app));
     RegisterMainWindowTexts(app);
-    app.databaseInfoWindow->RegisterTexts(app.textTargets);
-    app.updateWindow->RegisterTexts(app.textTargets);
+    app.ui.databaseInfoWindow->RegisterTexts(app.ui.textTargets);
+    app.ui.updateWindow->RegisterTexts(app.ui.textTargets);
 
     RebuildIndexTree(app);
     CountThemesAndEntries(app);
     FillDatabaseInfo(app);
-    app.onDatabaseReloaded = [&app] { FillDatabaseInfo(app); };
     // The windows are built with German texts; the settings dialog's language chooser shows the
     // stored language, to which the switch then changes the tree and every text.
-    if (app.preferences.language != 0) {
-        app.preferences.language = 0;
+    if (app.records.preferences.language != 0) {
+        app.records.preferences.language = 0;
         ApplyLanguage(app, false);
     }
     ShowAboutAtFirstStart(app);
 
-    MainWindow& window = *app.mainWindow;
+    MainWindow& window = *app.ui.mainWindow;
     window.Tree().SelectRow(0);
-    app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
-    window.MainSplitter().set_position(app.preferences.splitter);
+    app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+    window.MainSplitter().set_position(app.records.preferences.splitter);
     window.SearchEntry().grab_focus();
 }
 

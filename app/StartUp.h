@@ -8,7 +8,6 @@
 namespace quillmate {
 
 class Application;
-struct DatabaseRequest;
 struct ErrorRecord;
 
 // Folder of the running program file from "/proc/self/exe" (falling back to argv0), ending "/".
@@ -22,13 +21,6 @@ int RunErrorReport(const ErrorRecord& record, int argc, char** argv);
 
 // Initialises GTK and the gtkmm wrappers.
 void InitialiseGtk(int* argc, char*** argv);
-
-// True when Pango knows the font family (the generic names always resolve to some font).
-bool FontFamilyExists(const std::string& family);
-
-// The database file requester: starts in `folder` and proposes its database file when that
-// exists. The chosen file, or nothing when cancelled.
-std::optional<std::string> ChooseDatabaseFile(const DatabaseRequest& request, const std::string& folder);
 
 // Everything after GTK and the program folder: defaults, fonts, menus, error trap, preferences
 // and database location, palette, database, windows, index tree, counts, and the first entry

@@ -103,7 +103,7 @@ template <typename Done>
 void RunUntil(Application& app, Done done) {
     const auto end = Clock::now() + std::chrono::seconds(30);
     while (!done() && Clock::now() < end) {
-        if (auto event = app.queue.Take()) {
+        if (auto event = app.services.queue.Take()) {
             Dispatch(app, *event);
         } else if (Gtk::Main::events_pending()) {
             Gtk::Main::iteration(false);
@@ -128,13 +128,13 @@ std::unique_ptr<Application> StartAndShowFirstEntry(const GeneratedProgramFolder
     auto app = std::make_unique<Application>(folder.Path());
     StartUp(*app);
     bool treeDrawn = false;
-    sigc::connection drawn = app->mainWindow->Tree().signal_draw().connect(
+    sigc::connection drawn = app->ui.mainWindow->Tree().signal_draw().connect(
         [&treeDrawn](const Cairo::RefPtr<Cairo::Context>&) {
             treeDrawn = true;
             return false;
         },
         true);
-    RunUntil(*app, [&] { return app->queue.Empty() && treeDrawn; });
+    RunUntil(*app, [&] { return app->services.queue.Empty() && treeDrawn; });
     drawn.disconnect();
     return app;
 }
@@ -144,7 +144,7 @@ void BM_StartUpToFirstEntryShown(benchmark::State& state) {
     for (auto _ : state) {
         auto app = StartAndShowFirstEntry(folder);
         state.PauseTiming();
-        if (app->mainWindow->Tree().RowCount() != 1 + 1 + 1 + kThemes * (1 + kEntriesPerTheme)) {
+        if (app->ui.mainWindow->Tree().RowCount() != 1 + 1 + 1 + kThemes * (1 + kEntriesPerTheme)) {
             state.SkipWithError("unexpected number of rows");
         }
         app.reset();
@@ -159,7 +159,7 @@ BENCHMARK(BM_StartUpToFirstEntryShown)->Unit(benchmark::kMillisecond)->UseRealTi
 void BM_ExpandEveryRow(benchmark::State& state) {
     const GeneratedProgramFolder folder;
     auto app = StartAndShowFirstEntry(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     double expandSeconds = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -173,7 +173,7 @@ void BM_ExpandEveryRow(benchmark::State& state) {
     }
     state.counters["countAndExpandMs"] =
         benchmark::Counter(expandSeconds * 1000.0 / static_cast<double>(state.iterations()));
-    if (app->state.entryCount != kThemes * kEntriesPerTheme) {
+    if (app->records.state.entryCount != kThemes * kEntriesPerTheme) {
         state.SkipWithError("unexpected entry count");
     }
 }
@@ -185,7 +185,7 @@ void BM_DrawScreenful(benchmark::State& state) {
     const bool atEnd = state.range(0) != 0;
     const GeneratedProgramFolder folder;
     auto app = StartAndShowFirstEntry(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     Clock::duration cellDataTime{};
     long cellDataCalls = 0;
     tree.Column().set_cell_data_func(tree.TextRenderer(),

@@ -6,6 +6,7 @@
 #include "app/MessageBox.h"
 #include "base/Paths.h"
 #include "database/Database.h"
+#include "settings/AboutActions.h"
 #include "settings/AboutDialogs.h"
 #include "viewer/CodeFile.h"
 #include "viewer/CodeViewActions.h"
@@ -28,10 +29,10 @@ class TreeRowSink : public IndexRowSink {
     void SetRowIcon(int row, RowIcon icon) override {
         switch (icon) {
             case RowIcon::New:
-                m_tree.SetRowIcon(row, m_app.PictureOf(Picture::NewEntryMark));
+                m_tree.SetRowIcon(row, m_app.ui.pictures.Of(Picture::NewEntryMark));
                 break;
             case RowIcon::Changed:
-                m_tree.SetRowIcon(row, m_app.PictureOf(Picture::ChangedEntryMark));
+                m_tree.SetRowIcon(row, m_app.ui.pictures.Of(Picture::ChangedEntryMark));
                 break;
             case RowIcon::None:
                 m_tree.SetRowIcon(row, {});
@@ -46,32 +47,35 @@ class TreeRowSink : public IndexRowSink {
 
 // A keyboard move like any other: the newly selected row is shown.
 void SelectParentAndCollapse(Application& app, int parent) {
-    IndexTree& tree = app.mainWindow->Tree();
+    IndexTree& tree = app.ui.mainWindow->Tree();
     tree.SelectRow(parent);
     tree.CollapseRow(parent);
-    app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+    app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
 }
 
 }  // namespace
 
 void RebuildIndexTree(Application& app) {
-    IndexTree& tree = app.mainWindow->Tree();
+    IndexTree& tree = app.ui.mainWindow->Tree();
     tree.Clear();
-    tree.SetHintColour(app.palette.versionHint);
-    app.entries.clear();
-    if (!app.document.HasHead()) {
+    tree.SetHintColour(app.records.palette.versionHint);
+    app.records.entries.clear();
+    if (!app.records.document.HasHead()) {
         return;
     }
-    const IndexTreeSettings settings{app.IndexLanguage(), app.preferences.dyeingNews != 0, app.palette};
-    IndexTreeState state{app.entries, app.lastGroupTitle, app.state.helpEntryIndex, app.state.dbVersion};
+    const IndexTreeSettings settings{app.IndexLanguage(), app.records.preferences.dyeingNews != 0,
+                                     app.records.palette};
+    IndexTreeState state{app.records.entries, app.records.lastGroupTitle, app.records.state.helpEntryIndex,
+                         app.records.state.dbVersion};
     TreeRowSink sink(tree, app);
-    tree.FillDetached([&] { FillIndexTree(app.document, app.document.Head(), 0, settings, state, sink); });
+    tree.FillDetached(
+        [&] { FillIndexTree(app.records.document, app.records.document.Head(), 0, settings, state, sink); });
 }
 
 void CountThemesAndEntries(Application& app) {
-    IndexTree& tree = app.mainWindow->Tree();
-    app.state.themeCount = 0;
-    app.state.entryCount = 0;
+    IndexTree& tree = app.ui.mainWindow->Tree();
+    app.records.state.themeCount = 0;
+    app.records.state.entryCount = 0;
     bool ownTheme = false;
     tree.ExpandAllRows();
     const int rows = tree.RowCount();
@@ -80,19 +84,19 @@ void CountThemesAndEntries(Application& app) {
         if (depth == 1 && tree.RowHasChildren(i)) {
             ownTheme = tree.RowText(i) == kOwnThemeName;
             if (!ownTheme) {
-                ++app.state.themeCount;
+                ++app.records.state.themeCount;
             }
-        } else if (depth == 2 && static_cast<size_t>(i) < app.entries.size() &&
-                   !app.entries[static_cast<size_t>(i)].file.empty() && !ownTheme) {
+        } else if (depth == 2 && static_cast<size_t>(i) < app.records.entries.size() &&
+                   !app.records.entries[static_cast<size_t>(i)].file.empty() && !ownTheme) {
             // An entry with variants below it is an entry all the same.
-            ++app.state.entryCount;
+            ++app.records.state.entryCount;
         }
     }
 }
 
 void ShowSelectedEntry(Application& app, WidgetEventType type) {
-    const int row = app.mainWindow->Tree().SelectedRow();
-    if (row < 0 || static_cast<size_t>(row) >= app.entries.size()) {
+    const int row = app.ui.mainWindow->Tree().SelectedRow();
+    if (row < 0 || static_cast<size_t>(row) >= app.records.entries.size()) {
         return;
     }
     if (!ShowEntry(app, row) && type == WidgetEventType::LeftClick) {
@@ -101,12 +105,11 @@ void ShowSelectedEntry(Application& app, WidgetEventType type) {
 }
 
 bool ShowEntry(Application& app, int index, bool reload) {
-    if (index < 0 || static_cast<size_t>(index) >= app.entries.size()) {
+    if (index < 0 || static_cast<size_t>(index) >= app.records.entries.size()) {
         return false;
     }
-    MainWindow& window = *app.mainWindow;
-    app.currentEntry = index;
-    const DbEntry& entry = app.entries[static_cast<size_t>(index)];
+    MainWindow& window = *app.ui.mainWindow;
+    const DbEntry& entry = app.records.entries[static_cast<size_t>(index)];
     const int depth = window.Tree().RowDepth(index);
     window.SetDescriptionText(depth >= 2 ? DescriptionIn(entry, app.IndexLanguage()) : entry.nodeText);
 
@@ -114,14 +117,14 @@ bool ShowEntry(Application& app, int index, bool reload) {
         ShowNoEntryFile(app);
         return true;
     }
-    if (!reload && app.state.shownCodeFile.IsEntryFile(entry.file)) {
+    if (!reload && app.records.state.shownCodeFile.IsEntryFile(entry.file)) {
         return false;
     }
     const std::string file = entry.file;  // the entry stays, but keep the path safe from rebuilds
     const bool loaded = LoadCodeFile(app, file, false);
-    window.SetDescriptionBackground(loaded ? std::string() : app.palette.warning);
-    app.state.currentCodeFile = file;
-    const CodeFileInfo& info = app.codeFileInfo;
+    window.SetDescriptionBackground(loaded ? std::string() : app.records.palette.warning);
+    app.records.state.currentCodeFile = file;
+    const CodeFileInfo& info = app.records.codeFileInfo;
     window.SetAdminLabels(info.srcUtf8 != 0 ? "Src: UTF8" : "Src: Ascii",
                           info.exeUnicode != 0 ? "Exe: UNI" : "Exe: Ascii",
                           info.subSystem == 1   ? "Sub: gtk2"
@@ -134,8 +137,8 @@ bool ShowEntry(Application& app, int index, bool reload) {
 
 void ShowNoEntryFile(Application& app) {
     ClearCodeView(app);
-    app.state.currentCodeFile.clear();
-    app.mainWindow->set_title(kProgramTitle);
+    app.records.state.currentCodeFile.clear();
+    app.ui.mainWindow->set_title(kProgramTitle);
     SetDatabaseInfoFile(app, "");
 }
 
@@ -146,7 +149,7 @@ bool TreeKeyNavigate(Application& app, const GdkEventKey* event) {
         (key != GDK_KEY_space && key != GDK_KEY_Left && key != GDK_KEY_Right)) {
         return false;
     }
-    IndexTree& tree = app.mainWindow->Tree();
+    IndexTree& tree = app.ui.mainWindow->Tree();
     const int row = tree.SelectedRow();
     if (row < 0) {
         return false;
@@ -176,29 +179,29 @@ bool TreeKeyNavigate(Application& app, const GdkEventKey* event) {
 }
 
 std::string DraggedEntryPath(const Application& app, int row) {
-    if (row < 0 || static_cast<size_t>(row) >= app.entries.size()) {
+    if (row < 0 || static_cast<size_t>(row) >= app.records.entries.size()) {
         return {};
     }
-    const std::string& file = app.entries[static_cast<size_t>(row)].file;
+    const std::string& file = app.records.entries[static_cast<size_t>(row)].file;
     if (file.empty()) {
         return {};
     }
-    std::string path = CodeFileFullPath(app.location.libPath, file);
+    std::string path = CodeFileFullPath(app.records.location.libPath, file);
     if (!path.empty() && path.front() != '/') {
-        path = app.state.programFolder + path;
+        path = app.records.state.programFolder + path;
     }
     return IsRegularFile(path) ? path : std::string();
 }
 
 void ShowHelpEntry(Application& app) {
-    if (app.state.helpEntryIndex == 0) {
+    if (app.records.state.helpEntryIndex == 0) {
         ShowMessage(kProgramTitle, "No help-file found.");
         return;
     }
-    IndexTree& tree = app.mainWindow->Tree();
+    IndexTree& tree = app.ui.mainWindow->Tree();
     tree.ExpandRow(1);
-    tree.SelectRow(app.state.helpEntryIndex);
-    app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+    tree.SelectRow(app.records.state.helpEntryIndex);
+    app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
 }
 
 }  // namespace quillmate

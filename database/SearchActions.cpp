@@ -19,28 +19,29 @@ constexpr int kShakeAmplitude = 5;
 // The haystacks of the tree as it is now; rebuilt only after the tree, the search mode or the
 // language changed.
 const SearchHaystacks& CurrentHaystacks(Application& app, const IndexTree& tree) {
-    const SearchScope scope{tree.Generation(), app.preferences.searchMode, app.preferences.language};
-    if (!app.searchHaystacks.IsBuiltFor(scope)) {
+    const SearchScope scope{tree.Generation(), app.records.preferences.searchMode,
+                            app.records.preferences.language};
+    if (!app.records.searchHaystacks.IsBuiltFor(scope)) {
         std::vector<std::string> rowTexts;
         rowTexts.reserve(static_cast<size_t>(tree.RowCount()));
         for (int row = 0; row < tree.RowCount(); ++row) {
             rowTexts.push_back(tree.RowText(row));
         }
-        app.searchHaystacks.Build(scope, rowTexts, app.entries);
+        app.records.searchHaystacks.Build(scope, rowTexts, app.records.entries);
     }
-    return app.searchHaystacks;
+    return app.records.searchHaystacks;
 }
 
 void ShowNotFoundHint(const Application& app, MainWindow& window, Gtk::Entry& searchEntry) {
-    switch (app.preferences.searchHint) {
+    switch (app.records.preferences.searchHint) {
         case 1:
             ShakeWindow(window, kShakeAmplitude);
             break;
         case 2:
-            FlashWidget(searchEntry, app.palette.warning);
+            FlashWidget(searchEntry, app.records.palette.warning);
             break;
         default:
-            FlashAndShake(window, searchEntry, app.palette.warning, kShakeAmplitude);
+            FlashAndShake(window, searchEntry, app.records.palette.warning, kShakeAmplitude);
             break;
     }
 }
@@ -57,7 +58,7 @@ void SearchIndex(Application& app, MainWindow& window, IndexTree& tree, Gtk::Ent
     const int found = CurrentHaystacks(app, tree).FindRow(term, startRow);
     if (found >= 0) {
         tree.SelectRow(found);
-        app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+        app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
         return;
     }
     tree.ClearSelection();

@@ -23,4 +23,15 @@ Glib::RefPtr<Gdk::Pixbuf> LoadPicture(Picture picture) {
     return PixbufFromRgba(*image);
 }
 
+void PictureBook::Decode() {
+    for (size_t i = 0; i < m_pictures.size(); ++i) {
+        m_pictures[i] = LoadPicture(static_cast<Picture>(i));
+    }
+}
+
+Glib::RefPtr<Gdk::Pixbuf> PictureBook::Of(Picture picture) const {
+    const auto index = static_cast<size_t>(picture);
+    return index < m_pictures.size() ? m_pictures[index] : Glib::RefPtr<Gdk::Pixbuf>();
+}
+
 }  // namespace quillmate

@@ -10,7 +10,6 @@
 #include <memory>
 
 #include "app/AccessibleName.h"
-#include "app/Application.h"
 #include "app/Effects.h"
 #include "app/WindowEvents.h"
 #include "base/Release.h"
@@ -51,18 +50,6 @@ void ShowProgramAbout(const Glib::RefPtr<Gdk::Pixbuf>& logo) {
     dialog.run();
 }
 
-void ShowAboutAtFirstStart(Application& app) {
-    if (app.preferences.about != 0) {
-        return;
-    }
-    const auto icon = app.PictureOf(Picture::AppIcon);
-    if (!icon) {
-        return;
-    }
-    ShowProgramAbout(icon);
-    app.preferences.about = 1;
-}
-
 void PlaceAt(Gtk::Fixed& fixed, Gtk::Widget& widget, const WidgetRect& rect) {
     widget.set_size_request(rect.width, rect.height);
     fixed.put(widget, rect.x, rect.y);
@@ -80,7 +67,8 @@ void MakeCompactValueField(Gtk::Entry& entry, const Glib::RefPtr<Gtk::CssProvide
     entry.get_style_context()->add_provider(css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
-DatabaseInfoWindow::DatabaseInfoWindow(Application& app) : m_app(app), m_fieldCss(CompactFieldCss()) {
+DatabaseInfoWindow::DatabaseInfoWindow(const WindowContext& context)
+    : m_context(context), m_fieldCss(CompactFieldCss()) {
     set_title(kDatabaseInfoTitle);
     set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
     set_position(Gtk::WIN_POS_CENTER);
@@ -92,7 +80,7 @@ DatabaseInfoWindow::DatabaseInfoWindow(Application& app) : m_app(app), m_fieldCs
     show_all_children();
 
     // Escape is the window's own shortcut; it carries the same command as in the main window.
-    PostCloseAndEscape(*this, m_app.queue, WindowId::DatabaseInfo);
+    PostCloseAndEscape(*this, m_context.queue, WindowId::DatabaseInfo);
 }
 
 void DatabaseInfoWindow::Build() {
@@ -129,9 +117,9 @@ void DatabaseInfoWindow::Build() {
 }
 
 void DatabaseInfoWindow::PlaceCaption(Gtk::Frame& frame, Gtk::Label& caption, const WidgetRect& rect) {
-    caption.override_font(m_app.headingFont);
+    caption.override_font(m_context.headingFont);
     frame.set_label_widget(caption);
-    frame.override_background_color(m_app.transparent);
+    frame.override_background_color(m_context.transparent);
     PlaceAt(m_fixed, frame, rect);
 }
 
@@ -151,7 +139,7 @@ void DatabaseInfoWindow::PlaceField(Gtk::Entry& field, const WidgetRect& rect, b
 }
 
 void DatabaseInfoWindow::PlaceDecoration(Gtk::Image& image, Picture picture, const WidgetRect& rect) {
-    if (const auto pixbuf = m_app.PictureOf(picture)) {
+    if (const auto pixbuf = m_context.pictures.Of(picture)) {
         image.set(pixbuf);
         PlaceAt(m_fixed, image, rect);
     }
@@ -159,7 +147,7 @@ void DatabaseInfoWindow::PlaceDecoration(Gtk::Image& image, Picture picture, con
 
 std::unique_ptr<Gtk::EventBox> DatabaseInfoWindow::MakeClickablePicture(Picture picture, const char* tooltip,
                                                                         WidgetId widget) {
-    const auto pixbuf = m_app.PictureOf(picture);
+    const auto pixbuf = m_context.pictures.Of(picture);
     if (!pixbuf) {
         return nullptr;
     }
@@ -170,7 +158,7 @@ std::unique_ptr<Gtk::EventBox> DatabaseInfoWindow::MakeClickablePicture(Picture 
     box->get_accessible()->set_role(Atk::ROLE_PUSH_BUTTON);
     box->signal_button_press_event().connect([this, widget](GdkEventButton* event) {
         if (event->type == GDK_BUTTON_PRESS && event->button == 1) {
-            m_app.queue.Post(WidgetEvent(WindowId::DatabaseInfo, widget, WidgetEventType::LeftClick));
+            m_context.queue.Post(WidgetEvent(WindowId::DatabaseInfo, widget, WidgetEventType::LeftClick));
         }
         return true;
     });
@@ -257,44 +245,6 @@ bool DatabaseInfoWindow::SetTooltipText(std::string_view key, const std::string&
         target->set_tooltip_text(text);
     }
     return true;
-}
-
-void FillDatabaseInfo(Application& app) {
-    if (!app.databaseInfoWindow || !app.mainWindow) {
-        return;
-    }
-    app.currentEntry = 0;
-    const std::string headText = app.entries.empty() ? std::string() : app.entries.front().nodeText;
-    app.databaseInfoWindow->FillDatabaseSection(
-        app.location.dbFullPath, app.mainWindow->Tree().RowText(0) + " - " + headText, app.location.libPath,
-        app.state.themeCount, app.state.entryCount);
-}
-
-void ShowDatabaseInfo(Application& app) {
-    if (!app.databaseInfoWindow) {
-        return;
-    }
-    FillDatabaseInfo(app);
-    app.databaseInfoWindow->present();
-}
-
-void SetDatabaseInfoFile(Application& app, const std::string& file) {
-    if (app.databaseInfoWindow) {
-        app.databaseInfoWindow->SetFileSection(file, app.codeFileInfo);
-    }
-}
-
-void CopyInfoFilePath(Application& app) {
-    if (!app.databaseInfoWindow) {
-        return;
-    }
-    DatabaseInfoWindow& window = *app.databaseInfoWindow;
-    if (window.FileText().empty()) {
-        return;
-    }
-    FlashWidget(window.FileField(), app.palette.flash);
-    Gtk::Clipboard::get(GDK_SELECTION_CLIPBOARD)
-        ->set_text(CodeFileFullPath(app.location.libPath, app.state.currentCodeFile));
 }
 
 }  // namespace quillmate

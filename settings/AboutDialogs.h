@@ -17,7 +17,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/MainWindow.h"
+#include "app/WidgetRect.h"
+#include "app/WindowContext.h"
 #include "viewer/CodeFile.h"
 
 namespace quillmate {
@@ -53,10 +54,6 @@ inline constexpr WidgetRect kInfoExecutableFieldRect{630, 215, 80, 26};
 // Shows the program's about dialog (modal, created for this showing) and returns when the user
 // has closed it. `logo` may be null.
 void ShowProgramAbout(const Glib::RefPtr<Gdk::Pixbuf>& logo);
-// First start: while "about" is 0 the about dialog is shown with the program icon, and "about"
-// becomes 1 in memory (it reaches the file with the next save). Without the icon nothing happens.
-void ShowAboutAtFirstStart(Application& app);
-
 // Puts a fixed-size, read-only text field or label onto a fixed layout.
 void PlaceAt(Gtk::Fixed& fixed, Gtk::Widget& widget, const WidgetRect& rect);
 // Read-only entry fields that fit the fixed layouts' 26-pixel rows.
@@ -66,7 +63,7 @@ Glib::RefPtr<Gtk::CssProvider> CompactFieldCss();
 
 class DatabaseInfoWindow : public Gtk::Window {
   public:
-    explicit DatabaseInfoWindow(Application& app);
+    explicit DatabaseInfoWindow(const WindowContext& context);
 
     void FillDatabaseSection(const std::string& databasePath, const std::string& content,
                              const std::string& libraryPath, int themes, int entries);
@@ -103,7 +100,7 @@ class DatabaseInfoWindow : public Gtk::Window {
     void PlaceField(Gtk::Entry& field, const WidgetRect& rect, bool rightAligned);
     void PlaceDecoration(Gtk::Image& image, Picture picture, const WidgetRect& rect);
 
-    Application& m_app;
+    WindowContext m_context;
     Glib::RefPtr<Gtk::CssProvider> m_fieldCss;
     Gtk::Fixed m_fixed;
     Gtk::Frame m_databaseFrame;
@@ -131,16 +128,5 @@ class DatabaseInfoWindow : public Gtk::Window {
     Gtk::Entry m_codeFormatField;
     Gtk::Entry m_executableField;
 };
-
-// Fills the database section from the loaded database, making entry 0 (the head element) the
-// current database entry. Called after every load and before each showing.
-void FillDatabaseInfo(Application& app);
-// The info menu's "about database": fills the window and shows it.
-void ShowDatabaseInfo(Application& app);
-// The selection handler's part: the shown entry's file and formats, or an empty file section.
-void SetDatabaseInfoFile(Application& app, const std::string& file);
-// The copy picture: with a file shown, flashes the file field and puts the file's path below
-// the library folder on the clipboard; with none, nothing happens.
-void CopyInfoFilePath(Application& app);
 
 }  // namespace quillmate

@@ -10,12 +10,14 @@
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
-#include "app/StartUp.h"
 #include "app/Zoom.h"
 #include "base/Paths.h"
 #include "database/Database.h"
 #include "database/IndexTreeActions.h"
-#include "settings/LanguageSwitch.h"
+#include "settings/AboutActions.h"
+#include "settings/AboutDialogs.h"
+#include "settings/LanguageActions.h"
+#include "settings/Requesters.h"
 #include "settings/SettingsDialog.h"
 
 namespace quillmate {
@@ -26,32 +28,32 @@ constexpr const char* kRestartText =
 
 // The code view shows the file of the selected entry (not a dropped file, and not emptied by Apply).
 bool EntryFileShown(Application& app) {
-    MainWindow& window = *app.mainWindow;
+    MainWindow& window = *app.ui.mainWindow;
     const int row = window.Tree().SelectedRow();
-    return row >= 0 && static_cast<size_t>(row) < app.entries.size() &&
-           app.state.shownCodeFile.IsEntryFile(app.entries[static_cast<size_t>(row)].file) &&
+    return row >= 0 && static_cast<size_t>(row) < app.records.entries.size() &&
+           app.records.state.shownCodeFile.IsEntryFile(app.records.entries[static_cast<size_t>(row)].file) &&
            window.CodeView().get_buffer()->size() > 0;
 }
 
 // The code font from "FontName" and "FontSize"; a font that cannot be loaded leaves the view's font.
 void TakeCodeFont(Application& app) {
-    const Preferences& prefs = app.preferences;
+    const Preferences& prefs = app.records.preferences;
     if (!FontFamilyExists(prefs.fontName) || prefs.fontSize <= 0) {
         return;
     }
-    app.codeFont = Pango::FontDescription(prefs.fontName);
-    app.codeFont.set_size(prefs.fontSize * PANGO_SCALE);
+    app.ui.codeFont = Pango::FontDescription(prefs.fontName);
+    app.ui.codeFont.set_size(prefs.fontSize * PANGO_SCALE);
     // A zoomed view stays zoomed by the same step.
-    Pango::FontDescription shown = app.codeFont;
-    shown.set_size(ZoomedFontSize(prefs.fontSize, app.zoom.current));
-    app.mainWindow->SetCodeFont(shown);
+    Pango::FontDescription shown = app.ui.codeFont;
+    shown.set_size(ZoomedFontSize(prefs.fontSize, app.records.zoom.current));
+    app.ui.mainWindow->SetCodeFont(shown);
 }
 
 std::optional<WindowGeometry> MainWindowGeometry(Application& app) {
-    if (!app.mainWindow) {
+    if (!app.ui.mainWindow) {
         return std::nullopt;
     }
-    MainWindow& window = *app.mainWindow;
+    MainWindow& window = *app.ui.mainWindow;
     WindowGeometry geometry;
     window.get_position(geometry.x, geometry.y);
     window.get_size(geometry.width, geometry.height);
@@ -62,38 +64,38 @@ std::optional<WindowGeometry> MainWindowGeometry(Application& app) {
 }  // namespace
 
 void OpenSettings(Application& app) {
-    SettingsWindow& dialog = *app.settingsWindow;
-    dialog.SetDatabasePath(app.location.dbFolder + app.location.dbFileName);
-    dialog.SetLibraryPath(app.location.libPath);
-    dialog.SetFont(app.preferences.fontName, app.preferences.fontSize);
+    SettingsWindow& dialog = *app.ui.settingsWindow;
+    dialog.SetDatabasePath(app.records.location.dbFolder + app.records.location.dbFileName);
+    dialog.SetLibraryPath(app.records.location.libPath);
+    dialog.SetFont(app.records.preferences.fontName, app.records.preferences.fontSize);
     dialog.show();
     dialog.present();
 }
 
 void HideSettings(Application& app) {
-    app.settingsWindow->hide();
+    app.ui.settingsWindow->hide();
 }
 
 void ChooseSettingsDatabase(Application& app) {
-    SettingsWindow& dialog = *app.settingsWindow;
-    const std::string& fileName = app.location.dbFileName;
+    SettingsWindow& dialog = *app.ui.settingsWindow;
+    const std::string& fileName = app.records.location.dbFileName;
     const DatabaseRequest request{"Choose database '" + fileName + "' ...", fileName, "XML files (*.xml)",
                                   "*.xml"};
     const auto chosen = ChooseDatabaseFile(request, FolderPart(dialog.DatabasePath()));
     if (chosen) {
-        app.state.chosenDatabaseFile = *chosen;
+        app.records.state.chosenDatabaseFile = *chosen;
         dialog.SetDatabasePath(*chosen);
     }
 }
 
 void ChooseLibraryFolder(Application& app) {
-    SettingsWindow& dialog = *app.settingsWindow;
+    SettingsWindow& dialog = *app.ui.settingsWindow;
     Gtk::FileChooserDialog chooser(dialog, "Choose Library-Main-Path ...",
                                    Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER);
     chooser.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
     chooser.add_button("_Open", Gtk::RESPONSE_ACCEPT);
-    const std::string& libPath = app.location.libPath;
-    const std::string start = libPath.empty() ? app.state.programFolder : libPath;
+    const std::string& libPath = app.records.location.libPath;
+    const std::string start = libPath.empty() ? app.records.state.programFolder : libPath;
     if (IsDirectory(start)) {
         chooser.set_current_folder(start);
     }
@@ -104,17 +106,17 @@ void ChooseLibraryFolder(Application& app) {
     if (folder.empty()) {
         return;
     }
-    app.state.chosenLibraryFolder = LibraryFieldForChoice(folder, app.state.programFolder);
-    dialog.SetLibraryPath(app.state.chosenLibraryFolder);
+    app.records.state.chosenLibraryFolder = LibraryFieldForChoice(folder, app.records.state.programFolder);
+    dialog.SetLibraryPath(app.records.state.chosenLibraryFolder);
 }
 
 void ChooseCodeFont(Application& app) {
-    SettingsWindow& dialog = *app.settingsWindow;
+    SettingsWindow& dialog = *app.ui.settingsWindow;
     Gtk::FontChooserDialog chooser;
     chooser.set_transient_for(dialog);
     chooser.set_modal(true);
-    Pango::FontDescription start(app.preferences.fontName);
-    start.set_size(app.preferences.fontSize * PANGO_SCALE);
+    Pango::FontDescription start(app.records.preferences.fontName);
+    start.set_size(app.records.preferences.fontSize * PANGO_SCALE);
     chooser.set_font_desc(start);
     if (chooser.run() != Gtk::RESPONSE_OK) {
         return;
@@ -128,53 +130,50 @@ void ChooseCodeFont(Application& app) {
 }
 
 void ApplyDatabaseSettings(Application& app) {
-    MainWindow& window = *app.mainWindow;
+    MainWindow& window = *app.ui.mainWindow;
     IndexTree& tree = window.Tree();
     tree.SelectRow(0);
     RefreshWidget(tree);
 
-    const SettingsWindow& dialog = *app.settingsWindow;
-    TakeDialogPaths(dialog.DatabasePath(), dialog.LibraryPath(), app.location);
-    app.state.missingFileNotice = true;
+    const SettingsWindow& dialog = *app.ui.settingsWindow;
+    TakeDialogPaths(dialog.DatabasePath(), dialog.LibraryPath(), app.records.location);
+    app.records.state.missingFileNotice = true;
 
     // Nothing is shown any more, so the next entry chosen is loaded, whichever it is.
     ShowNoEntryFile(app);
     window.SetDescriptionText("");
 
     tree.Clear();
-    app.entries.clear();
+    app.records.entries.clear();
     ClearHistory(app);
-    app.state.helpEntryIndex = 0;
+    app.records.state.helpEntryIndex = 0;
 
     // Silent: a file that cannot be read keeps the document in memory, a malformed one gives the
     // elements read before the fault.
-    ReloadDatabaseFile(app.location.dbFullPath, app.document);
+    ReloadDatabaseFile(app.records.location.dbFullPath, app.records.document);
     RebuildIndexTree(app);
     CountThemesAndEntries(app);
 
     // The tree is expanded by the counting, but the toggle starts over in its collapsed state.
     window.ShowExpandState(false);
-    app.state.expandState = false;
+    app.records.state.expandState = false;
 
     tree.SelectRow(0);
-    app.currentEntry = 0;
-    if (app.onDatabaseReloaded) {
-        app.onDatabaseReloaded();
-    }
+    FillDatabaseInfo(app);
 }
 
 void SaveSettings(Application& app) {
-    SettingsWindow& dialog = *app.settingsWindow;
-    MainWindow& window = *app.mainWindow;
-    Preferences& prefs = app.preferences;
+    SettingsWindow& dialog = *app.ui.settingsWindow;
+    MainWindow& window = *app.ui.mainWindow;
+    Preferences& prefs = app.records.preferences;
 
-    const SaveDecisions decisions = TakeDialogSettings(dialog.State(), prefs, app.location);
+    const SaveDecisions decisions = TakeDialogSettings(dialog.State(), prefs, app.records.location);
     if (decisions.reshowCodeFile && EntryFileShown(app)) {
         // Loaded again, so that it gets the new code marking.
         ShowEntry(app, window.Tree().SelectedRow(), true);
     }
     if (decisions.applyPalette) {
-        ApplyPalette(app.palette, prefs.darkMode != 0);
+        ApplyPalette(app.records.palette, prefs.darkMode != 0);
     }
     if (decisions.fontChanged) {
         TakeCodeFont(app);
@@ -190,16 +189,17 @@ void SaveSettings(Application& app) {
         prefs.language = dialog.LanguageRow();
     }
     if (decisions.titleChanged && EntryFileShown(app)) {
-        SetTitleForFile(app, app.state.shownCodeFile.path);
+        SetTitleForFile(app, app.records.state.shownCodeFile.path);
     }
-    app.state.missingFileNotice = true;
+    app.records.state.missingFileNotice = true;
     if (decisions.restartNeeded) {
         ShowMessage(kProgramTitle, kRestartText);
     }
     dialog.hide();
 
-    const std::string iniPath = app.state.programFolder + kPreferencesFileName;
-    if (SavePreferences(iniPath, prefs, app.location, MainWindowGeometry(app)) == PreferencesSave::Failed) {
+    const std::string iniPath = app.records.state.programFolder + kPreferencesFileName;
+    if (SavePreferences(iniPath, prefs, app.records.location, MainWindowGeometry(app)) ==
+        PreferencesSave::Failed) {
         ShowMessage(kProgramTitle, kPreferencesSaveFailedText);
     }
 }

@@ -6,7 +6,6 @@
 #include <gtkmm/cellrenderertext.h>
 #include <gtkmm/stylecontext.h>
 
-#include "app/Application.h"
 #include "app/MainWindow.h"
 #include "app/WindowEvents.h"
 
@@ -65,15 +64,17 @@ int CheckState(const Gtk::CheckButton& check) {
 
 }  // namespace
 
-SettingsWindow::SettingsWindow(Application& app) : m_app(app) {
+SettingsWindow::SettingsWindow(const WindowContext& context, const Preferences& preferences,
+                               Gtk::Window* parent)
+    : m_context(context) {
     set_name("SettingsWindow");
     set_title("Quillmate - Settings");
     set_resizable(false);
     set_default_size(kSettingsWidth, kSettingsHeight);
     m_fixed.set_size_request(kSettingsWidth, kSettingsHeight);
     set_position(Gtk::WIN_POS_CENTER);
-    if (m_app.mainWindow) {
-        set_transient_for(*m_app.mainWindow);
+    if (parent != nullptr) {
+        set_transient_for(*parent);
     }
     m_css = Gtk::CssProvider::create();
     m_css->load_from_data(kSettingsCss);
@@ -85,7 +86,7 @@ SettingsWindow::SettingsWindow(Application& app) : m_app(app) {
     BuildButtons();
     add(m_fixed);
     m_fixed.show_all();
-    SetFromPreferences();
+    SetFromPreferences(preferences);
     RegisterTexts();
     ConnectSignals();
     m_cancelButton.grab_focus();
@@ -105,9 +106,9 @@ void SettingsWindow::SetUpFrame(Gtk::Frame& frame, Gtk::Label& caption, const ch
                                 const WidgetRect& rect, const char* name) {
     caption.set_text(text);
     caption.set_ellipsize(Pango::ELLIPSIZE_END);
-    caption.override_font(m_app.headingFont);
+    caption.override_font(m_context.headingFont);
     frame.set_label_widget(caption);
-    frame.override_background_color(m_app.transparent);
+    frame.override_background_color(m_context.transparent);
     Place(frame, rect, name);
 }
 
@@ -117,7 +118,7 @@ void SettingsWindow::SetUpCombo(Gtk::ComboBox& combo, const std::vector<std::str
     for (size_t i = 0; i < rows.size(); ++i) {
         auto row = *store->append();
         if (withFlags && i < std::size(flags)) {
-            row[m_columns.flag] = m_app.PictureOf(flags[i]);
+            row[m_columns.flag] = m_context.pictures.Of(flags[i]);
         }
         row[m_columns.text] = rows[i];
     }
@@ -295,8 +296,7 @@ void SettingsWindow::BuildButtons() {
     Place(m_saveButton, kSaveButtonRect, "save button");
 }
 
-void SettingsWindow::SetFromPreferences() {
-    const Preferences& prefs = m_app.preferences;
+void SettingsWindow::SetFromPreferences(const Preferences& prefs) {
     m_savePaths.set_active(prefs.savePaths != 0);
     m_windowData.set_active(prefs.saveWinSetting != 0);
     m_dyeNews.set_active(prefs.dyeingNews != 0);
@@ -313,7 +313,7 @@ void SettingsWindow::SetFromPreferences() {
 }
 
 void SettingsWindow::RegisterTexts() {
-    TextTargetRegistry& targets = m_app.textTargets;
+    TextTargetRegistry& targets = m_context.textTargets;
     struct LabelKey {
         const char* key;
         Gtk::Label& label;
@@ -375,12 +375,12 @@ void SettingsWindow::RegisterTexts() {
 }
 
 void SettingsWindow::PostClick(WidgetId widget) {
-    m_app.queue.Post(WidgetEvent(WindowId::Settings, widget, WidgetEventType::LeftClick));
+    m_context.queue.Post(WidgetEvent(WindowId::Settings, widget, WidgetEventType::LeftClick));
 }
 
 void SettingsWindow::ConnectSignals() {
     // Escape is the window's own shortcut; it carries the same command as in the main window.
-    PostCloseAndEscape(*this, m_app.queue, WindowId::Settings);
+    PostCloseAndEscape(*this, m_context.queue, WindowId::Settings);
     struct ButtonEvent {
         Gtk::Button& button;
         WidgetId widget;

@@ -18,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "app/WindowContext.h"
 #include "base/EventQueue.h"
+#include "settings/Preferences.h"
 #include "settings/SettingsDecisions.h"
 
 namespace quillmate {
@@ -69,7 +71,8 @@ class SettingsWindow : public Gtk::Window {
   public:
     // Builds the dialog transient for the main window, with the check boxes and combo boxes set
     // from the Preferences, and registers its texts for the language switch.
-    explicit SettingsWindow(Application& app);
+    // Transient for `parent` when there is one.
+    SettingsWindow(const WindowContext& context, const Preferences& preferences, Gtk::Window* parent);
     ~SettingsWindow() override;
 
     // The four fields that the settings button fills.
@@ -124,7 +127,7 @@ class SettingsWindow : public Gtk::Window {
     void BuildPathsFrame();
     void BuildProgramFrame();
     void BuildButtons();
-    void SetFromPreferences();
+    void SetFromPreferences(const Preferences& prefs);
     void RegisterTexts();
     void ConnectSignals();
     void Place(Gtk::Widget& widget, const WidgetRect& rect, const char* name);
@@ -134,7 +137,7 @@ class SettingsWindow : public Gtk::Window {
     static void SetRows(Gtk::ComboBox& combo, const std::vector<std::string>& rows);
     void PostClick(WidgetId widget);
 
-    Application& m_app;
+    WindowContext m_context;
     RowColumns m_columns;
     Glib::RefPtr<Gtk::CssProvider> m_css;
     std::vector<PlacedControl> m_placed;

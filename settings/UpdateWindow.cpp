@@ -2,7 +2,6 @@
 
 #include <gdk/gdkkeysyms.h>
 
-#include "app/Application.h"
 #include "app/WindowEvents.h"
 #include "settings/AboutDialogs.h"
 
@@ -16,7 +15,7 @@ constexpr std::string_view kUpdateLabelKeys[3] = {"#Upt_LabelAppGtk2", "#Upt_Lab
 
 }  // namespace
 
-UpdateWindow::UpdateWindow(Application& app) : m_app(app) {
+UpdateWindow::UpdateWindow(const WindowContext& context) : m_queue(context.queue) {
     set_title(kUpdateWindowTitle);
     set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
     set_position(Gtk::WIN_POS_CENTER);
@@ -37,9 +36,9 @@ UpdateWindow::UpdateWindow(Application& app) : m_app(app) {
     show_all_children();
 
     m_finished.connect(
-        [this] { m_app.queue.Post(CommandEvent(WindowId::Update, Command::UpdateCheckFinished)); });
+        [this] { m_queue.Post(CommandEvent(WindowId::Update, Command::UpdateCheckFinished)); });
     // Escape is the window's own shortcut; it carries the same command as in the main window.
-    PostCloseAndEscape(*this, m_app.queue, WindowId::Update);
+    PostCloseAndEscape(*this, m_queue, WindowId::Update);
 }
 
 void UpdateWindow::ShowAnswers(const UpdateAnswers& answers) {
@@ -60,26 +59,6 @@ bool UpdateWindow::SetLabelText(std::string_view key, const std::string& text) {
         }
     }
     return false;
-}
-
-void CheckForUpdates(Application& app) {
-    if (!app.updateWindow) {
-        return;
-    }
-    app.state.version = kProgramVersion;
-    const std::string& server =
-        app.preferences.updateServer.empty() ? DefaultUpdateServer() : app.preferences.updateServer;
-    UpdateWindow& window = *app.updateWindow;
-    app.updateChecker.Start(VersionFileUrl(server), [&window] { window.NotifyFinished(); });
-    window.present();
-}
-
-void ShowUpdateAnswers(Application& app) {
-    const auto values = app.updateChecker.TakeResult();
-    if (!values || !app.updateWindow) {
-        return;
-    }
-    app.updateWindow->ShowAnswers(AnswersFor(app.state.version, app.state.dbVersion, *values));
 }
 
 void UpdateWindow::RegisterTexts(TextTargetRegistry& targets) {

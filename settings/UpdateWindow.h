@@ -13,7 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/MainWindow.h"
+#include "app/WidgetRect.h"
+#include "app/WindowContext.h"
 #include "settings/UpdateCheck.h"
 
 namespace quillmate {
@@ -28,7 +29,7 @@ inline constexpr WidgetRect kUpdateFieldRects[3] = {
 
 class UpdateWindow : public Gtk::Window {
   public:
-    explicit UpdateWindow(Application& app);
+    explicit UpdateWindow(const WindowContext& context);
 
     void ShowAnswers(const UpdateAnswers& answers);
     // Row 1 the other edition, row 2 the program, row 3 the database.
@@ -43,17 +44,11 @@ class UpdateWindow : public Gtk::Window {
     void RegisterTexts(TextTargetRegistry& targets);
 
   private:
-    Application& m_app;
+    EventQueue& m_queue;
     Glib::Dispatcher m_finished;
     Gtk::Fixed m_fixed;
     Gtk::Label m_labels[3];
     Gtk::Entry m_fields[3];
 };
-
-// The info menu's update check: shows the window and starts downloading the version file unless
-// a download is running already. The window is filled when the answer arrives.
-void CheckForUpdates(Application& app);
-// The download has finished: shows the answers; a failed download changes no field.
-void ShowUpdateAnswers(Application& app);
 
 }  // namespace quillmate

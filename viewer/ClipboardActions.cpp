@@ -26,7 +26,7 @@ void SetClipboardText(const std::string& text) {
 }  // namespace
 
 void QuickCopy(Application& app) {
-    MainWindow& window = *app.mainWindow;
+    MainWindow& window = *app.ui.mainWindow;
     Gtk::TextView& view = window.CodeView();
     const auto buffer = view.get_buffer();
     // Hidden text and link widgets are not part of the copied code.
@@ -43,27 +43,28 @@ void QuickCopy(Application& app) {
 }
 
 void CopyCodePath(Application& app) {
-    SetClipboardText(CodePath(app.location.dbFolder, app.state.currentCodeFile));
+    SetClipboardText(CodePath(app.records.location.dbFolder, app.records.state.currentCodeFile));
 }
 
 void OpenCode(Application& app) {
-    StartCodeOpener(app.starter, app.preferences.codeEditorPath,
-                    CodePath(app.location.dbFolder, app.state.currentCodeFile));
+    StartCodeOpener(app.services.starter, app.records.preferences.codeEditorPath,
+                    CodePath(app.records.location.dbFolder, app.records.state.currentCodeFile));
 }
 
 void OpenLibraryFolder(Application& app) {
     const std::string field =
-        app.databaseInfoWindow ? app.databaseInfoWindow->LibraryText() : app.location.libPath;
-    OpenFolderOrBeep(app.starter, field, app.state.programFolder);
+        app.ui.databaseInfoWindow ? app.ui.databaseInfoWindow->LibraryText() : app.records.location.libPath;
+    OpenFolderOrBeep(app.services.starter, field, app.records.state.programFolder);
 }
 
 void EditHelpFile(Application& app) {
-    const auto path = HelpFileEditPath(app.location.dbFolder, app.entries, app.state.helpEntryIndex);
+    const auto path = HelpFileEditPath(app.records.location.dbFolder, app.records.entries,
+                                       app.records.state.helpEntryIndex);
     if (!path) {
         ShowMessage("Sorry", "seems the helpfile can't be found.");
         return;
     }
-    app.starter.StartWithArguments("xdg-open", {*path}, "");
+    app.services.starter.StartWithArguments("xdg-open", {*path}, "");
 }
 
 }  // namespace quillmate

@@ -20,8 +20,8 @@ std::string Displayable(const std::string& text) {
 }  // namespace
 
 bool LoadCodeFile(Application& app, const std::string& path, bool external) {
-    MainWindow& window = *app.mainWindow;
-    app.codeFileInfo = CodeFileInfo{};
+    MainWindow& window = *app.ui.mainWindow;
+    app.records.codeFileInfo = CodeFileInfo{};
     std::string fullPath;
     if (external) {
         const DropChoice choice = ChooseDroppedFile(path);
@@ -31,18 +31,18 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
         }
         fullPath = choice.fullPath;
         window.set_title(Displayable(DroppedFileTitle(fullPath)));
-        app.state.shownCodeFile = {fullPath, true};
+        app.records.state.shownCodeFile = {fullPath, true};
     } else {
-        fullPath = CodeFileFullPath(app.location.libPath, path);
-        app.state.shownCodeFile = {path, false};
+        fullPath = CodeFileFullPath(app.records.location.libPath, path);
+        app.records.state.shownCodeFile = {path, false};
     }
 
     CodeFileLoad load = LoadCodeFileText(fullPath);
     if (load.outcome != CodeFileOutcome::Loaded) {
         window.SetCodeText("");
-        app.starter.Start(kMissingFileBeepProgram, kMissingFileBeepParameters, "");
+        app.services.starter.Start(kMissingFileBeepProgram, kMissingFileBeepParameters, "");
         const MissingFileReport report =
-            ReportMissingFile(path, app.location.libPath, app.state.missingFileNotice);
+            ReportMissingFile(path, app.records.location.libPath, app.records.state.missingFileNotice);
         if (report.messageBox) {
             ShowMessage(kProgramTitle, Displayable(report.text));
         } else {
@@ -50,17 +50,18 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
         }
         return false;
     }
-    app.codeFileInfo = load.info;
+    app.records.codeFileInfo = load.info;
     window.SetCodeText(load.text);
-    if (HighlightsCodeFile(app.preferences.codeMarks, fullPath)) {
-        Highlight(window.CodeView(), app.highlight, app.palette, app.preferences.codeMarks);
+    if (HighlightsCodeFile(app.records.preferences.codeMarks, fullPath)) {
+        Highlight(window.CodeView(), app.ui.highlight, app.records.palette,
+                  app.records.preferences.codeMarks);
     }
     return true;
 }
 
 void ClearCodeView(Application& app) {
-    app.mainWindow->SetCodeText("");
-    app.state.shownCodeFile = {};
+    app.ui.mainWindow->SetCodeText("");
+    app.records.state.shownCodeFile = {};
 }
 
 void ShowDroppedFile(Application& app, const std::string& dropList) {
@@ -68,8 +69,8 @@ void ShowDroppedFile(Application& app, const std::string& dropList) {
         return;
     }
     if (LoadCodeFile(app, dropList, true)) {
-        app.mainWindow->SetDescriptionText("Extern file ...");
-        app.mainWindow->Tree().ClearSelection();
+        app.ui.mainWindow->SetDescriptionText("Extern file ...");
+        app.ui.mainWindow->Tree().ClearSelection();
     }
 }
 

@@ -30,20 +30,21 @@ std::vector<ExportItem> ExportItemsOf(const IndexTree& tree) {
 
 void RunWebPageExport(Application& app) {
     const ExportFolders folders;
-    ShowResult(
-        ExportWebPage(ExportItemsOf(app.mainWindow->Tree()), app.entries, folders, TodayExportDateText()));
+    ShowResult(ExportWebPage(ExportItemsOf(app.ui.mainWindow->Tree()), app.records.entries, folders,
+                             TodayExportDateText()));
 }
 
 void RunPostingExport(Application& app, bool newsOnly) {
-    ShowResult(ExportPosting(ExportItemsOf(app.mainWindow->Tree()), app.entries, newsOnly, kExportFolder));
+    ShowResult(ExportPosting(ExportItemsOf(app.ui.mainWindow->Tree()), app.records.entries, newsOnly,
+                             kExportFolder));
 }
 
 void RunFileListExport(Application& app) {
-    ExportFileList(ExportItemsOf(app.mainWindow->Tree()), app.entries);
+    ExportFileList(ExportItemsOf(app.ui.mainWindow->Tree()), app.records.entries);
 }
 
 void RunDuplicateProtocol(Application& app) {
-    ShowResult(WriteDuplicateProtocol(app.entries, app.location.dbFileName, kExportFolder));
+    ShowResult(WriteDuplicateProtocol(app.records.entries, app.records.location.dbFileName, kExportFolder));
 }
 
 }  // namespace quillmate

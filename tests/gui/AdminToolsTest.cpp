@@ -40,12 +40,12 @@ class AdminToolsTest : public ::testing::Test {
         ASSERT_EQ(::chdir(m_folder.Path().c_str()), 0);
         m_app = std::make_unique<Application>(m_folder.Path());
         StartUp(*m_app);
-        ASSERT_TRUE(PumpUntil([&] { return m_app->mainWindow->get_mapped(); }));
+        ASSERT_TRUE(PumpUntil([&] { return m_app->ui.mainWindow->get_mapped(); }));
         RunQueuedEvents();
     }
 
     void RunQueuedEvents() {
-        while (auto event = m_app->queue.Take()) {
+        while (auto event = m_app->services.queue.Take()) {
             Dispatch(*m_app, *event);
         }
     }
@@ -53,7 +53,7 @@ class AdminToolsTest : public ::testing::Test {
     // Chooses the admin menu item as the user would, and runs what it asks for.
     void Choose(const std::string& label) {
         bool found = false;
-        for (Gtk::Widget* child : m_app->menus->adminMenu.get_children()) {
+        for (Gtk::Widget* child : m_app->ui.menus->adminMenu.get_children()) {
             auto* item = dynamic_cast<Gtk::MenuItem*>(child);
             if (item != nullptr && item->get_label() == label) {
                 item->activate();
@@ -140,15 +140,15 @@ TEST_F(AdminToolsTest, MissingExportFolderIsReportedExceptByTheWebPage) {
 
 TEST_F(AdminToolsTest, AdminButtonOpensTheAdminMenuOnlyInTheAdminBuild) {
     Start(true);
-    Gtk::Button* button = m_app->mainWindow->AdminButton();
+    Gtk::Button* button = m_app->ui.mainWindow->AdminButton();
     ASSERT_NE(button, nullptr);
     // The user's pointer rests on the button; the menu opens there.
     int x = 0;
     int y = 0;
-    m_app->mainWindow->get_window()->get_origin(x, y);
+    m_app->ui.mainWindow->get_window()->get_origin(x, y);
     int buttonX = 0;
     int buttonY = 0;
-    button->translate_coordinates(*m_app->mainWindow, 5, 5, buttonX, buttonY);
+    button->translate_coordinates(*m_app->ui.mainWindow, 5, 5, buttonX, buttonY);
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
     gdk_device_warp(pointer, gdk_screen_get_default(), x + buttonX, y + buttonY);
     test::PumpFor(std::chrono::milliseconds(100));
@@ -157,17 +157,17 @@ TEST_F(AdminToolsTest, AdminButtonOpensTheAdminMenuOnlyInTheAdminBuild) {
 #if QUILLMATE_ADMIN
     EXPECT_TRUE(button->get_visible());
     EXPECT_EQ(button->get_tooltip_text(), "Popup admin menue");
-    ASSERT_TRUE(PumpUntil([&] { return m_app->menus->adminMenu.get_mapped(); }));
+    ASSERT_TRUE(PumpUntil([&] { return m_app->ui.menus->adminMenu.get_mapped(); }));
     int menuX = 0;
     int menuY = 0;
-    m_app->menus->adminMenu.get_toplevel()->get_window()->get_origin(menuX, menuY);
+    m_app->ui.menus->adminMenu.get_toplevel()->get_window()->get_origin(menuX, menuY);
     EXPECT_NEAR(menuX, x + buttonX, 2);
     EXPECT_NEAR(menuY, y + buttonY, 2);
-    m_app->menus->adminMenu.popdown();
+    m_app->ui.menus->adminMenu.popdown();
 #else
     EXPECT_FALSE(button->get_visible());
     test::PumpFor(std::chrono::milliseconds(300));
-    EXPECT_FALSE(m_app->menus->adminMenu.get_mapped());
+    EXPECT_FALSE(m_app->ui.menus->adminMenu.get_mapped());
 #endif
 }
 

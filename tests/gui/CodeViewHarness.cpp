@@ -46,7 +46,7 @@ CodeViewProgram::~CodeViewProgram() {
 }
 
 MainWindow& CodeViewProgram::Window() {
-    return *m_app->mainWindow;
+    return *m_app->ui.mainWindow;
 }
 
 Gtk::TextView& CodeViewProgram::CodeView() {
@@ -55,12 +55,12 @@ Gtk::TextView& CodeViewProgram::CodeView() {
 
 void CodeViewProgram::ShowRow(int row) {
     Window().Tree().SelectRow(row);
-    m_app->queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+    m_app->services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
     DispatchQueued();
 }
 
 void CodeViewProgram::DispatchQueued() {
-    while (auto event = m_app->queue.Take()) {
+    while (auto event = m_app->services.queue.Take()) {
         Dispatch(*m_app, *event);
     }
 }

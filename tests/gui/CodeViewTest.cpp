@@ -34,7 +34,7 @@ constexpr const char* kBoxedMissingText =
 
 // The colour of the description line's background, away from its text.
 std::string DescriptionColour(Application& app) {
-    Gtk::TextView& line = app.mainWindow->DescriptionLine();
+    Gtk::TextView& line = app.ui.mainWindow->DescriptionLine();
     return test::PixelColour(line, line.get_allocated_width() - 8, line.get_allocated_height() - 6);
 }
 
@@ -52,10 +52,10 @@ TEST(CodeViewTest, MissingFileIsReportedOnceAndColoursTheDescriptionLine) {
     EXPECT_EQ(CodeText(*app), "");
     ASSERT_EQ(watcher.Seen().size(), 1u);
     EXPECT_EQ(watcher.Seen()[0].title, "Quillmate");
-    EXPECT_EQ(
-        watcher.Seen()[0].text,
-        "Missing file:\n/Buttons/Missing.kx\n\nCheck library-path in settings:\n" + app->location.libPath);
-    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ /Buttons/Missing.kx");
+    EXPECT_EQ(watcher.Seen()[0].text,
+              "Missing file:\n/Buttons/Missing.kx\n\nCheck library-path in settings:\n" +
+                  app->records.location.libPath);
+    EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate ~ /Buttons/Missing.kx");
 
     MoveTreeCursor(*app, kSimpleRow);
     EXPECT_EQ(DescriptionColour(*app), normal);
@@ -98,11 +98,11 @@ TEST(CodeViewTest, CodeFileGoesIntoTheViewInOneInsertion) {
     DialogWatcher watcher;
     auto app = StartProgram(folder);
     int insertions = 0;
-    app->mainWindow->CodeView().get_buffer()->signal_insert().connect(
+    app->ui.mainWindow->CodeView().get_buffer()->signal_insert().connect(
         [&insertions](const Gtk::TextIter&, const Glib::ustring&, int) { ++insertions; });
     MoveTreeCursor(*app, kSimpleRow);
     EXPECT_EQ(insertions, 1);
-    EXPECT_EQ(app->mainWindow->CodeView().get_buffer()->get_line_count(), 200);
+    EXPECT_EQ(app->ui.mainWindow->CodeView().get_buffer()->get_line_count(), 200);
 }
 
 TEST(CodeViewTest, CharactersBeyondTheBasicPlaneAreShownAsThemselves) {
@@ -114,8 +114,8 @@ TEST(CodeViewTest, CharactersBeyondTheBasicPlaneAreShownAsThemselves) {
     auto app = StartProgram(folder);
     MoveTreeCursor(*app, kSimpleRow);
     EXPECT_EQ(CodeText(*app), "s$ = \"\xC3\xA4\xF0\x9F\x98\x80\xF0\x90\x8D\x88\"");
-    EXPECT_EQ(app->mainWindow->CodeView().get_buffer()->get_char_count(), 10);
-    EXPECT_EQ(app->codeFileInfo.srcUtf8, 1);
+    EXPECT_EQ(app->ui.mainWindow->CodeView().get_buffer()->get_char_count(), 10);
+    EXPECT_EQ(app->records.codeFileInfo.srcUtf8, 1);
 }
 
 // Drops a list of URIs onto the code view through its "drag-data-received" handler, with the
@@ -138,8 +138,8 @@ void DropUris(Application& app, const std::vector<std::string>& uris) {
         gtk_clipboard_wait_for_contents(clipboard, gdk_atom_intern("text/uri-list", FALSE));
     ASSERT_NE(data, nullptr);
     gtk_clipboard_clear(clipboard);
-    g_signal_emit_by_name(app.mainWindow->CodeView().gobj(), "drag-data-received", nullptr, 20, 20, data, 0u,
-                          static_cast<guint>(GDK_CURRENT_TIME));
+    g_signal_emit_by_name(app.ui.mainWindow->CodeView().gobj(), "drag-data-received", nullptr, 20, 20, data,
+                          0u, static_cast<guint>(GDK_CURRENT_TIME));
     gtk_selection_data_free(data);
     Settle(app);
 }
@@ -160,13 +160,14 @@ TEST(CodeViewTest, DroppedCodeFileIsShownAsExternalFile) {
     DropUris(*app, {uri});
     EXPECT_EQ(CodeText(*app), "; dropped\nEnd");
     EXPECT_EQ(DescriptionText(*app), "Extern file ...");
-    EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), -1);
-    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ My Example.kx");
+    EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), -1);
+    EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate ~ My Example.kx");
     EXPECT_TRUE(watcher.Seen().empty());
-    EXPECT_EQ(app->state.currentCodeFile, "/Buttons/Simple.kx");  // copying and opening name the entry
+    EXPECT_EQ(app->records.state.currentCodeFile,
+              "/Buttons/Simple.kx");  // copying and opening name the entry
     MoveTreeCursor(*app, kSimpleRow);
     EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
-    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ /Buttons/Simple.kx");
+    EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate ~ /Buttons/Simple.kx");
 }
 
 TEST(CodeViewTest, OnlyTheFirstDroppedFileCountsAndDecidesByItsType) {
@@ -204,9 +205,9 @@ TEST(CodeViewTest, OnlyTheFirstDroppedFileCountsAndDecidesByItsType) {
             EXPECT_EQ(watcher.Seen()[0].text, c.message);
             EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
             EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
-            EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), kSimpleRow);
-            EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ /Buttons/Simple.kx");
-            EXPECT_EQ(app->codeFileInfo, CodeFileInfo{});
+            EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), kSimpleRow);
+            EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate ~ /Buttons/Simple.kx");
+            EXPECT_EQ(app->records.codeFileInfo, CodeFileInfo{});
         }
         app.reset();
     }
@@ -221,7 +222,7 @@ TEST(CodeViewTest, DropOfNothingLocalChangesNothing) {
     DropUris(*app, {"http://example.org/a.kx", "file://far.example.org/tmp/a.kx"});
     EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
     EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
-    EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), kSimpleRow);
+    EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), kSimpleRow);
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
@@ -262,11 +263,11 @@ TEST(CodeViewTest, DroppedFileWithNonUtf8NameIsLoadedAndTitledReadably) {
     auto app = StartProgram(folder);
     DropUris(*app, {UriOf(folder.Path() + "outside/\xE4pfel.kx")});
     EXPECT_EQ(CodeText(*app), "; Latin-1 name");
-    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ \xEF\xBF\xBDpfel.kx");
+    EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate ~ \xEF\xBF\xBDpfel.kx");
     DropUris(*app, {UriOf(folder.Path() + "outside/\xC3\x9C"
                                           "ber.kx")});
     EXPECT_EQ(CodeText(*app), "; UTF-8 name");
-    EXPECT_EQ(app->mainWindow->get_title(),
+    EXPECT_EQ(app->ui.mainWindow->get_title(),
               "Quillmate ~ \xC3\x9C"
               "ber.kx");
 }
@@ -283,11 +284,11 @@ TEST(CodeViewTest, DroppedMissingFileIsReportedWithItsTitleAlreadySet) {
     DropUris(*app, {uri});
     ASSERT_EQ(watcher.Seen().size(), 1u);
     EXPECT_EQ(watcher.Seen()[0].text.rfind("Missing file:\n" + folder.Path() + "outside/Gone.kx\n", 0), 0u);
-    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ Gone.kx");
+    EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate ~ Gone.kx");
     EXPECT_EQ(CodeText(*app), "");
     // Not shown: the description and the selection stay.
     EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
-    EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), kSimpleRow);
+    EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), kSimpleRow);
 }
 
 }  // namespace
@@ -309,7 +310,7 @@ TEST(CodeViewTest, VeryLargeFileGoesInBySlicesAndTheWindowKeepsAnswering) {
     const Glib::ustring shown = Glib::convert(code, "UTF-8", "ISO-8859-1");
     // A timer that sees the buffer partly filled proves that the main loop ran in between.
     bool sawPartialText = false;
-    const auto buffer = app->mainWindow->CodeView().get_buffer();
+    const auto buffer = app->ui.mainWindow->CodeView().get_buffer();
     sigc::connection timer = Glib::signal_timeout().connect(
         [&] {
             const auto count = static_cast<Glib::ustring::size_type>(buffer->get_char_count());

@@ -43,7 +43,7 @@ class CodeViewZoomTest : public ::testing::Test {
     }
 
     Gtk::TextView& View() { return m_program.CodeView(); }
-    ZoomState& Zoom() { return m_program.App().zoom; }
+    ZoomState& Zoom() { return m_program.App().records.zoom; }
 
     // A wheel event on the code text as the pointer delivers it. Returns whether the code view's
     // own handler used it; with `propagate` GTK handles it as a real event instead (an unused
@@ -130,7 +130,7 @@ TEST_F(CodeViewZoomTest, WithoutCtrlTheWheelScrollsTheCode) {
 }
 
 TEST_F(CodeViewZoomTest, ZoomFollowsTheFontSizeSetting) {
-    m_program.App().preferences.fontSize = 12;
+    m_program.App().records.preferences.fontSize = 12;
     EXPECT_TRUE(Wheel(GDK_SCROLL_UP, true));
     EXPECT_EQ(FontSize(ShownSize(12, 4)), 14 * PANGO_SCALE);
 }

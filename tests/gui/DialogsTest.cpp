@@ -18,6 +18,7 @@
 #include "app/StartUp.h"
 #include "base/Paths.h"
 #include "database/IndexTreeActions.h"
+#include "settings/AboutActions.h"
 #include "settings/AboutDialogs.h"
 #include "settings/UpdateWindow.h"
 
@@ -39,7 +40,7 @@ bool RunProgramUntil(Application& app, const std::function<bool()>& done,
                      std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     return test::PumpUntil(
         [&] {
-            while (auto event = app.queue.Take()) {
+            while (auto event = app.services.queue.Take()) {
                 Dispatch(app, *event);
             }
             return done();
@@ -56,7 +57,7 @@ void SetClipboardText(const std::string& text) {
 }
 
 void Post(Application& app, WindowId window, Command command) {
-    app.queue.Post(CommandEvent(window, command));
+    app.services.queue.Post(CommandEvent(window, command));
 }
 
 // The program started on `folder` with its first entry shown.
@@ -67,14 +68,15 @@ class StartedProgram {
             throw std::runtime_error("cannot enter the program folder");
         }
         StartUp(app);
-        RunProgramUntil(app, [this] { return app.mainWindow->get_mapped() && app.queue.Empty(); });
+        RunProgramUntil(app,
+                        [this] { return app.ui.mainWindow->get_mapped() && app.services.queue.Empty(); });
     }
 
     // Selects a row as the user would (the selection change is an event of the tree).
     void ShowRow(int row) {
-        app.mainWindow->Tree().SelectRow(row);
-        app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
-        RunProgramUntil(app, [this] { return app.queue.Empty(); });
+        app.ui.mainWindow->Tree().SelectRow(row);
+        app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+        RunProgramUntil(app, [this] { return app.services.queue.Empty(); });
     }
 
     Application app;
@@ -87,12 +89,13 @@ TEST(QuickCopyTest, PutsTheWholeCodeOnTheClipboardAndLeavesNoSelection) {
     StartedProgram program(folder);
     Application& app = program.app;
     program.ShowRow(kLabelRow);
-    const auto buffer = app.mainWindow->CodeView().get_buffer();
-    ASSERT_EQ(app.mainWindow->CodeText(), "; Button with label\nText$ = \"Hello\"");
+    const auto buffer = app.ui.mainWindow->CodeView().get_buffer();
+    ASSERT_EQ(app.ui.mainWindow->CodeText(), "; Button with label\nText$ = \"Hello\"");
 
     SetClipboardText("before");
-    app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::QuickCopyButton, WidgetEventType::LeftClick));
-    RunProgramUntil(app, [&] { return app.queue.Empty(); });
+    app.services.queue.Post(
+        WidgetEvent(WindowId::Main, WidgetId::QuickCopyButton, WidgetEventType::LeftClick));
+    RunProgramUntil(app, [&] { return app.services.queue.Empty(); });
     // The option trailer is not part of the view, so it is not copied either.
     EXPECT_EQ(ClipboardText(), "; Button with label\nText$ = \"Hello\"");
     EXPECT_FALSE(buffer->get_has_selection());
@@ -105,10 +108,11 @@ TEST(QuickCopyTest, AnEmptyCodeViewCopiesNothing) {
     StartedProgram program(folder);
     Application& app = program.app;
     program.ShowRow(kButtonsThemeRow);
-    ASSERT_EQ(app.mainWindow->CodeText(), "");
+    ASSERT_EQ(app.ui.mainWindow->CodeText(), "");
     SetClipboardText("before");
-    app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::QuickCopyButton, WidgetEventType::LeftClick));
-    RunProgramUntil(app, [&] { return app.queue.Empty(); });
+    app.services.queue.Post(
+        WidgetEvent(WindowId::Main, WidgetId::QuickCopyButton, WidgetEventType::LeftClick));
+    RunProgramUntil(app, [&] { return app.services.queue.Empty(); });
     EXPECT_EQ(ClipboardText(), "before");
 }
 
@@ -121,7 +125,7 @@ TEST(QuickCopyTest, CopiedCodeSurvivesAnOrderlyEnd) {
         {
             StartedProgram program(folder);
             program.ShowRow(kSimpleRow);
-            program.app.queue.Post(
+            program.app.services.queue.Post(
                 WidgetEvent(WindowId::Main, WidgetId::QuickCopyButton, WidgetEventType::LeftClick));
             Post(program.app, WindowId::Main, Command::Quit);
             RunEventLoop(program.app);
@@ -136,8 +140,8 @@ TEST(DatabaseInfoTest, ShowsTheDatabaseTheCountsAndTheSelectedFile) {
     DialogWatcher watcher;
     StartedProgram program(folder);
     Application& app = program.app;
-    ASSERT_TRUE(app.databaseInfoWindow);
-    DatabaseInfoWindow& window = *app.databaseInfoWindow;
+    ASSERT_TRUE(app.ui.databaseInfoWindow);
+    DatabaseInfoWindow& window = *app.ui.databaseInfoWindow;
     EXPECT_FALSE(window.get_visible());
 
     program.ShowRow(kLabelRow);
@@ -145,11 +149,10 @@ TEST(DatabaseInfoTest, ShowsTheDatabaseTheCountsAndTheSelectedFile) {
     ASSERT_TRUE(RunProgramUntil(app, [&] { return window.get_mapped(); }));
     EXPECT_EQ(window.get_title(), "About: Current database & file");
     EXPECT_EQ(window.DatabaseText(), folder.Path() + "Quillmate-Toc.xml");
-    EXPECT_EQ(window.ContentText(), app.mainWindow->Tree().RowText(0) + " - Head text");
-    EXPECT_EQ(window.LibraryText(), app.location.libPath);
+    EXPECT_EQ(window.ContentText(), app.ui.mainWindow->Tree().RowText(0) + " - Head text");
+    EXPECT_EQ(window.LibraryText(), app.records.location.libPath);
     EXPECT_EQ(window.ThemesText(), "1");
     EXPECT_EQ(window.EntriesText(), "3");
-    EXPECT_EQ(app.currentEntry, 0);
 
     struct Case {
         int row;
@@ -178,7 +181,7 @@ TEST(DatabaseInfoTest, EscapeAndTheCloseButtonOnlyHideTheWindow) {
     DialogWatcher watcher;
     StartedProgram program(folder);
     Application& app = program.app;
-    DatabaseInfoWindow& window = *app.databaseInfoWindow;
+    DatabaseInfoWindow& window = *app.ui.databaseInfoWindow;
 
     Post(app, WindowId::Main, Command::AboutDatabase);
     ASSERT_TRUE(RunProgramUntil(app, [&] { return window.get_mapped(); }));
@@ -192,8 +195,8 @@ TEST(DatabaseInfoTest, EscapeAndTheCloseButtonOnlyHideTheWindow) {
     gtk_main_do_event(event);
     gdk_event_free(event);
     EXPECT_TRUE(RunProgramUntil(app, [&] { return !window.get_visible(); }));
-    EXPECT_FALSE(app.state.quitRequest);
-    EXPECT_TRUE(app.mainWindow->get_visible());
+    EXPECT_FALSE(app.records.state.quitRequest);
+    EXPECT_TRUE(app.ui.mainWindow->get_visible());
 }
 
 TEST(DatabaseInfoTest, CopyPictureCopiesTheFileBelowTheLibraryFolder) {
@@ -202,43 +205,44 @@ TEST(DatabaseInfoTest, CopyPictureCopiesTheFileBelowTheLibraryFolder) {
     DialogWatcher watcher;
     StartedProgram program(folder);
     Application& app = program.app;
-    app.location.libPath = folder.Path();
+    app.records.location.libPath = folder.Path();
 
     SetClipboardText("before");
     program.ShowRow(kButtonsThemeRow);
-    app.queue.Post(WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
-    RunProgramUntil(app, [&] { return app.queue.Empty(); });
+    app.services.queue.Post(
+        WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
+    RunProgramUntil(app, [&] { return app.services.queue.Empty(); });
     EXPECT_EQ(ClipboardText(), "before");  // no file selected: nothing happens
 
     program.ShowRow(kSimpleRow);
-    app.queue.Post(WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
-    RunProgramUntil(app, [&] { return app.queue.Empty(); });
+    app.services.queue.Post(
+        WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
+    RunProgramUntil(app, [&] { return app.services.queue.Empty(); });
     EXPECT_EQ(ClipboardText(), folder.Path() + "Buttons/Simple.kx");
-    app.location.libPath = WithoutTrailingSlashes(folder.Path());  // the same file without the final "/"
-    app.queue.Post(WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
-    RunProgramUntil(app, [&] { return app.queue.Empty(); });
+    app.records.location.libPath =
+        WithoutTrailingSlashes(folder.Path());  // the same file without the final "/"
+    app.services.queue.Post(
+        WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
+    RunProgramUntil(app, [&] { return app.services.queue.Empty(); });
     EXPECT_EQ(ClipboardText(), DraggedEntryPath(app, kSimpleRow));
 }
 
-TEST(DatabaseInfoTest, ReloadHookShowsTheNewDatabase) {
+TEST(DatabaseInfoTest, FillingShowsTheNewDatabase) {
     TempProgramFolder folder;
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     StartedProgram program(folder);
     Application& app = program.app;
-    ASSERT_TRUE(app.onDatabaseReloaded);
-    app.location.dbFullPath = folder.Path() + "Other.xml";
-    app.location.libPath = "/elsewhere/";
-    app.state.themeCount = 7;
-    app.state.entryCount = 42;
-    app.currentEntry = 3;
-    app.onDatabaseReloaded();
-    const DatabaseInfoWindow& window = *app.databaseInfoWindow;
+    app.records.location.dbFullPath = folder.Path() + "Other.xml";
+    app.records.location.libPath = "/elsewhere/";
+    app.records.state.themeCount = 7;
+    app.records.state.entryCount = 42;
+    FillDatabaseInfo(app);
+    const DatabaseInfoWindow& window = *app.ui.databaseInfoWindow;
     EXPECT_EQ(window.DatabaseText(), folder.Path() + "Other.xml");
     EXPECT_EQ(window.LibraryText(), "/elsewhere/");
     EXPECT_EQ(window.ThemesText(), "7");
     EXPECT_EQ(window.EntriesText(), "42");
-    EXPECT_EQ(app.currentEntry, 0);
 }
 
 TEST(DatabaseInfoTest, LanguageTextsReachTheirTargets) {
@@ -246,7 +250,7 @@ TEST(DatabaseInfoTest, LanguageTextsReachTheirTargets) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     StartedProgram program(folder);
-    DatabaseInfoWindow& info = *program.app.databaseInfoWindow;
+    DatabaseInfoWindow& info = *program.app.ui.databaseInfoWindow;
     for (const char* key :
          {"#DbA_LabelFile", "#DbA_LabelEnt", "#DbA_LabelDb", "#DbA_LabelSrcForm", "#DbA_LabelTop",
           "#DbA_LabelExeForm", "#DbA_LabelLib", "#DbA_LabelCont", "#DbA_Frame1", "#DbA_Frame2"}) {
@@ -257,7 +261,7 @@ TEST(DatabaseInfoTest, LanguageTextsReachTheirTargets) {
     EXPECT_EQ(info.LibraryIcon()->get_tooltip_text(), "Opens the library folder.");
     EXPECT_TRUE(info.SetTooltipText("#DbA_CopyFile", ""));
     EXPECT_FALSE(info.SetTooltipText("#DbA_LabelDb", "x"));
-    UpdateWindow& update = *program.app.updateWindow;
+    UpdateWindow& update = *program.app.ui.updateWindow;
     for (const char* key : {"#Upt_LabelAppGtk2", "#Upt_LabelAppGtk3", "#Upt_LabelXml"}) {
         EXPECT_TRUE(update.SetLabelText(key, "x")) << key;
     }
@@ -279,7 +283,7 @@ TEST(AboutDialogTest, FirstStartShowsTheAboutDialogUntilAboutIsSaved) {
         EXPECT_EQ(watcher.Seen()[0].title, "Quillmate");
         EXPECT_EQ(watcher.Seen()[0].text, "0.25.37 gtk3");
         EXPECT_TRUE(watcher.LastAboutHadLogo());
-        EXPECT_EQ(program.app.preferences.about, 1);
+        EXPECT_EQ(program.app.records.preferences.about, 1);
         // Only in memory: the file keeps "about" 0 until the settings are saved.
         EXPECT_NE(folder.ReadFile("QuillmateViewer.ini").find("about=0"), std::string::npos);
     }
@@ -296,8 +300,8 @@ TEST(AboutDialogTest, InfoMenuShowsTheAboutDialogWithTheIcon) {
     StartedProgram program(folder);
     ASSERT_TRUE(watcher.Seen().empty());
     Post(program.app, WindowId::Main, Command::AboutProgram);
-    ASSERT_TRUE(
-        RunProgramUntil(program.app, [&] { return !watcher.Seen().empty() && program.app.queue.Empty(); }));
+    ASSERT_TRUE(RunProgramUntil(
+        program.app, [&] { return !watcher.Seen().empty() && program.app.services.queue.Empty(); }));
     EXPECT_EQ(watcher.Seen()[0].kind, "about");
     EXPECT_TRUE(watcher.LastAboutHadLogo());
 }
@@ -347,7 +351,7 @@ TEST_F(ExternalProgramsGuiTest, OpenCodeHandsTheCodePathToTheDefaultApp) {
     Start();
     m_program->ShowRow(kSimpleRow);
     Post(App(), WindowId::Main, Command::OpenCode);
-    RunProgramUntil(App(), [&] { return App().queue.Empty(); });
+    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
     const auto calls = m_programs.WaitForCalls(1);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0], IsCall("xdg-open", std::vector<std::string>{m_library + "Buttons/Simple.kx"}));
@@ -358,7 +362,7 @@ TEST_F(ExternalProgramsGuiTest, OpenCodeStartsTheConfiguredEditor) {
     Start(editor);
     m_program->ShowRow(kSimpleRow);
     Post(App(), WindowId::Main, Command::OpenCode);
-    RunProgramUntil(App(), [&] { return App().queue.Empty(); });
+    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
     const auto calls = m_programs.WaitForCalls(1);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0], IsCall("code editor", std::vector<std::string>{m_library + "Buttons/Simple.kx"}));
@@ -367,24 +371,25 @@ TEST_F(ExternalProgramsGuiTest, OpenCodeStartsTheConfiguredEditor) {
 TEST_F(ExternalProgramsGuiTest, CopyCodePathUsesTheDatabaseFolder) {
     Start();
     m_program->ShowRow(kSimpleRow);
-    App().location.libPath = "/somewhere/else/";  // the code path does not follow the library
+    App().records.location.libPath = "/somewhere/else/";  // the code path does not follow the library
     Post(App(), WindowId::Main, Command::CopyCodePath);
-    RunProgramUntil(App(), [&] { return App().queue.Empty(); });
+    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
     EXPECT_EQ(ClipboardText(), m_library + "Buttons/Simple.kx");
 }
 
 TEST_F(ExternalProgramsGuiTest, EditHelpFileOpensTheHelpEntryOrSaysSorry) {
     Start();
     Post(App(), WindowId::Main, Command::EditHelpFile);
-    RunProgramUntil(App(), [&] { return App().queue.Empty(); });
+    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
     const auto calls = m_programs.WaitForCalls(1);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0],
                 IsCall("xdg-open", std::vector<std::string>{m_library + "/Quillmate/ViewerHelp.txt"}));
 
-    App().state.helpEntryIndex = 0;
+    App().records.state.helpEntryIndex = 0;
     Post(App(), WindowId::Main, Command::EditHelpFile);
-    ASSERT_TRUE(RunProgramUntil(App(), [&] { return !m_watcher.Seen().empty() && App().queue.Empty(); }));
+    ASSERT_TRUE(
+        RunProgramUntil(App(), [&] { return !m_watcher.Seen().empty() && App().services.queue.Empty(); }));
     EXPECT_EQ(m_watcher.Seen()[0].title, "Sorry");
     EXPECT_EQ(m_watcher.Seen()[0].text, "seems the helpfile can't be found.");
     EXPECT_EQ(m_programs.CallsAfterSettling().size(), 1u);
@@ -393,16 +398,18 @@ TEST_F(ExternalProgramsGuiTest, EditHelpFileOpensTheHelpEntryOrSaysSorry) {
 TEST_F(ExternalProgramsGuiTest, LibraryPictureOpensTheLibraryFolderOrBeeps) {
     Start();
     Post(App(), WindowId::Main, Command::AboutDatabase);
-    App().queue.Post(WidgetEvent(WindowId::DatabaseInfo, WidgetId::LibraryIcon, WidgetEventType::LeftClick));
-    RunProgramUntil(App(), [&] { return App().queue.Empty(); });
+    App().services.queue.Post(
+        WidgetEvent(WindowId::DatabaseInfo, WidgetId::LibraryIcon, WidgetEventType::LeftClick));
+    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
     auto calls = m_programs.WaitForCalls(1);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0], IsCall("xdg-open", std::vector<std::string>{WithoutTrailingSlashes(m_library)}));
 
-    App().location.libPath = m_folder.Path() + "gone/";
+    App().records.location.libPath = m_folder.Path() + "gone/";
     Post(App(), WindowId::Main, Command::AboutDatabase);
-    App().queue.Post(WidgetEvent(WindowId::DatabaseInfo, WidgetId::LibraryIcon, WidgetEventType::LeftClick));
-    RunProgramUntil(App(), [&] { return App().queue.Empty(); });
+    App().services.queue.Post(
+        WidgetEvent(WindowId::DatabaseInfo, WidgetId::LibraryIcon, WidgetEventType::LeftClick));
+    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
     calls = m_programs.WaitForCalls(2);
     ASSERT_EQ(calls.size(), 2u);
     const auto beep =
@@ -413,12 +420,12 @@ TEST_F(ExternalProgramsGuiTest, LibraryPictureOpensTheLibraryFolderOrBeeps) {
 
 TEST_F(ExternalProgramsGuiTest, HelpKeyShowsTheHelpEntry) {
     Start();
-    test::SendKey(*App().mainWindow, GDK_KEY_F1);
-    ASSERT_TRUE(RunProgramUntil(App(), [&] { return App().mainWindow->CodeText() == "Help text"; }));
-    EXPECT_EQ(App().mainWindow->Tree().SelectedRow(), kHelpRow);
+    test::SendKey(*App().ui.mainWindow, GDK_KEY_F1);
+    ASSERT_TRUE(RunProgramUntil(App(), [&] { return App().ui.mainWindow->CodeText() == "Help text"; }));
+    EXPECT_EQ(App().ui.mainWindow->Tree().SelectedRow(), kHelpRow);
 
-    App().state.helpEntryIndex = 0;
-    test::SendKey(*App().mainWindow, GDK_KEY_F1);
+    App().records.state.helpEntryIndex = 0;
+    test::SendKey(*App().ui.mainWindow, GDK_KEY_F1);
     ASSERT_TRUE(RunProgramUntil(App(), [&] { return !m_watcher.Seen().empty(); }));
     EXPECT_EQ(m_watcher.Seen()[0].title, "Quillmate");
     EXPECT_EQ(m_watcher.Seen()[0].text, "No help-file found.");
@@ -429,21 +436,21 @@ class UpdateWindowTest : public ::testing::Test {
     void SetUp() override {
         test::FillSmallLibrary(m_folder);
         m_program = std::make_unique<StartedProgram>(m_folder);
-        App().preferences.updateServer = m_server.BaseUrl();
-        if (!App().updateChecker.CurlAvailable()) {
+        App().records.preferences.updateServer = m_server.BaseUrl();
+        if (!App().services.updateChecker.CurlAvailable()) {
             GTEST_SKIP() << "libcurl is not installed";
         }
     }
 
     Application& App() { return m_program->app; }
-    UpdateWindow& Window() { return *App().updateWindow; }
+    UpdateWindow& Window() { return *App().ui.updateWindow; }
 
     // Runs one check to its end.
     void Check() {
         Post(App(), WindowId::Main, Command::CheckUpdates);
-        RunProgramUntil(App(), [&] { return App().queue.Empty(); });
-        ASSERT_TRUE(
-            RunProgramUntil(App(), [&] { return !App().updateChecker.Busy() && App().queue.Empty(); }));
+        RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
+        ASSERT_TRUE(RunProgramUntil(
+            App(), [&] { return !App().services.updateChecker.Busy() && App().services.queue.Empty(); }));
     }
 
     TempProgramFolder m_folder;
@@ -492,13 +499,13 @@ TEST_F(UpdateWindowTest, ShowsWhetherProgramAndDatabaseAreNewer) {
 
     test::SendKey(Window(), GDK_KEY_Escape);
     EXPECT_TRUE(RunProgramUntil(App(), [&] { return !Window().get_visible(); }));
-    EXPECT_FALSE(App().state.quitRequest);
+    EXPECT_FALSE(App().records.state.quitRequest);
     EXPECT_TRUE(m_watcher.Seen().empty());
 }
 
 TEST_F(UpdateWindowTest, ASilentServerNeitherFreezesTheWindowNorStartsASecondCheck) {
     m_server.SetSilent(true);
-    App().updateChecker.SetTimeout(std::chrono::seconds(2));
+    App().services.updateChecker.SetTimeout(std::chrono::seconds(2));
     int ticks = 0;
     auto ticker = Glib::signal_timeout().connect(
         [&ticks] {
@@ -508,11 +515,12 @@ TEST_F(UpdateWindowTest, ASilentServerNeitherFreezesTheWindowNorStartsASecondChe
         20);
     Post(App(), WindowId::Main, Command::CheckUpdates);
     ASSERT_TRUE(RunProgramUntil(App(), [&] { return Window().get_mapped() && m_server.Connections() == 1; }));
-    ASSERT_TRUE(App().updateChecker.Running());
+    ASSERT_TRUE(App().services.updateChecker.Running());
     const int ticksAtStart = ticks;
     Post(App(), WindowId::Main, Command::CheckUpdates);  // while the first one runs
     ASSERT_TRUE(RunProgramUntil(
-        App(), [&] { return !App().updateChecker.Busy() && App().queue.Empty(); }, std::chrono::seconds(20)));
+        App(), [&] { return !App().services.updateChecker.Busy() && App().services.queue.Empty(); },
+        std::chrono::seconds(20)));
     ticker.disconnect();
     // The loop kept running during the download: the timer fired many times meanwhile.
     EXPECT_GT(ticks - ticksAtStart, 20);

@@ -31,7 +31,7 @@ constexpr int kNullWriteLine = __LINE__ + 4;
     ASSERT_EQ(::chdir(folder.Path().c_str()), 0);
     Application app(folder.Path());
     StartUp(app);
-    PumpUntil([&] { return app.mainWindow->get_mapped(); });
+    PumpUntil([&] { return app.ui.mainWindow->get_mapped(); });
     fault();
     RunEventLoop(app);
     EndProgram(app);

@@ -164,7 +164,7 @@ TEST_P(HighlightLookTest, TagsTakeTheColoursOfTheFirstHighlightAndKeepThem) {
     ExpectTagLooks(program.Buffer(), first);
 
     // The settings dialog switches the look: the code view keeps its colours until a restart.
-    ApplyPalette(program.App().palette, !dark);
+    ApplyPalette(program.App().records.palette, !dark);
     program.ShowRow(test::kLabelRow);
     program.ShowRow(test::kSimpleRow);
     ExpectTagLooks(program.Buffer(), first);
@@ -291,7 +291,7 @@ CodeViewSetup SlicedSetup() {
 // Starts highlighting the long file with the shortest slices; `interrupt` runs once, in the first
 // redraw between slices. Returns true when that redraw came while the file was tagged in part.
 bool InterruptSlicedRun(CodeViewProgram& program, const std::function<void()>& interrupt) {
-    program.App().highlight.sliceTime = std::chrono::milliseconds(0);
+    program.App().ui.highlight.sliceTime = std::chrono::milliseconds(0);
     const auto buffer = program.Buffer();
     bool inTheMiddle = false;
     Glib::signal_idle().connect([&] {
@@ -327,7 +327,7 @@ TEST(HighlightSliceTest, ClearedViewStopsTheRunningHighlight) {
 TEST(HighlightSliceTest, SlicedRunTagsLikeOneGo) {
     const CodeViewSetup setup = SlicedSetup();
     CodeViewProgram program(setup);
-    program.App().highlight.sliceTime = std::chrono::milliseconds(0);
+    program.App().ui.highlight.sliceTime = std::chrono::milliseconds(0);
     program.ShowRow(test::kSimpleRow);
     const auto buffer = program.Buffer();
     EXPECT_EQ(test::AnchorOffsets(buffer).size(), 61u);

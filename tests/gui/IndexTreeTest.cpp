@@ -54,7 +54,7 @@ TEST(IndexTreeTest, SelectingAnEntryShowsDescriptionCodeAndTitle) {
         MoveTreeCursor(*app, kSimpleRow);
         EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
         EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
-        EXPECT_EQ(app->mainWindow->get_title(),
+        EXPECT_EQ(app->ui.mainWindow->get_title(),
                   c.withFolder ? "Quillmate ~ " + folder.Path() + c.title : c.title);
         EXPECT_TRUE(watcher.Seen().empty());
         app.reset();
@@ -71,8 +71,8 @@ TEST(IndexTreeTest, SelectingAThemeShowsItsTextAndEmptiesTheCode) {
     MoveTreeCursor(*app, kButtonsThemeRow);
     EXPECT_EQ(DescriptionText(*app), "Buttons text");
     EXPECT_EQ(CodeText(*app), "");
-    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate");
-    EXPECT_EQ(app->state.currentCodeFile, "");
+    EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate");
+    EXPECT_EQ(app->records.state.currentCodeFile, "");
     EXPECT_TRUE(HistoryRows(*app).empty());
 }
 
@@ -82,7 +82,7 @@ TEST(IndexTreeTest, ClickingAnEntryAddsItToTheHistoryOnce) {
     DialogWatcher watcher;
     auto app = StartProgram(folder);
     ClickTreeRow(*app, kSimpleRow);
-    EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), kSimpleRow);
+    EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), kSimpleRow);
     EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
     EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"Simple.kx"}));
     ClickTreeRow(*app, kSimpleRow);
@@ -91,8 +91,8 @@ TEST(IndexTreeTest, ClickingAnEntryAddsItToTheHistoryOnce) {
     EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"Label.kx", "Simple.kx"}));
     ClickTreeRow(*app, kSimpleRow);
     EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"Simple.kx", "Label.kx"}));
-    EXPECT_EQ(app->mainWindow->HistoryCombo().get_active_row_number(), 0);
-    EXPECT_EQ(app->mainWindow->HistoryCombo().get_active_text(), "Simple.kx");
+    EXPECT_EQ(app->ui.mainWindow->HistoryCombo().get_active_row_number(), 0);
+    EXPECT_EQ(app->ui.mainWindow->HistoryCombo().get_active_text(), "Simple.kx");
 }
 
 TEST(IndexTreeTest, ClickingThemesAndHeadLeavesTheHistoryAlone) {
@@ -133,16 +133,16 @@ TEST(IndexTreeTest, KeyboardMovesShowEntriesButNeverAddToTheHistory) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     tree.grab_focus();
     for (int row = 1; row <= kLabelRow; ++row) {
-        SendKey(*app->mainWindow, GDK_KEY_Down);
+        SendKey(*app->ui.mainWindow, GDK_KEY_Down);
         Settle(*app);
         EXPECT_EQ(tree.SelectedRow(), row);
     }
     EXPECT_EQ(DescriptionText(*app), "Knopf mit Text");
     EXPECT_EQ(CodeText(*app), "; Button with label\nText$ = \"Hello\"");
-    SendKey(*app->mainWindow, GDK_KEY_Up);
+    SendKey(*app->ui.mainWindow, GDK_KEY_Up);
     Settle(*app);
     EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
     EXPECT_TRUE(HistoryRows(*app).empty());
@@ -172,11 +172,11 @@ TEST(IndexTreeTest, KeyboardMoveOntoAnotherEntryOfTheShownFileAddsNothing) {
     FillNestedLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     tree.CollapseRow(kParentRow);
     MoveTreeCursor(*app, kParentRow);
-    ASSERT_EQ(app->state.currentCodeFile, "/Buttons/Simple.kx");
-    SendKey(*app->mainWindow, GDK_KEY_Down);  // onto the sibling, which has the same file
+    ASSERT_EQ(app->records.state.currentCodeFile, "/Buttons/Simple.kx");
+    SendKey(*app->ui.mainWindow, GDK_KEY_Down);  // onto the sibling, which has the same file
     Settle(*app);
     ASSERT_EQ(tree.SelectedRow(), kSiblingRow);
     EXPECT_EQ(DescriptionText(*app), "Sibling entry");
@@ -188,15 +188,15 @@ TEST(IndexTreeTest, LeftOnALeafSelectsAndClosesItsParentThenTheGrandparent) {
     FillNestedLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     MoveTreeCursor(*app, kChildRow);
-    SendKey(*app->mainWindow, GDK_KEY_Left);
+    SendKey(*app->ui.mainWindow, GDK_KEY_Left);
     Settle(*app);
     EXPECT_EQ(tree.SelectedRow(), kParentRow);
     EXPECT_FALSE(tree.IsRowExpanded(kParentRow));
     EXPECT_TRUE(tree.IsRowExpanded(kNestedThemeRow));
     EXPECT_EQ(DescriptionText(*app), "Parent entry");
-    SendKey(*app->mainWindow, GDK_KEY_Left);
+    SendKey(*app->ui.mainWindow, GDK_KEY_Left);
     Settle(*app);
     EXPECT_EQ(tree.SelectedRow(), kNestedThemeRow);
     EXPECT_FALSE(tree.IsRowExpanded(kNestedThemeRow));
@@ -226,12 +226,12 @@ TEST(IndexTreeTest, NodeKeysOpenAndCloseOneLevel) {
     FillNestedLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     tree.CollapseRow(kParentRow);
     MoveTreeCursor(*app, kNestedThemeRow);
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
-        SendKey(*app->mainWindow, step.key, step.modifiers);
+        SendKey(*app->ui.mainWindow, step.key, step.modifiers);
         Settle(*app);
         EXPECT_EQ(tree.SelectedRow(), step.selectedAfter);
         EXPECT_EQ(tree.IsRowExpanded(kNestedThemeRow), step.themeExpandedAfter);
@@ -255,11 +255,11 @@ TEST(IndexTreeTest, ModifiedArrowsAndKeysOnLeavesAreLeftToTheTree) {
     FillNestedLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         MoveTreeCursor(*app, kChildRow);
-        SendKey(*app->mainWindow, c.key, c.modifiers);
+        SendKey(*app->ui.mainWindow, c.key, c.modifiers);
         Settle(*app);
         EXPECT_EQ(tree.SelectedRow(), kChildRow);
         EXPECT_TRUE(tree.IsRowExpanded(kParentRow));
@@ -271,7 +271,7 @@ TEST(IndexTreeTest, DoubleClickOnAThemeTogglesItAndKeepsTheSelection) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     ASSERT_TRUE(tree.IsRowExpanded(kButtonsThemeRow));
     ClickTreeRow(*app, kButtonsThemeRow, 2);
     EXPECT_FALSE(tree.IsRowExpanded(kButtonsThemeRow));
@@ -287,15 +287,15 @@ TEST(IndexTreeTest, DoubleClickOnALeafChangesNothing) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     ClickTreeRow(*app, kSimpleRow);
-    const std::string title = app->mainWindow->get_title();
+    const std::string title = app->ui.mainWindow->get_title();
     ClickTreeRow(*app, kSimpleRow, 2);
     EXPECT_EQ(tree.SelectedRow(), kSimpleRow);
     for (const int row : {kHeadRow, kOwnThemeRow, kButtonsThemeRow}) {
         EXPECT_TRUE(tree.IsRowExpanded(row)) << row;
     }
-    EXPECT_EQ(app->mainWindow->get_title(), title);
+    EXPECT_EQ(app->ui.mainWindow->get_title(), title);
     EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"Simple.kx"}));
 }
 
@@ -312,7 +312,7 @@ TEST(IndexTreeTest, RowIndexForPathCountsRowsDepthFirst) {
     FillNestedLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     tree.CollapseAllRows();  // collapsed rows count the same
     for (const Case& c : cases) {
         EXPECT_EQ(tree.RowIndexForPath(c.path), c.row) << c.path;
@@ -323,7 +323,7 @@ TEST(IndexTreeTest, RowIndexForPathCountsRowsDepthFirst) {
 
 // A left click on the expand toggle as the pointer delivers it.
 void ClickExpandToggle(Application& app) {
-    Gtk::EventBox* toggle = app.mainWindow->ExpandToggle();
+    Gtk::EventBox* toggle = app.ui.mainWindow->ExpandToggle();
     ASSERT_NE(toggle, nullptr);
     for (const GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
         GdkEvent* event = gdk_event_new(type);
@@ -345,10 +345,10 @@ TEST(IndexTreeTest, ExpandToggleClosesAndOpensEveryNode) {
     FillNestedLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
-    auto* picture = dynamic_cast<Gtk::Image*>(app->mainWindow->ExpandToggle()->get_child());
+    IndexTree& tree = app->ui.mainWindow->Tree();
+    auto* picture = dynamic_cast<Gtk::Image*>(app->ui.mainWindow->ExpandToggle()->get_child());
     ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(picture->get_pixbuf(), app->PictureOf(Picture::Expanded));
+    EXPECT_EQ(picture->get_pixbuf(), app->ui.pictures.Of(Picture::Expanded));
     MoveTreeCursor(*app, kChildRow);
     ClickExpandToggle(*app);  // GTK moves the selection up to the head, which is then shown
     EXPECT_EQ(tree.SelectedRow(), kHeadRow);
@@ -356,12 +356,12 @@ TEST(IndexTreeTest, ExpandToggleClosesAndOpensEveryNode) {
     for (const int row : {kHeadRow, kNestedThemeRow, kParentRow}) {
         EXPECT_FALSE(tree.IsRowExpanded(row)) << row;
     }
-    EXPECT_EQ(picture->get_pixbuf(), app->PictureOf(Picture::Collapsed));
+    EXPECT_EQ(picture->get_pixbuf(), app->ui.pictures.Of(Picture::Collapsed));
     ClickExpandToggle(*app);
     for (const int row : {kHeadRow, kNestedThemeRow, kParentRow}) {
         EXPECT_TRUE(tree.IsRowExpanded(row)) << row;
     }
-    EXPECT_EQ(picture->get_pixbuf(), app->PictureOf(Picture::Expanded));
+    EXPECT_EQ(picture->get_pixbuf(), app->ui.pictures.Of(Picture::Expanded));
 }
 
 // Themes for the shading: the program's own theme first, then three more.
@@ -406,7 +406,7 @@ TEST(IndexTreeTest, RowColoursComeFromThePaletteOfTheStoredMode) {
         FillThemedLibrary(folder, {std::string("DarkMode=") + c.darkMode});
         DialogWatcher watcher;
         auto app = StartProgram(folder);
-        IndexTree& tree = app->mainWindow->Tree();
+        IndexTree& tree = app->ui.mainWindow->Tree();
         ASSERT_EQ(tree.RowCount(), static_cast<int>(c.backgrounds.size()));
         for (int row = 0; row < tree.RowCount(); ++row) {
             EXPECT_EQ(ColourText(tree.RowBackground(row)), c.backgrounds[static_cast<size_t>(row)]) << row;
@@ -442,12 +442,12 @@ TEST(IndexTreeTest, MarkedEntriesShowTheirMarkAsIconWhenDyeingNews) {
                           {std::string("DyeingNews=") + c.dyeingNews, std::string("Language=") + c.language});
         DialogWatcher watcher;
         auto app = StartProgram(folder);
-        IndexTree& tree = app->mainWindow->Tree();
+        IndexTree& tree = app->ui.mainWindow->Tree();
         const int rows[] = {4, 6, 8};
         for (size_t i = 0; i < 3; ++i) {
             EXPECT_EQ(tree.RowText(rows[i]), c.texts[i]);
-            const auto expected =
-                c.icons[i] == Picture::AppIcon ? Glib::RefPtr<Gdk::Pixbuf>() : app->PictureOf(c.icons[i]);
+            const auto expected = c.icons[i] == Picture::AppIcon ? Glib::RefPtr<Gdk::Pixbuf>()
+                                                                 : app->ui.pictures.Of(c.icons[i]);
             EXPECT_EQ(tree.RowIcon(rows[i]), expected) << rows[i];
         }
         app.reset();
@@ -501,7 +501,7 @@ TEST(IndexTreeTest, RowMarkupShowsWhatTheRendererIsGiven) {
     FillMarkupLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     for (const Case& c : cases) {
         ApplyCellData(tree, c.row);
         EXPECT_EQ(tree.TextRenderer().property_text().get_value(), c.shown) << c.row;
@@ -515,7 +515,7 @@ TEST(IndexTreeTest, ThemeRowsAreDrawnBold) {
     FillMarkupLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    IndexTree& tree = app->mainWindow->Tree();
+    IndexTree& tree = app->ui.mainWindow->Tree();
     auto widthOf = [&](int row) {
         ApplyCellData(tree, row);
         int minimum = 0;
@@ -529,7 +529,7 @@ TEST(IndexTreeTest, ThemeRowsAreDrawnBold) {
 
 // Pixels of the hint colour in a row's cell, in the tree drawn as it is on screen.
 int HintPixelsInRow(Application& app, int row) {
-    IndexTree& tree = app.mainWindow->Tree();
+    IndexTree& tree = app.ui.mainWindow->Tree();
     Gdk::Rectangle cell;
     tree.get_cell_area(tree.RowPath(row), tree.Column(), cell);
     int binX = 0;

@@ -45,9 +45,9 @@ class LanguageTest : public test::SettingsFixture {
         Click(Dialog().SaveButton());
     }
 
-    std::string HelpRowText() { return Main().Tree().RowText(m_app->state.helpEntryIndex); }
+    std::string HelpRowText() { return Main().Tree().RowText(m_app->records.state.helpEntryIndex); }
     std::string AboutItemText() {
-        auto* item = dynamic_cast<Gtk::MenuItem*>(m_app->menus->infoMenu.get_children().at(0));
+        auto* item = dynamic_cast<Gtk::MenuItem*>(m_app->ui.menus->infoMenu.get_children().at(0));
         return item != nullptr ? std::string(item->get_label()) : std::string();
     }
     std::string SettingsTooltip() { return Main().SettingsButton()->get_tooltip_text(); }
@@ -57,12 +57,12 @@ TEST_F(LanguageTest, SwitchingToEnglishAndBackReadsTheTextsFromTheFile) {
     WriteLibrary();
     WriteLanguageFile();
     StartOnFolder();
-    EXPECT_FALSE(m_app->languageTable.Loaded());  // German needs no language file
+    EXPECT_FALSE(m_app->records.languageTable.Loaded());  // German needs no language file
     ASSERT_EQ(HelpRowText(), "Hilfe");
 
     SaveLanguage(1);
     SettingsWindow& dialog = Dialog();
-    EXPECT_EQ(m_app->preferences.language, 1);
+    EXPECT_EQ(m_app->records.preferences.language, 1);
     EXPECT_EQ(m_app->IndexLanguage(), 1);
     EXPECT_EQ(HelpRowText(), "Help");
     EXPECT_EQ(dialog.LanguageLabel().get_text(), "Language");
@@ -80,7 +80,7 @@ TEST_F(LanguageTest, SwitchingToEnglishAndBackReadsTheTextsFromTheFile) {
     EXPECT_EQ(dialog.LanguageCombo().get_active_row_number(), 1);
 
     SaveLanguage(0);
-    EXPECT_EQ(m_app->preferences.language, 0);
+    EXPECT_EQ(m_app->records.preferences.language, 0);
     EXPECT_EQ(HelpRowText(), "Hilfe");
     EXPECT_EQ(dialog.LanguageLabel().get_text(), "Sprache (Datei)");
     EXPECT_EQ(dialog.PathsCaption().get_text(), "Pfade (Datei) ...");
@@ -109,8 +109,8 @@ TEST_F(LanguageTest, PictureControlsAreNamedByTheirTooltipsInEveryLanguage) {
                                      Main().SettingsButton(),
                                      Main().HelpButton(),
                                      Main().InfoButton(),
-                                     m_app->databaseInfoWindow->CopyIcon(),
-                                     m_app->databaseInfoWindow->LibraryIcon()};
+                                     m_app->ui.databaseInfoWindow->CopyIcon(),
+                                     m_app->ui.databaseInfoWindow->LibraryIcon()};
     for (const int row : {1, 2, 0}) {
         SaveLanguage(row);
         for (Gtk::Widget* picture : pictures) {
@@ -141,7 +141,7 @@ TEST_F(LanguageTest, StoredLanguageIsAppliedAtStartUp) {
     WriteLibrary({{"Language", "1"}});
     WriteLanguageFile();
     StartOnFolder();
-    EXPECT_EQ(m_app->preferences.language, 1);
+    EXPECT_EQ(m_app->records.preferences.language, 1);
     EXPECT_EQ(Dialog().LanguageRow(), 1);
     EXPECT_EQ(HelpRowText(), "Help");
     EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Language");
@@ -151,7 +151,7 @@ TEST_F(LanguageTest, StoredLanguageIsAppliedAtStartUp) {
 
 TEST_F(LanguageTest, GermanStartReadsNoLanguageFile) {
     Start();
-    EXPECT_FALSE(m_app->languageTable.Loaded());
+    EXPECT_FALSE(m_app->records.languageTable.Loaded());
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Sprache");
 }
@@ -186,11 +186,11 @@ TEST_F(LanguageTest, LanguageKeysSwitchTheIndexButNotTheTexts) {
         test::SendKey(Main(), step.key, step.modifiers);
         RunQueued();
         EXPECT_EQ(Dialog().LanguageRow(), step.row);
-        EXPECT_EQ(m_app->preferences.language, step.row);
+        EXPECT_EQ(m_app->records.preferences.language, step.row);
         EXPECT_EQ(HelpRowText(), step.helpRow);
     }
     EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Sprache");
-    EXPECT_FALSE(m_app->languageTable.Loaded());
+    EXPECT_FALSE(m_app->records.languageTable.Loaded());
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -201,14 +201,14 @@ TEST_F(LanguageTest, SwitchExpandsEveryNodeAndShowsTheExpandedPicture) {
     ASSERT_NE(test::CodeText(*m_app), "");
     ToggleExpandState(*m_app);
     RunQueued();
-    ASSERT_FALSE(m_app->state.expandState);
+    ASSERT_FALSE(m_app->records.state.expandState);
     ASSERT_FALSE(Main().Tree().IsRowExpanded(1));
     test::SendKey(Main(), GDK_KEY_e, GDK_MOD1_MASK);
     RunQueued();
-    EXPECT_TRUE(m_app->state.expandState);
+    EXPECT_TRUE(m_app->records.state.expandState);
     auto* image = dynamic_cast<Gtk::Image*>(Main().ExpandToggle()->get_child());
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->get_pixbuf(), m_app->PictureOf(Picture::Expanded));
+    EXPECT_EQ(image->get_pixbuf(), m_app->ui.pictures.Of(Picture::Expanded));
     EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
     EXPECT_TRUE(Main().Tree().IsRowExpanded(3));
     EXPECT_EQ(Main().Tree().SelectedRow(), 0);

@@ -37,7 +37,7 @@ int LeftEdgeInWindow(Gtk::Widget& widget, Gtk::Window& window) {
 }
 
 void ResizeTo(Application& app, int width, int height) {
-    MainWindow& window = *app.mainWindow;
+    MainWindow& window = *app.ui.mainWindow;
     window.resize(width, height);
     PumpUntil(
         [&] { return window.get_allocated_width() == width && window.get_allocated_height() == height; });
@@ -53,7 +53,7 @@ TEST(MainWindowTest, ControlsFollowTheWindowSize) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    MainWindow& window = *app->mainWindow;
+    MainWindow& window = *app->ui.mainWindow;
     ASSERT_EQ(window.get_allocated_width(), 800);
     ASSERT_EQ(window.get_allocated_height(), 600);
     const int treeWidth = window.MainSplitter().get_child1()->get_allocated_width();
@@ -102,7 +102,7 @@ TEST(MainWindowTest, FixedControlsStandWhereTheyBelong) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    MainWindow& window = *app->mainWindow;
+    MainWindow& window = *app->ui.mainWindow;
     const Place places[] = {
         {"ExpandToggle", window.ExpandToggle(), 1, 17, 16, 16},
         {"SearchEntry", &window.SearchEntry(), 27, 2, 153, 30},
@@ -132,7 +132,7 @@ TEST(MainWindowTest, HistoryComboNeverTakesTheFocusNorText) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    MainWindow& window = *app->mainWindow;
+    MainWindow& window = *app->ui.mainWindow;
     test::ClickTreeRow(*app, 4);
     ASSERT_EQ(window.HistoryCombo().get_active_text(), "Simple.kx");
     // Tab through the whole window twice.
@@ -156,7 +156,7 @@ TEST(MainWindowTest, PictureOnlyControlsAreNamedByTheirTooltips) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    MainWindow& window = *app->mainWindow;
+    MainWindow& window = *app->ui.mainWindow;
     const std::vector<std::pair<Gtk::Widget*, std::string>> controls = {
         {window.ExpandToggle(), "Öffnet und schließt alle Knoten."},
         {window.QuickCopyButton(),
@@ -179,7 +179,7 @@ TEST(MainWindowTest, ChoosingFromTheHistoryShowsThatEntry) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    MainWindow& window = *app->mainWindow;
+    MainWindow& window = *app->ui.mainWindow;
     test::ClickTreeRow(*app, 4);
     test::ClickTreeRow(*app, 5);
     ASSERT_EQ(test::HistoryRows(*app), (std::vector<std::string>{"Label.kx", "Simple.kx"}));
@@ -192,7 +192,7 @@ TEST(MainWindowTest, ChoosingFromTheHistoryShowsThatEntry) {
     EXPECT_EQ(test::DescriptionText(*app), "Ein Knopf");
     EXPECT_EQ(test::CodeText(*app), "; Simple button\nOpenWindow()");
     EXPECT_EQ(window.get_title(), "Quillmate ~ /Buttons/Simple.kx");
-    EXPECT_EQ(app->state.currentCodeFile, "/Buttons/Simple.kx");
+    EXPECT_EQ(app->records.state.currentCodeFile, "/Buttons/Simple.kx");
     // The history itself keeps its order.
     EXPECT_EQ(test::HistoryRows(*app), (std::vector<std::string>{"Label.kx", "Simple.kx"}));
 }
@@ -202,7 +202,7 @@ TEST(MainWindowTest, ChoosingTheShownEntryFromTheHistoryDoesNotLoadItAgain) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    MainWindow& window = *app->mainWindow;
+    MainWindow& window = *app->ui.mainWindow;
     test::ClickTreeRow(*app, 4);
     test::ClickTreeRow(*app, 5);
     test::MoveTreeCursor(*app, 4);  // shown again, by keyboard: the history stays
@@ -273,7 +273,7 @@ TEST(MainWindowTest, ScrollbarSlidersAreAtLeastTenPixelsWithoutStyleWarnings) {
     for (const char* domain : {"Gtk-", "Gdk-", "Pango-", "GLib-GObject-"}) {
         EXPECT_EQ(written.find(domain), std::string::npos) << written;
     }
-    auto* scroller = dynamic_cast<Gtk::ScrolledWindow*>(app->mainWindow->CodeView().get_parent());
+    auto* scroller = dynamic_cast<Gtk::ScrolledWindow*>(app->ui.mainWindow->CodeView().get_parent());
     ASSERT_NE(scroller, nullptr);
     Gtk::Scrollbar* bar = scroller->get_vscrollbar();
     ASSERT_NE(bar, nullptr);
@@ -294,7 +294,7 @@ TEST(MainWindowTest, AdminBuildShowsTheAdminButtonAndTheFileLabels) {
                      "\xEF\xBB\xBF; code\n; IDE Options = x\n; EnableUnicode\n; SubSystem = gtk3\n");
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    MainWindow& window = *app->mainWindow;
+    MainWindow& window = *app->ui.mainWindow;
     ASSERT_NE(window.AdminButton(), nullptr);
     EXPECT_TRUE(window.AdminButton()->get_visible());
     EXPECT_EQ(window.AdminButton()->get_tooltip_text(), "Popup admin menue");
@@ -312,7 +312,7 @@ TEST(MainWindowTest, StandardBuildHidesTheAdminButton) {
     test::FillSmallLibrary(folder);
     DialogWatcher watcher;
     auto app = StartProgram(folder);
-    MainWindow& window = *app->mainWindow;
+    MainWindow& window = *app->ui.mainWindow;
     ASSERT_NE(window.AdminButton(), nullptr);
     EXPECT_FALSE(window.AdminButton()->get_visible());
     EXPECT_TRUE(window.AdminLabelTexts().empty());

@@ -52,7 +52,7 @@ std::unique_ptr<Application> StartProgram(const TempProgramFolder& folder) {
     }
     auto app = std::make_unique<Application>(folder.Path());
     StartUp(*app);
-    PumpUntil([&] { return app->mainWindow->get_mapped(); });
+    PumpUntil([&] { return app->ui.mainWindow->get_mapped(); });
     Settle(*app);
     return app;
 }
@@ -63,7 +63,7 @@ void Settle(Application& app, std::chrono::milliseconds quiet) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     auto idleSince = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() < end) {
-        if (auto event = app.queue.Take()) {
+        if (auto event = app.services.queue.Take()) {
             Dispatch(app, *event);
             idleSince = std::chrono::steady_clock::now();
         } else if (Gtk::Main::events_pending()) {
@@ -77,7 +77,7 @@ void Settle(Application& app, std::chrono::milliseconds quiet) {
 }
 
 void ClickTreeRow(Application& app, int row, int clicks) {
-    IndexTree& tree = app.mainWindow->Tree();
+    IndexTree& tree = app.ui.mainWindow->Tree();
     const Gtk::TreeModel::Path path = tree.RowPath(row);
     if (path.empty()) {
         throw std::out_of_range("no such row");
@@ -101,14 +101,14 @@ void ClickTreeRow(Application& app, int row, int clicks) {
 }
 
 void MoveTreeCursor(Application& app, int row) {
-    IndexTree& tree = app.mainWindow->Tree();
+    IndexTree& tree = app.ui.mainWindow->Tree();
     tree.grab_focus();
     tree.set_cursor(tree.RowPath(row));
     Settle(app);
 }
 
 void ChooseHistoryRow(Application& app, int row) {
-    Gtk::ComboBoxText& combo = app.mainWindow->HistoryCombo();
+    Gtk::ComboBoxText& combo = app.ui.mainWindow->HistoryCombo();
     combo.popup();
     PumpUntil([&] { return combo.property_popup_shown().get_value(); });
     auto* menu = GTK_MENU_SHELL(gtk_accessible_get_widget(
@@ -119,16 +119,16 @@ void ChooseHistoryRow(Application& app, int row) {
 }
 
 std::string DescriptionText(Application& app) {
-    return app.mainWindow->DescriptionLine().get_buffer()->get_text(true).raw();
+    return app.ui.mainWindow->DescriptionLine().get_buffer()->get_text(true).raw();
 }
 
 std::string CodeText(Application& app) {
-    return app.mainWindow->CodeText();
+    return app.ui.mainWindow->CodeText();
 }
 
 std::vector<std::string> HistoryRows(Application& app) {
     std::vector<std::string> rows;
-    const auto model = app.mainWindow->HistoryCombo().get_model();
+    const auto model = app.ui.mainWindow->HistoryCombo().get_model();
     for (const auto& row : model->children()) {
         Glib::ustring text;
         row.get_value(0, text);

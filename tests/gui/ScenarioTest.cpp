@@ -30,11 +30,12 @@ TEST(ScenarioTest, SelectSearchSettingsAndQuit) {
     test::DialogWatcher watcher;
     auto app = test::StartProgram(folder);
     ASSERT_TRUE(app);
-    MainWindow& window = *app->mainWindow;
+    MainWindow& window = *app->ui.mainWindow;
 
     std::vector<int> entryRows;
     for (int row = 0; row < window.Tree().RowCount() && entryRows.size() < 3; row += 3) {
-        if (window.Tree().RowDepth(row) == 2 && !app->entries[static_cast<size_t>(row)].file.empty()) {
+        if (window.Tree().RowDepth(row) == 2 &&
+            !app->records.entries[static_cast<size_t>(row)].file.empty()) {
             entryRows.push_back(row);
         }
     }
@@ -45,7 +46,7 @@ TEST(ScenarioTest, SelectSearchSettingsAndQuit) {
     std::vector<std::string> titles;
     sigc::connection driver = Glib::signal_timeout().connect(
         [&] {
-            if (!app->queue.Empty()) {
+            if (!app->services.queue.Empty()) {
                 return true;
             }
             switch (step++) {
@@ -63,7 +64,7 @@ TEST(ScenarioTest, SelectSearchSettingsAndQuit) {
                     window.SettingsButton()->clicked();
                     break;
                 case 5:
-                    test::SendKey(*app->settingsWindow, GDK_KEY_Escape);
+                    test::SendKey(*app->ui.settingsWindow, GDK_KEY_Escape);
                     break;
                 default:
                     test::SendKey(window, GDK_KEY_Escape);
@@ -75,9 +76,9 @@ TEST(ScenarioTest, SelectSearchSettingsAndQuit) {
     RunEventLoop(*app);
     driver.disconnect();
 
-    EXPECT_TRUE(app->state.quitRequest);
-    EXPECT_FALSE(app->settingsWindow->get_visible());
-    EXPECT_EQ(app->history.Entries().size(), 3u);
+    EXPECT_TRUE(app->records.state.quitRequest);
+    EXPECT_FALSE(app->ui.settingsWindow->get_visible());
+    EXPECT_EQ(app->records.history.Entries().size(), 3u);
     ASSERT_EQ(titles.size(), 2u);
     EXPECT_NE(titles[0], titles[1]) << "the search shows another entry";
     EXPECT_TRUE(watcher.Seen().empty());

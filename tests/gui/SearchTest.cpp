@@ -41,7 +41,7 @@ class SearchTest : public ::testing::Test {
         ASSERT_EQ(::chdir(m_folder.Path().c_str()), 0);
         m_app = std::make_unique<Application>(m_folder.Path());
         StartUp(*m_app);
-        ASSERT_TRUE(m_app->mainWindow);
+        ASSERT_TRUE(m_app->ui.mainWindow);
         ASSERT_TRUE(PumpUntil([&] { return Window().get_mapped(); }));
         Settle();
     }
@@ -63,7 +63,7 @@ class SearchTest : public ::testing::Test {
     // The test shows the entry whose file is missing, which is reported once.
     void ExpectMissingFileNotice() { m_missingFileShown = true; }
 
-    MainWindow& Window() { return *m_app->mainWindow; }
+    MainWindow& Window() { return *m_app->ui.mainWindow; }
     Gtk::Entry& Entry() { return Window().SearchEntry(); }
     int Selected() { return Window().Tree().SelectedRow(); }
     std::string Description() { return Window().DescriptionLine().get_buffer()->get_text(); }
@@ -75,7 +75,7 @@ class SearchTest : public ::testing::Test {
         const auto end = std::chrono::steady_clock::now() + 10s;
         auto emptySince = std::chrono::steady_clock::now();
         while (std::chrono::steady_clock::now() < end) {
-            if (auto event = m_app->queue.Take()) {
+            if (auto event = m_app->services.queue.Take()) {
                 Dispatch(*m_app, *event);
                 emptySince = std::chrono::steady_clock::now();
             } else if (std::chrono::steady_clock::now() - emptySince > 100ms) {
@@ -119,7 +119,7 @@ TEST_F(SearchTest, TypingSearchesFromTheFirstRowAndShowsTheFoundEntry) {
     EXPECT_EQ(Description(), "Ein Knopf");
     EXPECT_EQ(Window().CodeText(), "; Simple button\nOpenWindow()");
     // Shown like a keyboard selection: the history does not change.
-    EXPECT_TRUE(m_app->history.Entries().empty());
+    EXPECT_TRUE(m_app->records.history.Entries().empty());
     Type("_w");
     EXPECT_EQ(Selected(), kWithLabelRow);
     EXPECT_EQ(Description(), "Knopf mit Text");
@@ -226,7 +226,7 @@ TEST_F(SearchTest, EmptyTermWithF3DoesNothing) {
 TEST_F(SearchTest, SearchFollowsSearchModeAndLanguageChanges) {
     SetTerm("knopf mit");
     EXPECT_EQ(Selected(), kWithLabelRow);
-    m_app->preferences.searchMode = 1;  // index only: the description is not searched
+    m_app->records.preferences.searchMode = 1;  // index only: the description is not searched
     Press(GDK_KEY_F3);
     EXPECT_EQ(Selected(), -1);
     Press(GDK_KEY_F3);
@@ -238,8 +238,8 @@ TEST_F(SearchTest, SearchFollowsSearchModeAndLanguageChanges) {
     EXPECT_EQ(EntryText(), "h");
     EXPECT_EQ(Selected(), 2);
     // The index language is the settings dialog's language chooser.
-    m_app->settingsWindow->SetLanguageRow(1);
-    m_app->preferences.language = 1;
+    m_app->ui.settingsWindow->SetLanguageRow(1);
+    m_app->records.preferences.language = 1;
     RebuildIndexTree(*m_app);
     SetTerm("help");
     EXPECT_EQ(Selected(), 2);
@@ -254,7 +254,7 @@ TEST_F(SearchTest, EveryNotFoundHintLeavesTheWindowWhereItWas) {
     int y = 0;
     Window().get_position(x, y);
     for (const int hint : {0, 1, 2, 7}) {
-        m_app->preferences.searchHint = hint;
+        m_app->records.preferences.searchHint = hint;
         Press(GDK_KEY_F3);
         EXPECT_EQ(Selected(), -1) << "hint " << hint;
         int afterX = 0;

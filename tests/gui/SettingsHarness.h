@@ -61,9 +61,9 @@ class SettingsFixture : public ::testing::Test {
         ASSERT_EQ(::chdir(m_folder.Path().c_str()), 0);
         m_app = std::make_unique<Application>(m_folder.Path());
         StartUp(*m_app);
-        ASSERT_TRUE(m_app->mainWindow);
-        ASSERT_TRUE(m_app->settingsWindow);
-        ASSERT_TRUE(PumpUntil([&] { return m_app->mainWindow->get_mapped(); }));
+        ASSERT_TRUE(m_app->ui.mainWindow);
+        ASSERT_TRUE(m_app->ui.settingsWindow);
+        ASSERT_TRUE(PumpUntil([&] { return m_app->ui.mainWindow->get_mapped(); }));
         RunQueued();
     }
 
@@ -71,19 +71,20 @@ class SettingsFixture : public ::testing::Test {
     void RunQueued() {
         PumpUntil(
             [&] {
-                while (auto event = m_app->queue.Take()) {
+                while (auto event = m_app->services.queue.Take()) {
                     Dispatch(*m_app, *event);
                 }
-                return !Gtk::Main::events_pending() && m_app->queue.Empty();
+                return !Gtk::Main::events_pending() && m_app->services.queue.Empty();
             },
             std::chrono::seconds(5));
     }
 
-    MainWindow& Main() { return *m_app->mainWindow; }
-    SettingsWindow& Dialog() { return *m_app->settingsWindow; }
+    MainWindow& Main() { return *m_app->ui.mainWindow; }
+    SettingsWindow& Dialog() { return *m_app->ui.settingsWindow; }
 
     void OpenDialog() {
-        m_app->queue.Post(WidgetEvent(WindowId::Main, WidgetId::SettingsButton, WidgetEventType::LeftClick));
+        m_app->services.queue.Post(
+            WidgetEvent(WindowId::Main, WidgetId::SettingsButton, WidgetEventType::LeftClick));
         RunQueued();
         ASSERT_TRUE(PumpUntil([&] { return Dialog().get_mapped(); }));
         RunQueued();
@@ -97,10 +98,11 @@ class SettingsFixture : public ::testing::Test {
 
     // Selects the index row of `file` and shows it as the user's selection would.
     void ShowEntry(const std::string& file) {
-        for (size_t i = 0; i < m_app->entries.size(); ++i) {
-            if (m_app->entries[i].file == file) {
+        for (size_t i = 0; i < m_app->records.entries.size(); ++i) {
+            if (m_app->records.entries[i].file == file) {
                 Main().Tree().SelectRow(static_cast<int>(i));
-                m_app->queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+                m_app->services.queue.Post(
+                    WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
                 RunQueued();
                 return;
             }

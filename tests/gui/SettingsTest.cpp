@@ -9,6 +9,7 @@
 #include "SettingsHarness.h"
 #include "app/MainActions.h"
 #include "base/Paths.h"
+#include "settings/AboutDialogs.h"
 #include "settings/TextKeys.h"
 
 namespace quillmate {
@@ -147,7 +148,7 @@ TEST_F(SettingsTest, LanguageRowsShowTheirFlags) {
         child.get_value(0, flag);
         ASSERT_LT(row, 3);
         EXPECT_TRUE(flag);
-        EXPECT_EQ(flag, m_app->PictureOf(flags[row]));
+        EXPECT_EQ(flag, m_app->ui.pictures.Of(flags[row]));
         ++row;
     }
     EXPECT_EQ(SettingsWindow::RowTexts(Dialog().LanguageCombo()),
@@ -253,12 +254,12 @@ TEST_F(SettingsTest, EveryTextOfTheMainWindowAndTheDialogIsALanguageTarget) {
     };
     for (const std::string_view key : kLabelKeys) {
         if (isOurs(key)) {
-            EXPECT_EQ(m_app->textTargets.labels.count(key), 1u) << key;
+            EXPECT_EQ(m_app->ui.textTargets.labels.count(key), 1u) << key;
         }
     }
     for (const std::string_view key : kTooltipKeys) {
         if (isOurs(key)) {
-            EXPECT_EQ(m_app->textTargets.tooltips.count(key), 1u) << key;
+            EXPECT_EQ(m_app->ui.textTargets.tooltips.count(key), 1u) << key;
         }
     }
 }
@@ -271,13 +272,13 @@ TEST_F(SettingsTest, EscapeHidesTheDialogAndKeepsTheChangedComboBoxes) {
     test::SendKey(Dialog(), GDK_KEY_Escape);
     RunQueued();
     EXPECT_FALSE(Dialog().get_visible());
-    EXPECT_EQ(m_app->preferences.searchHint, 0);
-    EXPECT_EQ(m_app->preferences.codeMarks, 0);
+    EXPECT_EQ(m_app->records.preferences.searchHint, 0);
+    EXPECT_EQ(m_app->records.preferences.codeMarks, 0);
     OpenDialog();
     EXPECT_EQ(Dialog().HintCombo().get_active_row_number(), 2);
     EXPECT_EQ(Dialog().MarkingCombo().get_active_row_number(), 1);
     // The main window's Escape would end the program; the dialog's only hides it.
-    EXPECT_FALSE(m_app->state.quitRequest);
+    EXPECT_FALSE(m_app->records.state.quitRequest);
 }
 
 TEST_F(SettingsTest, CloseButtonAndCancelHideTheDialog) {
@@ -289,7 +290,7 @@ TEST_F(SettingsTest, CloseButtonAndCancelHideTheDialog) {
     gdk_event_free(event);
     RunQueued();
     EXPECT_FALSE(Dialog().get_visible());
-    EXPECT_FALSE(m_app->state.quitRequest);
+    EXPECT_FALSE(m_app->records.state.quitRequest);
 
     OpenDialog();
     Click(Dialog().CancelButton());
@@ -360,7 +361,7 @@ TEST_F(SettingsTest, FontRequesterPutsFamilyAndSizeIntoTheFields) {
     EXPECT_EQ(Dialog().FontName(), "Sans");
     EXPECT_EQ(Dialog().FontSizeText(), "14");
     // Only Save takes the font.
-    EXPECT_EQ(m_app->preferences.fontName, "Monospace");
+    EXPECT_EQ(m_app->records.preferences.fontName, "Monospace");
 }
 
 TEST_F(SettingsTest, ApplyWithAMalformedDatabaseLeavesTheTreeEmptyWithoutMessage) {
@@ -369,27 +370,25 @@ TEST_F(SettingsTest, ApplyWithAMalformedDatabaseLeavesTheTreeEmptyWithoutMessage
     ASSERT_FALSE(Main().CodeText().empty());
     AddToHistory(*m_app, Main().Tree().SelectedRow());
     ASSERT_EQ(Main().HistoryCombo().get_model()->children().size(), 1u);
-    int reloads = 0;
-    m_app->onDatabaseReloaded = [&reloads] { ++reloads; };
     m_folder.WriteFile("broken/Quillmate-Toc.xml", "this is no XML at all\n");
     OpenDialog();
     Dialog().SetDatabasePath(m_folder.Path() + "broken/Quillmate-Toc.xml");
     Click(Dialog().ApplyButton());
 
     EXPECT_EQ(Main().Tree().RowCount(), 0);
-    EXPECT_TRUE(m_app->entries.empty());
+    EXPECT_TRUE(m_app->records.entries.empty());
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(Main().CodeText(), "");
     EXPECT_EQ(Main().get_title(), "Quillmate");
     EXPECT_EQ(Main().HistoryCombo().get_model()->children().size(), 0u);
     EXPECT_EQ(Main().HistoryCombo().get_entry()->get_text(), "");
-    EXPECT_EQ(m_app->state.themeCount, 0);
-    EXPECT_EQ(m_app->state.entryCount, 0);
-    EXPECT_EQ(m_app->location.dbFullPath, m_folder.Path() + "broken/Quillmate-Toc.xml");
-    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(m_app->records.state.themeCount, 0);
+    EXPECT_EQ(m_app->records.state.entryCount, 0);
+    EXPECT_EQ(m_app->records.location.dbFullPath, m_folder.Path() + "broken/Quillmate-Toc.xml");
+    EXPECT_EQ(m_app->ui.databaseInfoWindow->DatabaseText(), m_folder.Path() + "broken/Quillmate-Toc.xml");
     EXPECT_TRUE(Dialog().get_visible());  // Apply keeps the dialog open
     // No entry is shown any more, so there is no current code file either.
-    EXPECT_EQ(m_app->state.currentCodeFile, "");
+    EXPECT_EQ(m_app->records.state.currentCodeFile, "");
 }
 
 TEST_F(SettingsTest, AfterApplyChoosingTheEntryShownBeforeShowsItAgain) {
@@ -413,7 +412,7 @@ TEST_F(SettingsTest, ApplyLoadsTheOtherDatabaseAndShowsTheCollapsedToggle) {
   </Theme>
 </Library>
 )");
-    ASSERT_EQ(TogglePicture(), m_app->PictureOf(Picture::Expanded));
+    ASSERT_EQ(TogglePicture(), m_app->ui.pictures.Of(Picture::Expanded));
     OpenDialog();
     Dialog().SetDatabasePath(m_folder.Path() + "other/Other-Toc.xml");
     Dialog().SetLibraryPath("/srv/korvex/");
@@ -421,19 +420,19 @@ TEST_F(SettingsTest, ApplyLoadsTheOtherDatabaseAndShowsTheCollapsedToggle) {
 
     EXPECT_EQ(Main().Tree().RowCount(), 6);
     EXPECT_EQ(Main().Tree().RowText(0), "Other");
-    EXPECT_EQ(m_app->state.themeCount, 2);
-    EXPECT_EQ(m_app->state.entryCount, 3);
-    EXPECT_EQ(m_app->state.helpEntryIndex, 0);
+    EXPECT_EQ(m_app->records.state.themeCount, 2);
+    EXPECT_EQ(m_app->records.state.entryCount, 3);
+    EXPECT_EQ(m_app->records.state.helpEntryIndex, 0);
     EXPECT_EQ(Main().Tree().SelectedRow(), 0);
-    EXPECT_EQ(m_app->location.dbFolder, m_folder.Path() + "other/");
-    EXPECT_EQ(m_app->location.dbFileName, "Other-Toc.xml");
-    EXPECT_EQ(m_app->location.libPath, "/srv/korvex/");
+    EXPECT_EQ(m_app->records.location.dbFolder, m_folder.Path() + "other/");
+    EXPECT_EQ(m_app->records.location.dbFileName, "Other-Toc.xml");
+    EXPECT_EQ(m_app->records.location.libPath, "/srv/korvex/");
     // Every node is open, but the toggle starts over collapsed: its first click changes nothing visible.
     EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
-    EXPECT_EQ(TogglePicture(), m_app->PictureOf(Picture::Collapsed));
-    EXPECT_FALSE(m_app->state.expandState);
+    EXPECT_EQ(TogglePicture(), m_app->ui.pictures.Of(Picture::Collapsed));
+    EXPECT_FALSE(m_app->records.state.expandState);
     ToggleExpandState(*m_app);
-    EXPECT_EQ(TogglePicture(), m_app->PictureOf(Picture::Expanded));
+    EXPECT_EQ(TogglePicture(), m_app->ui.pictures.Of(Picture::Expanded));
     EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
     // Nothing is written by Apply.
     EXPECT_EQ(m_folder.ReadFile("QuillmateViewer.ini").find("Other-Toc.xml"), std::string::npos);
@@ -454,7 +453,7 @@ TEST_F(SettingsTest, SaveWritesANewPreferencesFileAsDesigned) {
                                  "DarkMode=0\nCodeEditorPath=\n; App settings\n";
     EXPECT_EQ(m_folder.ReadFile("QuillmateViewer.ini"), expected);
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(m_app->preferences.searchMode, 1);
+    EXPECT_EQ(m_app->records.preferences.searchMode, 1);
 }
 
 TEST_F(SettingsTest, SaveWithWindowDataWritesTheMainWindowGeometry) {
@@ -495,7 +494,7 @@ TEST_F(SettingsTest, FailedSaveIsReportedAndTheSettingsStayInForce) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, "Quillmate");
     EXPECT_EQ(messages[0].text, "*.ini-file couldn't be updatet!");
-    EXPECT_EQ(m_app->preferences.searchHint, 1);
+    EXPECT_EQ(m_app->records.preferences.searchHint, 1);
 }
 
 TEST_F(SettingsTest, ChangingOnlyDyeingNewsRebuildsTheTreeWithoutMessage) {
@@ -506,7 +505,7 @@ TEST_F(SettingsTest, ChangingOnlyDyeingNewsRebuildsTheTreeWithoutMessage) {
     Click(Dialog().SaveButton());
     EXPECT_EQ(m_rowsAdded, 7);
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(m_app->preferences.dyeingNews, 0);
+    EXPECT_EQ(m_app->records.preferences.dyeingNews, 0);
     EXPECT_NE(m_folder.ReadFile("QuillmateViewer.ini").find("DyeingNews=0\n"), std::string::npos);
 }
 
@@ -524,7 +523,7 @@ TEST_F(SettingsTest, ChangingDarkModeRebuildsTheTreeAndAsksForARestartOnce) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, "Quillmate");
     EXPECT_EQ(messages[0].text, "For an update of the CodeViewer colors the app still has to be restarted!");
-    EXPECT_EQ(m_app->palette.evenTheme, "#A1A1A1");  // the tree takes the dark colours at once
+    EXPECT_EQ(m_app->records.palette.evenTheme, "#A1A1A1");  // the tree takes the dark colours at once
 
     // Saving again without a change asks nothing and builds nothing.
     CountTreeRows();
@@ -543,10 +542,10 @@ TEST_F(SettingsTest, ChangedCodeMarkingShowsTheOpenFileAgain) {
     OpenDialog();
     Dialog().MarkingCombo().set_active(2);
     Click(Dialog().SaveButton());
-    EXPECT_EQ(m_app->preferences.codeMarks, 2);
+    EXPECT_EQ(m_app->records.preferences.codeMarks, 2);
     EXPECT_EQ(Main().CodeText(), "; Simple button, edited\nOpenWindow()");
     EXPECT_EQ(Main().Tree().SelectedRow(), selected);
-    EXPECT_EQ(m_app->state.currentCodeFile, "/Buttons/Simple.kx");
+    EXPECT_EQ(m_app->records.state.currentCodeFile, "/Buttons/Simple.kx");
 }
 
 TEST_F(SettingsTest, ChangedTitleContentRetitlesTheShownFile) {
@@ -568,8 +567,8 @@ TEST_F(SettingsTest, ChangedFontBecomesTheCodeFont) {
     OpenDialog();
     Dialog().SetFont("Sans", 14);
     Click(Dialog().SaveButton());
-    EXPECT_EQ(m_app->codeFont.get_family(), "Sans");
-    EXPECT_EQ(m_app->codeFont.get_size(), 14 * PANGO_SCALE);
+    EXPECT_EQ(m_app->ui.codeFont.get_family(), "Sans");
+    EXPECT_EQ(m_app->ui.codeFont.get_size(), 14 * PANGO_SCALE);
     const auto shown = Main().CodeView().get_pango_context()->get_font_description();
     EXPECT_EQ(shown.get_family(), "Sans");
     EXPECT_EQ(shown.get_size(), 14 * PANGO_SCALE);
@@ -582,9 +581,9 @@ TEST_F(SettingsTest, UnknownFontIsStoredButTheCodeViewKeepsItsFont) {
     OpenDialog();
     Dialog().SetFont("No Such Font Family 42", 12);
     Click(Dialog().SaveButton());
-    EXPECT_EQ(m_app->codeFont.get_family(), "Monospace");
-    EXPECT_EQ(m_app->preferences.fontName, "No Such Font Family 42");
-    EXPECT_EQ(m_app->preferences.fontSize, 12);
+    EXPECT_EQ(m_app->ui.codeFont.get_family(), "Monospace");
+    EXPECT_EQ(m_app->records.preferences.fontName, "No Such Font Family 42");
+    EXPECT_EQ(m_app->records.preferences.fontSize, 12);
 }
 
 TEST_F(SettingsTest, SaveTakesTheChosenDatabaseButKeepsTheLoadedOne) {
@@ -594,7 +593,7 @@ TEST_F(SettingsTest, SaveTakesTheChosenDatabaseButKeepsTheLoadedOne) {
     OpenDialog();
     Dialog().SetDatabasePath(m_folder.Path() + "other/Other-Toc.xml");
     Click(Dialog().SaveButton());
-    EXPECT_EQ(m_app->location.dbFullPath, m_folder.Path() + "Quillmate-Toc.xml");
+    EXPECT_EQ(m_app->records.location.dbFullPath, m_folder.Path() + "Quillmate-Toc.xml");
     EXPECT_EQ(Main().Tree().RowCount(), rows);
     EXPECT_NE(
         m_folder.ReadFile("QuillmateViewer.ini").find("db-path=" + m_folder.Path() + "other/Other-Toc.xml\n"),

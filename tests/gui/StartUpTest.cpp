@@ -40,16 +40,16 @@ TEST(StartUpTest, ShowsTheMainWindowWithTheDatabaseAsTree) {
     ASSERT_EQ(::chdir(folder.Path().c_str()), 0);
     Application app(folder.Path());
     StartUp(app);
-    ASSERT_TRUE(app.mainWindow);
-    MainWindow& window = *app.mainWindow;
+    ASSERT_TRUE(app.ui.mainWindow);
+    MainWindow& window = *app.ui.mainWindow;
     EXPECT_TRUE(PumpUntil([&] { return window.get_mapped(); }));
     EXPECT_EQ(window.get_title(), "Quillmate");
     EXPECT_EQ(window.Tree().RowCount(), 7);
-    EXPECT_EQ(app.entries.size(), 7u);
-    EXPECT_EQ(app.state.themeCount, 1);  // the program's own theme does not count
-    EXPECT_EQ(app.state.entryCount, 3);
-    EXPECT_EQ(app.state.helpEntryIndex, 2);
-    EXPECT_EQ(app.state.dbVersion, "2026-12-01");
+    EXPECT_EQ(app.records.entries.size(), 7u);
+    EXPECT_EQ(app.records.state.themeCount, 1);  // the program's own theme does not count
+    EXPECT_EQ(app.records.state.entryCount, 3);
+    EXPECT_EQ(app.records.state.helpEntryIndex, 2);
+    EXPECT_EQ(app.records.state.dbVersion, "2026-12-01");
     EXPECT_EQ(window.Tree().SelectedRow(), 0);
     for (const auto& seen : watcher.Seen()) {
         ADD_FAILURE() << "unexpected dialog " << seen.title << ": " << seen.text;
@@ -61,8 +61,8 @@ TEST(StartUpTest, EscapeEndsTheProgramWithStatusZero) {
     test::FillSmallLibrary(folder);
     EXPECT_EXIT(RunWholeProgram(folder,
                                 [](Application& app) {
-                                    PumpUntil([&] { return app.mainWindow->get_mapped(); });
-                                    test::SendKey(*app.mainWindow, GDK_KEY_Escape);
+                                    PumpUntil([&] { return app.ui.mainWindow->get_mapped(); });
+                                    test::SendKey(*app.ui.mainWindow, GDK_KEY_Escape);
                                 }),
                 ::testing::ExitedWithCode(0), "");
 }
@@ -72,10 +72,10 @@ TEST(StartUpTest, ClosingTheMainWindowEndsTheProgramWithStatusZero) {
     test::FillSmallLibrary(folder);
     EXPECT_EXIT(RunWholeProgram(folder,
                                 [](Application& app) {
-                                    PumpUntil([&] { return app.mainWindow->get_mapped(); });
+                                    PumpUntil([&] { return app.ui.mainWindow->get_mapped(); });
                                     GdkEvent* event = gdk_event_new(GDK_DELETE);
                                     event->any.window =
-                                        GDK_WINDOW(g_object_ref(app.mainWindow->get_window()->gobj()));
+                                        GDK_WINDOW(g_object_ref(app.ui.mainWindow->get_window()->gobj()));
                                     gtk_main_do_event(event);
                                     gdk_event_free(event);
                                 }),
@@ -137,24 +137,25 @@ TEST(StartUpTest, SampleLibraryStartsAndCountsMatchTheDatabase) {
     int themes = 0;
     int entries = 0;
     bool ownTheme = false;
-    IndexTree& tree = app.mainWindow->Tree();
+    IndexTree& tree = app.ui.mainWindow->Tree();
     for (int row = 0; row < tree.RowCount(); ++row) {
         if (tree.RowDepth(row) == 1) {
             ownTheme = tree.RowText(row) == "Quillmate";
             themes += ownTheme ? 0 : 1;
         } else if (tree.RowDepth(row) == 2 && !ownTheme &&
-                   !app.entries[static_cast<size_t>(row)].file.empty()) {
+                   !app.records.entries[static_cast<size_t>(row)].file.empty()) {
             ++entries;
         }
     }
     EXPECT_GE(themes, 10);
-    EXPECT_EQ(app.state.themeCount, themes);
-    EXPECT_EQ(app.state.entryCount, entries);
+    EXPECT_EQ(app.records.state.themeCount, themes);
+    EXPECT_EQ(app.records.state.entryCount, entries);
     // Every entry of the library shows its file without the missing-file road.
     for (int row = 0; row < tree.RowCount(); ++row) {
         tree.SelectRow(row);
         ShowSelectedEntry(app, WidgetEventType::Change);
-        EXPECT_EQ(app.mainWindow->CodeText().find("Missing file!"), std::string::npos) << tree.RowText(row);
+        EXPECT_EQ(app.ui.mainWindow->CodeText().find("Missing file!"), std::string::npos)
+            << tree.RowText(row);
     }
     EXPECT_TRUE(watcher.Seen().empty());
 }

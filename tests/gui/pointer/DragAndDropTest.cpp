@@ -58,7 +58,7 @@ struct ScreenPoint {
 };
 
 ScreenPoint RowOnScreen(Application& app, int row) {
-    IndexTree& tree = app.mainWindow->Tree();
+    IndexTree& tree = app.ui.mainWindow->Tree();
     Gdk::Rectangle cell;
     tree.get_cell_area(tree.RowPath(row), tree.Column(), cell);
     int x = 0;
@@ -68,7 +68,7 @@ ScreenPoint RowOnScreen(Application& app, int row) {
 }
 
 ScreenPoint CodeViewOnScreen(Application& app) {
-    Gtk::TextView& view = app.mainWindow->CodeView();
+    Gtk::TextView& view = app.ui.mainWindow->CodeView();
     int x = 0;
     int y = 0;
     view.get_window(Gtk::TEXT_WINDOW_TEXT)->get_origin(x, y);
@@ -99,8 +99,8 @@ TEST(CodeViewTest, EntryDraggedOntoTheCodeViewIsShownAsExternalFile) {
     DragRowOntoCodeView(*app, kLabelRow);
     EXPECT_EQ(CodeText(*app), "; Button with label\nText$ = \"Hello\"");
     EXPECT_EQ(DescriptionText(*app), "Extern file ...");
-    EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), -1);
-    EXPECT_EQ(app->mainWindow->get_title(), "Quillmate ~ Label.kx");
+    EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), -1);
+    EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate ~ Label.kx");
     // The library file is still there: a drop never asks its source to delete anything.
     EXPECT_TRUE(std::filesystem::exists(folder.Path() + "Buttons/Label.kx"));
 }
@@ -111,13 +111,13 @@ TEST(CodeViewTest, EntryWithoutCodeFileCannotBeDragged) {
     DialogWatcher watcher;
     auto app = StartProgram(folder);
     int drags = 0;
-    app->mainWindow->Tree().signal_drag_begin().connect(
+    app->ui.mainWindow->Tree().signal_drag_begin().connect(
         [&drags](const Glib::RefPtr<Gdk::DragContext>&) { ++drags; });
     for (const int row : {kButtonsThemeRow, kMissingRow}) {
         SCOPED_TRACE(row);
         DragRowOntoCodeView(*app, row);
         EXPECT_EQ(drags, 0);
-        EXPECT_EQ(app->mainWindow->Tree().SelectedRow(), row);
+        EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), row);
         EXPECT_NE(DescriptionText(*app), "Extern file ...");
     }
     DragRowOntoCodeView(*app, kSimpleRow);

@@ -1,4 +1,4 @@
-#include "settings/LanguageSwitch.h"
+#include "settings/LanguageActions.h"
 
 #include <gtkmm/separatormenuitem.h>
 
@@ -21,8 +21,8 @@ void WriteTexts(Application& app, const std::array<std::string_view, N>& keys,
                 std::map<std::string, TextTarget, std::less<>>& targets, bool isTooltip,
                 const std::string& languageCode) {
     for (const std::string_view key : keys) {
-        const auto text = app.languageTable.GetText(key, isTooltip, languageCode);
-        if (app.languageTable.TakeMissingFileWarning()) {
+        const auto text = app.records.languageTable.GetText(key, isTooltip, languageCode);
+        if (app.records.languageTable.TakeMissingFileWarning()) {
             ShowMessage("", kLanguageFileMissingText);
         }
         const auto target = targets.find(key);
@@ -50,36 +50,36 @@ void RegisterMenuItem(TextTargetRegistry& targets, const char* key, Gtk::MenuIte
 }  // namespace
 
 void ApplyLanguage(Application& app, bool indexOnly) {
-    if (!app.settingsWindow || !app.mainWindow) {
+    if (!app.ui.settingsWindow || !app.ui.mainWindow) {
         return;
     }
-    const int row = app.settingsWindow->LanguageRow();
-    if (row == app.preferences.language) {
+    const int row = app.ui.settingsWindow->LanguageRow();
+    if (row == app.records.preferences.language) {
         return;
     }
-    MainWindow& window = *app.mainWindow;
+    MainWindow& window = *app.ui.mainWindow;
     IndexTree& tree = window.Tree();
     tree.SelectRow(0);
     RebuildIndexTree(app);
-    app.state.expandState = true;
+    app.records.state.expandState = true;
     window.ShowExpandState(true);
     SetExpandAll(app, true);
     tree.SelectRow(0);
-    app.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
-    app.preferences.language = row;
+    app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+    app.records.preferences.language = row;
     if (indexOnly) {
         return;
     }
     const std::string code = LanguageCode(row);
-    WriteTexts(app, kLabelKeys, app.textTargets.labels, false, code);
-    WriteTexts(app, kTooltipKeys, app.textTargets.tooltips, true, code);
+    WriteTexts(app, kLabelKeys, app.ui.textTargets.labels, false, code);
+    WriteTexts(app, kTooltipKeys, app.ui.textTargets.tooltips, true, code);
 }
 
 void SwitchIndexLanguage(Application& app, Command command) {
-    if (!app.settingsWindow) {
+    if (!app.ui.settingsWindow) {
         return;
     }
-    SettingsWindow& dialog = *app.settingsWindow;
+    SettingsWindow& dialog = *app.ui.settingsWindow;
     switch (command) {
         case Command::ToggleLanguage: {
             // Toggles between German and English; with French (or no language) chosen it does nothing.
@@ -106,11 +106,11 @@ void SwitchIndexLanguage(Application& app, Command command) {
 }
 
 void RegisterMainWindowTexts(Application& app) {
-    if (!app.mainWindow) {
+    if (!app.ui.mainWindow) {
         return;
     }
-    MainWindow& window = *app.mainWindow;
-    TextTargetRegistry& targets = app.textTargets;
+    MainWindow& window = *app.ui.mainWindow;
+    TextTargetRegistry& targets = app.ui.textTargets;
     RegisterTooltip(targets, "#Main_Info", window.InfoButton());
     RegisterTooltip(targets, "#Main_NodeToggle", window.ExpandToggle());
     RegisterTooltip(targets, "#Main_Find", &window.SearchEntry());
@@ -120,15 +120,15 @@ void RegisterMainWindowTexts(Application& app) {
     RegisterTooltip(targets, "#Main_Help", window.HelpButton());
     RegisterTooltip(targets, "#Main_Setting", window.SettingsButton());
 
-    if (!app.menus) {
+    if (!app.ui.menus) {
         return;
     }
     // The info menu's entries in their order; the separator is no entry.
     std::vector<Gtk::MenuItem*> items;
-    for (Gtk::Widget* child : app.menus->infoMenu.get_children()) {
+    for (Gtk::Widget* child : app.ui.menus->infoMenu.get_children()) {
         auto* item = dynamic_cast<Gtk::MenuItem*>(child);
         if (item != nullptr && dynamic_cast<Gtk::SeparatorMenuItem*>(child) == nullptr &&
-            item != &app.menus->openCodeItem) {
+            item != &app.ui.menus->openCodeItem) {
             items.push_back(item);
         }
     }
@@ -136,7 +136,7 @@ void RegisterMainWindowTexts(Application& app) {
     for (size_t i = 0; i < items.size() && i < std::size(keys); ++i) {
         RegisterMenuItem(targets, keys[i], items[i]);
     }
-    RegisterMenuItem(targets, "#PuInf_OpnCode", &app.menus->openCodeItem);
+    RegisterMenuItem(targets, "#PuInf_OpnCode", &app.ui.menus->openCodeItem);
 }
 
 }  // namespace quillmate

@@ -1,0 +1,61 @@
+#include "settings/AboutActions.h"
+
+#include "app/Application.h"
+#include "app/Effects.h"
+#include "app/MainWindow.h"
+#include "settings/AboutDialogs.h"
+#include "viewer/CodeFile.h"
+
+namespace quillmate {
+
+void ShowAboutAtFirstStart(Application& app) {
+    if (app.records.preferences.about != 0) {
+        return;
+    }
+    const auto icon = app.ui.pictures.Of(Picture::AppIcon);
+    if (!icon) {
+        return;
+    }
+    ShowProgramAbout(icon);
+    app.records.preferences.about = 1;
+}
+
+void FillDatabaseInfo(Application& app) {
+    if (!app.ui.databaseInfoWindow || !app.ui.mainWindow) {
+        return;
+    }
+    const std::string headText =
+        app.records.entries.empty() ? std::string() : app.records.entries.front().nodeText;
+    app.ui.databaseInfoWindow->FillDatabaseSection(
+        app.records.location.dbFullPath, app.ui.mainWindow->Tree().RowText(0) + " - " + headText,
+        app.records.location.libPath, app.records.state.themeCount, app.records.state.entryCount);
+}
+
+void ShowDatabaseInfo(Application& app) {
+    if (!app.ui.databaseInfoWindow) {
+        return;
+    }
+    FillDatabaseInfo(app);
+    app.ui.databaseInfoWindow->present();
+}
+
+void SetDatabaseInfoFile(Application& app, const std::string& file) {
+    if (app.ui.databaseInfoWindow) {
+        app.ui.databaseInfoWindow->SetFileSection(file, app.records.codeFileInfo);
+    }
+}
+
+void CopyInfoFilePath(Application& app) {
+    if (!app.ui.databaseInfoWindow) {
+        return;
+    }
+    DatabaseInfoWindow& window = *app.ui.databaseInfoWindow;
+    if (window.FileText().empty()) {
+        return;
+    }
+    FlashWidget(window.FileField(), app.records.palette.flash);
+    Gtk::Clipboard::get(GDK_SELECTION_CLIPBOARD)
+        ->set_text(CodeFileFullPath(app.records.location.libPath, app.records.state.currentCodeFile));
+}
+
+}  // namespace quillmate
