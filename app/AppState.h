@@ -32,8 +32,6 @@ struct AppState {
     int helpEntryIndex = 0;  // row of "ViewerHelp.txt"; 0 = no help entry
     int themeCount = 0;
     int entryCount = 0;
-    std::string chosenDatabaseFile;
-    std::string chosenLibraryFolder;
     std::string version = kProgramVersion;  // compared by the update check
     std::string dbVersion;                  // date word of the database's head description
     bool missingFileNotice = true;          // the next missing code file is reported in a box

@@ -83,7 +83,6 @@ void ChooseSettingsDatabase(Application& app) {
                                   "*.xml"};
     const auto chosen = ChooseDatabaseFile(request, FolderPart(dialog.DatabasePath()));
     if (chosen) {
-        app.records.state.chosenDatabaseFile = *chosen;
         dialog.SetDatabasePath(*chosen);
     }
 }
@@ -106,8 +105,7 @@ void ChooseLibraryFolder(Application& app) {
     if (folder.empty()) {
         return;
     }
-    app.records.state.chosenLibraryFolder = LibraryFieldForChoice(folder, app.records.state.programFolder);
-    dialog.SetLibraryPath(app.records.state.chosenLibraryFolder);
+    dialog.SetLibraryPath(LibraryFieldForChoice(folder, app.records.state.programFolder));
 }
 
 void ChooseCodeFont(Application& app) {
