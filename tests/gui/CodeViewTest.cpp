@@ -23,10 +23,10 @@ using test::Settle;
 using test::StartProgram;
 using test::TempProgramFolder;
 
-constexpr int kButtonsThemeRow = 3;
-constexpr int kSimpleRow = 4;
-constexpr int kLabelRow = 5;
-constexpr int kMissingRow = 6;
+using test::kButtonsThemeRow;
+using test::kLabelRow;
+using test::kMissingRow;
+using test::kSimpleRow;
 
 constexpr const char* kWarningColour = "#E09183";
 constexpr const char* kBoxedMissingText =
