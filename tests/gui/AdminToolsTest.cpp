@@ -2,58 +2,41 @@
 // folder two levels below a temporary folder that holds Templates/ and Export/.
 #include <gtest/gtest.h>
 #include <gtkmm/menuitem.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 
-#include "GuiHarness.h"
-#include "app/Application.h"
-#include "app/Dispatch.h"
-#include "app/MainWindow.h"
-#include "app/StartUp.h"
+#include "ProgramDriver.h"
 #include "base/Release.h"
 #include "viewer/WebExport.h"
 
 namespace quillmate {
 namespace {
 
-using test::DialogWatcher;
 using test::PumpUntil;
-using test::TempProgramFolder;
 
-class AdminToolsTest : public ::testing::Test {
+class AdminToolsTest : public test::ProgramTest {
   protected:
-    AdminToolsTest() : m_folder("Quillmate/bin/") {}
+    AdminToolsTest() : ProgramTest("Quillmate/bin/") {}
 
     // Starts the program; with `exportFolder` the admin's Export/ folder exists.
     void Start(bool exportFolder) {
-        test::FillSmallLibrary(m_folder);
+        test::FillSmallLibrary(folder);
         for (const char* name : {"Quillmate-Head.html", "Quillmate-Tail.html"}) {
-            std::filesystem::create_directories(m_folder.Root() + "Templates");
+            std::filesystem::create_directories(folder.Root() + "Templates");
             std::filesystem::copy_file(std::string(QUILLMATE_SOURCE_DIR) + "/templates/" + name,
-                                       m_folder.Root() + "Templates/" + name);
+                                       folder.Root() + "Templates/" + name);
         }
         if (exportFolder) {
-            std::filesystem::create_directories(m_folder.Root() + "Export");
+            std::filesystem::create_directories(folder.Root() + "Export");
         }
-        ASSERT_EQ(::chdir(m_folder.Path().c_str()), 0);
-        m_app = std::make_unique<Application>(m_folder.Path());
-        StartUp(*m_app);
-        ASSERT_TRUE(PumpUntil([&] { return m_app->ui.mainWindow->get_mapped(); }));
-        RunQueuedEvents();
-    }
-
-    void RunQueuedEvents() {
-        while (auto event = m_app->services.queue.Take()) {
-            Dispatch(*m_app, *event);
-        }
+        Launch();
     }
 
     // Chooses the admin menu item as the user would, and runs what it asks for.
     void Choose(const std::string& label) {
         bool found = false;
-        for (Gtk::Widget* child : m_app->ui.menus->adminMenu.get_children()) {
+        for (Gtk::Widget* child : app->ui.menus->adminMenu.get_children()) {
             auto* item = dynamic_cast<Gtk::MenuItem*>(child);
             if (item != nullptr && item->get_label() == label) {
                 item->activate();
@@ -61,30 +44,25 @@ class AdminToolsTest : public ::testing::Test {
             }
         }
         ASSERT_TRUE(found) << label;
-        RunQueuedEvents();
+        Settle();
     }
 
-    std::vector<std::string> Messages() const {
+    std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (const auto& seen : m_watcher.Seen()) {
+        for (const auto& seen : watcher.Seen()) {
             EXPECT_EQ(seen.title, "Quillmate");
             texts.push_back(seen.text);
         }
         return texts;
     }
 
-    std::string Exported(const std::string& name) const { return m_folder.ReadFile("../../Export/" + name); }
-
-    TempProgramFolder m_folder;
-    DialogWatcher m_watcher;
-    std::unique_ptr<Application> m_app;
+    std::string Exported(const std::string& name) const { return folder.ReadFile("../../Export/" + name); }
 };
 
 TEST_F(AdminToolsTest, WebPageIsWrittenFromTheTemplatesWithTodaysDate) {
     Start(true);
     Choose("Export WebPage");
-    EXPECT_EQ(Messages(),
-              std::vector<std::string>{"html-Export done to ...\n../../Export/Quillmate-Lib.html"});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"html-Export done to ...\n../../Export/Quillmate-Lib.html"});
     const std::string page = Exported("Quillmate-Lib.html");
     EXPECT_TRUE(page.starts_with("<!DOCTYPE html>\n")) << page;
     EXPECT_NE(page.find("<p>Stand: " + TodayExportDateText() + "</p>"), std::string::npos);
@@ -107,22 +85,22 @@ TEST_F(AdminToolsTest, PostingsOfAllAndOfNewEntries) {
     Choose("Export Posting News");
     EXPECT_EQ(Exported("ForumPosting.txt"), "\n\n[b]Buttons[/b]: \t✰gtk_button_new_with_label\n");
     const std::string done = "text-Export done to ...\n../../Export/ForumPosting.txt";
-    EXPECT_EQ(Messages(), (std::vector<std::string>{done, done}));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{done, done}));
 }
 
 TEST_F(AdminToolsTest, DuplicateProtocolNamesTheDatabaseFile) {
     Start(true);
     Choose("Debug doubles db-entries");
-    EXPECT_EQ(Messages(), std::vector<std::string>{
-                              "Protokoll with double terms done to ...\n../../Export/Protocoll.txt"});
+    EXPECT_EQ(Texts(), std::vector<std::string>{
+                           "Protokoll with double terms done to ...\n../../Export/Protocoll.txt"});
     EXPECT_EQ(Exported("Protocoll.txt"), "Doppelte xml-Einträge in Quillmate-Toc.xml:\n\n\n\n\n\n");
 }
 
 TEST_F(AdminToolsTest, FileListWritesNothingAndSaysNothing) {
     Start(true);
     Choose("Export Filelist");
-    EXPECT_TRUE(Messages().empty());
-    EXPECT_TRUE(std::filesystem::is_empty(m_folder.Root() + "Export"));
+    EXPECT_TRUE(Texts().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Root() + "Export"));
 }
 
 TEST_F(AdminToolsTest, MissingExportFolderIsReportedExceptByTheWebPage) {
@@ -131,43 +109,42 @@ TEST_F(AdminToolsTest, MissingExportFolderIsReportedExceptByTheWebPage) {
     Choose("Export Posting All");
     Choose("Export Posting News");
     Choose("Debug doubles db-entries");
-    EXPECT_EQ(Messages(),
-              (std::vector<std::string>{"Couldn't create\n../../Export/ForumPosting.txt",
-                                        "Couldn't create\n../../Export/ForumPosting.txt",
-                                        "Couldn't create Protokoll\n../../Export/Protocoll.txt"}));
-    EXPECT_FALSE(std::filesystem::exists(m_folder.Root() + "Export"));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Couldn't create\n../../Export/ForumPosting.txt",
+                                                 "Couldn't create\n../../Export/ForumPosting.txt",
+                                                 "Couldn't create Protokoll\n../../Export/Protocoll.txt"}));
+    EXPECT_FALSE(std::filesystem::exists(folder.Root() + "Export"));
 }
 
 TEST_F(AdminToolsTest, AdminButtonOpensTheAdminMenuOnlyInTheAdminBuild) {
     Start(true);
-    Gtk::Button* button = m_app->ui.mainWindow->AdminButton();
+    Gtk::Button* button = app->ui.mainWindow->AdminButton();
     ASSERT_NE(button, nullptr);
     // The user's pointer rests on the button; the menu opens there.
     int x = 0;
     int y = 0;
-    m_app->ui.mainWindow->get_window()->get_origin(x, y);
+    app->ui.mainWindow->get_window()->get_origin(x, y);
     int buttonX = 0;
     int buttonY = 0;
-    button->translate_coordinates(*m_app->ui.mainWindow, 5, 5, buttonX, buttonY);
+    button->translate_coordinates(*app->ui.mainWindow, 5, 5, buttonX, buttonY);
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
     gdk_device_warp(pointer, gdk_screen_get_default(), x + buttonX, y + buttonY);
     test::PumpFor(std::chrono::milliseconds(100));
     button->clicked();
-    RunQueuedEvents();
+    Settle();
 #if QUILLMATE_ADMIN
     EXPECT_TRUE(button->get_visible());
     EXPECT_EQ(button->get_tooltip_text(), "Popup admin menue");
-    ASSERT_TRUE(PumpUntil([&] { return m_app->ui.menus->adminMenu.get_mapped(); }));
+    ASSERT_TRUE(PumpUntil([&] { return app->ui.menus->adminMenu.get_mapped(); }));
     int menuX = 0;
     int menuY = 0;
-    m_app->ui.menus->adminMenu.get_toplevel()->get_window()->get_origin(menuX, menuY);
+    app->ui.menus->adminMenu.get_toplevel()->get_window()->get_origin(menuX, menuY);
     EXPECT_NEAR(menuX, x + buttonX, 2);
     EXPECT_NEAR(menuY, y + buttonY, 2);
-    m_app->ui.menus->adminMenu.popdown();
+    app->ui.menus->adminMenu.popdown();
 #else
     EXPECT_FALSE(button->get_visible());
     test::PumpFor(std::chrono::milliseconds(300));
-    EXPECT_FALSE(m_app->ui.menus->adminMenu.get_mapped());
+    EXPECT_FALSE(app->ui.menus->adminMenu.get_mapped());
 #endif
 }
 

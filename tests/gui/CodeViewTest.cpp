@@ -15,18 +15,17 @@
 namespace quillmate {
 namespace {
 
+using CodeViewTest = test::ProgramTest;
+
 using test::CodeText;
 using test::DescriptionText;
-using test::DialogWatcher;
 using test::MoveTreeCursor;
 using test::Settle;
-using test::StartProgram;
-using test::TempProgramFolder;
 
-constexpr int kButtonsThemeRow = 3;
-constexpr int kSimpleRow = 4;
-constexpr int kLabelRow = 5;
-constexpr int kMissingRow = 6;
+using test::kButtonsThemeRow;
+using test::kLabelRow;
+using test::kMissingRow;
+using test::kSimpleRow;
 
 constexpr const char* kWarningColour = "#E09183";
 constexpr const char* kBoxedMissingText =
@@ -38,11 +37,8 @@ std::string DescriptionColour(Application& app) {
     return test::PixelColour(line, line.get_allocated_width() - 8, line.get_allocated_height() - 6);
 }
 
-TEST(CodeViewTest, MissingFileIsReportedOnceAndColoursTheDescriptionLine) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(CodeViewTest, MissingFileIsReportedOnceAndColoursTheDescriptionLine) {
+    Start();
     const std::string normal = DescriptionColour(*app);
     ASSERT_NE(normal, kWarningColour);
 
@@ -75,28 +71,24 @@ TEST(CodeViewTest, MissingFileIsReportedOnceAndColoursTheDescriptionLine) {
     EXPECT_EQ(CodeText(*app), "; Button with label\nText$ = \"Hello\"");
 }
 
-TEST(CodeViewTest, LibraryFolderWithoutTrailingSlashStillFindsTheFiles) {
-    TempProgramFolder folder;
+TEST_F(CodeViewTest, LibraryFolderWithoutTrailingSlashStillFindsTheFiles) {
     test::FillSmallLibrary(folder, {"Lib-path=" + folder.Path() + "lib"});
     folder.WriteFile("lib/Buttons/Simple.kx", "; from the library folder\n");
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     MoveTreeCursor(*app, kSimpleRow);
     EXPECT_EQ(CodeText(*app), "; from the library folder");
     EXPECT_TRUE(watcher.Seen().empty());
     EXPECT_NE(DescriptionColour(*app), kWarningColour);
 }
 
-TEST(CodeViewTest, CodeFileGoesIntoTheViewInOneInsertion) {
-    TempProgramFolder folder;
+TEST_F(CodeViewTest, CodeFileGoesIntoTheViewInOneInsertion) {
     test::FillSmallLibrary(folder);
     std::string code;
     for (int i = 0; i < 200; ++i) {
         code += "Line " + std::to_string(i) + "\r\n";
     }
     folder.WriteFile("Buttons/Simple.kx", code);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     int insertions = 0;
     app->ui.mainWindow->CodeView().get_buffer()->signal_insert().connect(
         [&insertions](const Gtk::TextIter&, const Glib::ustring&, int) { ++insertions; });
@@ -105,13 +97,11 @@ TEST(CodeViewTest, CodeFileGoesIntoTheViewInOneInsertion) {
     EXPECT_EQ(app->ui.mainWindow->CodeView().get_buffer()->get_line_count(), 200);
 }
 
-TEST(CodeViewTest, CharactersBeyondTheBasicPlaneAreShownAsThemselves) {
-    TempProgramFolder folder;
+TEST_F(CodeViewTest, CharactersBeyondTheBasicPlaneAreShownAsThemselves) {
     test::FillSmallLibrary(folder);
     // UTF-8 with byte-order mark: U+1F600 and U+10348 in a string, U+00E4 before them.
     folder.WriteFile("Buttons/Simple.kx", "\xEF\xBB\xBFs$ = \"\xC3\xA4\xF0\x9F\x98\x80\xF0\x90\x8D\x88\"\n");
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     MoveTreeCursor(*app, kSimpleRow);
     EXPECT_EQ(CodeText(*app), "s$ = \"\xC3\xA4\xF0\x9F\x98\x80\xF0\x90\x8D\x88\"");
     EXPECT_EQ(app->ui.mainWindow->CodeView().get_buffer()->get_char_count(), 10);
@@ -148,12 +138,10 @@ std::string UriOf(const std::string& path) {
     return Glib::filename_to_uri(path);
 }
 
-TEST(CodeViewTest, DroppedCodeFileIsShownAsExternalFile) {
-    TempProgramFolder folder;
+TEST_F(CodeViewTest, DroppedCodeFileIsShownAsExternalFile) {
     test::FillSmallLibrary(folder);
     folder.WriteFile("outside/My Example.kx", "; dropped\nEnd\n");
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     MoveTreeCursor(*app, kSimpleRow);
     const std::string uri = UriOf(folder.Path() + "outside/My Example.kx");
     ASSERT_NE(uri.find("%20"), std::string::npos);
@@ -170,7 +158,7 @@ TEST(CodeViewTest, DroppedCodeFileIsShownAsExternalFile) {
     EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate ~ /Buttons/Simple.kx");
 }
 
-TEST(CodeViewTest, OnlyTheFirstDroppedFileCountsAndDecidesByItsType) {
+TEST_F(CodeViewTest, OnlyTheFirstDroppedFileCountsAndDecidesByItsType) {
     struct Case {
         const char* what;
         std::vector<std::string> files;
@@ -184,25 +172,24 @@ TEST(CodeViewTest, OnlyTheFirstDroppedFileCountsAndDecidesByItsType) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TempProgramFolder folder;
         test::FillSmallLibrary(folder);
         std::vector<std::string> uris;
         for (const auto& file : c.files) {
             folder.WriteFile("outside/" + file, "; " + file + "\n");
             uris.push_back(UriOf(folder.Path() + "outside/" + file));
         }
-        DialogWatcher watcher;
-        auto app = StartProgram(folder);
+        const std::size_t seen = watcher.Seen().size();
+        Launch();
         MoveTreeCursor(*app, kSimpleRow);
         DropUris(*app, uris);
         if (c.message.empty()) {
             EXPECT_EQ(CodeText(*app), "; " + c.files[0]);
-            EXPECT_TRUE(watcher.Seen().empty());
+            EXPECT_EQ(watcher.Seen().size(), seen);
         } else {
             // Refused: the message, and everything stays as it was.
-            ASSERT_EQ(watcher.Seen().size(), 1u);
-            EXPECT_EQ(watcher.Seen()[0].title, "Quillmate");
-            EXPECT_EQ(watcher.Seen()[0].text, c.message);
+            ASSERT_EQ(watcher.Seen().size(), seen + 1);
+            EXPECT_EQ(watcher.Seen().back().title, "Quillmate");
+            EXPECT_EQ(watcher.Seen().back().text, c.message);
             EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
             EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
             EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), kSimpleRow);
@@ -213,11 +200,8 @@ TEST(CodeViewTest, OnlyTheFirstDroppedFileCountsAndDecidesByItsType) {
     }
 }
 
-TEST(CodeViewTest, DropOfNothingLocalChangesNothing) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(CodeViewTest, DropOfNothingLocalChangesNothing) {
+    Start();
     MoveTreeCursor(*app, kSimpleRow);
     DropUris(*app, {"http://example.org/a.kx", "file://far.example.org/tmp/a.kx"});
     EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
@@ -226,7 +210,7 @@ TEST(CodeViewTest, DropOfNothingLocalChangesNothing) {
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
-TEST(CodeViewTest, DroppedFileNamesAreDecodedFromTheirUris) {
+TEST_F(CodeViewTest, DroppedFileNamesAreDecodedFromTheirUris) {
     struct Case {
         std::vector<Glib::ustring> uris;
         std::string names;
@@ -251,16 +235,14 @@ TEST(CodeViewTest, DroppedFileNamesAreDecodedFromTheirUris) {
     }
 }
 
-TEST(CodeViewTest, DroppedFileWithNonUtf8NameIsLoadedAndTitledReadably) {
-    TempProgramFolder folder;
+TEST_F(CodeViewTest, DroppedFileWithNonUtf8NameIsLoadedAndTitledReadably) {
     test::FillSmallLibrary(folder);
     folder.WriteFile("outside/\xE4pfel.kx", "; Latin-1 name\n");
     folder.WriteFile(
         "outside/\xC3\x9C"
         "ber.kx",
         "; UTF-8 name\n");
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     DropUris(*app, {UriOf(folder.Path() + "outside/\xE4pfel.kx")});
     EXPECT_EQ(CodeText(*app), "; Latin-1 name");
     EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate ~ \xEF\xBF\xBDpfel.kx");
@@ -272,14 +254,12 @@ TEST(CodeViewTest, DroppedFileWithNonUtf8NameIsLoadedAndTitledReadably) {
               "ber.kx");
 }
 
-TEST(CodeViewTest, DroppedMissingFileIsReportedWithItsTitleAlreadySet) {
-    TempProgramFolder folder;
+TEST_F(CodeViewTest, DroppedMissingFileIsReportedWithItsTitleAlreadySet) {
     test::FillSmallLibrary(folder);
     folder.WriteFile("outside/Gone.kx", "; soon gone\n");
     const std::string uri = UriOf(folder.Path() + "outside/Gone.kx");
     std::remove((folder.Path() + "outside/Gone.kx").c_str());
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     MoveTreeCursor(*app, kSimpleRow);
     DropUris(*app, {uri});
     ASSERT_EQ(watcher.Seen().size(), 1u);
@@ -297,15 +277,14 @@ TEST(CodeViewTest, DroppedMissingFileIsReportedWithItsTitleAlreadySet) {
 namespace quillmate {
 namespace {
 
-TEST(CodeViewTest, VeryLargeFileGoesInBySlicesAndTheWindowKeepsAnswering) {
-    test::TempProgramFolder folder;
+TEST_F(CodeViewTest, VeryLargeFileGoesInBySlicesAndTheWindowKeepsAnswering) {
     test::FillSmallLibrary(folder);
     std::string code;
     for (int line = 0; code.size() < 3 * kCodeTextSlice; ++line) {
         code += "Text$ = \"Zeile " + std::to_string(line) + " äöü\" ; comment\n";
     }
     folder.WriteFile("Buttons/Simple.kx", code);
-    auto app = test::StartProgram(folder);
+    Launch();
     code.pop_back();  // the view holds no line feed after the last line
     const Glib::ustring shown = Glib::convert(code, "UTF-8", "ISO-8859-1");
     // A timer that sees the buffer partly filled proves that the main loop ran in between.

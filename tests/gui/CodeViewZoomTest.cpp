@@ -8,16 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "CodeViewHarness.h"
-#include "app/Application.h"
-#include "app/MainWindow.h"
+#include "ProgramDriver.h"
 #include "app/Zoom.h"
 
 namespace quillmate {
 namespace {
-
-using test::CodeViewProgram;
-using test::CodeViewSetup;
 
 // The size the code view shows for a zoom index: GTK keeps only whole points of an overridden
 // font size (12290 Pango units become 12 points).
@@ -25,25 +20,24 @@ int ShownSize(int fontSize, int index) {
     return ZoomedFontSize(fontSize, index) / PANGO_SCALE * PANGO_SCALE;
 }
 
-CodeViewSetup LongCodeSetup() {
-    CodeViewSetup setup;
-    const std::string sample = test::ReadTestData("highlight/Sample.kx");
-    for (int i = 0; i < 10; ++i) {
-        setup.simpleCode += sample;
-    }
-    return setup;
-}
-
 // The real program showing a long code file.
-class CodeViewZoomTest : public ::testing::Test {
+class CodeViewZoomTest : public test::ProgramTest {
   protected:
-    CodeViewZoomTest() : m_program(LongCodeSetup()) {
-        m_program.ShowRow(test::kSimpleRow);
+    CodeViewZoomTest() {
+        std::string code;
+        for (int i = 0; i < 10; ++i) {
+            code += test::ReadTestData("highlight/Sample.kx");
+        }
+        test::FillSmallLibrary(folder, {"CodeMarks=2"});
+        folder.WriteFile("Buttons/Simple.kx", code);
+        Launch();
+        ShowRow(test::kSimpleRow);
         test::PumpFor(std::chrono::milliseconds(50));
     }
+    void TearDown() override { EXPECT_TRUE(watcher.Seen().empty()); }
 
-    Gtk::TextView& View() { return m_program.CodeView(); }
-    ZoomState& Zoom() { return m_program.App().records.zoom; }
+    Gtk::TextView& View() { return Main().CodeView(); }
+    ZoomState& Zoom() { return app->records.zoom; }
 
     // A wheel event on the code text as the pointer delivers it. Returns whether the code view's
     // own handler used it; with `propagate` GTK handles it as a real event instead (an unused
@@ -79,8 +73,6 @@ class CodeViewZoomTest : public ::testing::Test {
     }
 
     double ScrollPosition() { return View().get_vadjustment()->get_value(); }
-
-    CodeViewProgram m_program;
 };
 
 TEST_F(CodeViewZoomTest, CtrlWheelUpFourTimesReachesTheLargestStepAndStops) {
@@ -130,7 +122,7 @@ TEST_F(CodeViewZoomTest, WithoutCtrlTheWheelScrollsTheCode) {
 }
 
 TEST_F(CodeViewZoomTest, ZoomFollowsTheFontSizeSetting) {
-    m_program.App().records.preferences.fontSize = 12;
+    app->records.preferences.fontSize = 12;
     EXPECT_TRUE(Wheel(GDK_SCROLL_UP, true));
     EXPECT_EQ(FontSize(ShownSize(12, 4)), 14 * PANGO_SCALE);
 }
@@ -170,7 +162,7 @@ class BeepRecorder {
 };
 
 TEST_F(CodeViewZoomTest, BackAtFullSizeTheBeepSounds) {
-    BeepRecorder beep(m_program.Folder());
+    BeepRecorder beep(folder);
     Wheel(GDK_SCROLL_DOWN, true);  // 100 % to smaller: no beep
     test::PumpFor(std::chrono::milliseconds(300));
     EXPECT_TRUE(beep.Calls(0).empty());

@@ -4,18 +4,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <gtkmm/clipboard.h>
-#include <unistd.h>
 
 #include <filesystem>
 
-#include "GuiHarness.h"
+#include "ProgramDriver.h"
 #include "RecordingPrograms.h"
 #include "TinyHttpServer.h"
-#include "app/Application.h"
-#include "app/Dispatch.h"
 #include "app/EventLoop.h"
-#include "app/MainWindow.h"
-#include "app/StartUp.h"
 #include "base/Paths.h"
 #include "database/IndexTreeActions.h"
 #include "settings/AboutActions.h"
@@ -25,28 +20,13 @@
 namespace quillmate {
 namespace {
 
-using test::DialogWatcher;
+using test::kButtonsThemeRow;
+using test::kHelpRow;
+using test::kLabelRow;
+using test::kSimpleRow;
 using test::RecordedCall;
 using test::RecordingPrograms;
-using test::TempProgramFolder;
-
-constexpr int kHelpRow = 2;
-constexpr int kButtonsThemeRow = 3;
-constexpr int kSimpleRow = 4;
-constexpr int kLabelRow = 5;
-
-// Runs the GTK loop and the program's own queue, as the event loop does, until `done` holds.
-bool RunProgramUntil(Application& app, const std::function<bool()>& done,
-                     std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    return test::PumpUntil(
-        [&] {
-            while (auto event = app.services.queue.Take()) {
-                Dispatch(app, *event);
-            }
-            return done();
-        },
-        timeout);
-}
+using test::RunUntil;
 
 std::string ClipboardText() {
     return Gtk::Clipboard::get(GDK_SELECTION_CLIPBOARD)->wait_for_text();
@@ -60,97 +40,65 @@ void Post(Application& app, WindowId window, Command command) {
     app.services.queue.Post(CommandEvent(window, command));
 }
 
-// The program started on `folder` with its first entry shown.
-class StartedProgram {
-  public:
-    explicit StartedProgram(const TempProgramFolder& folder) : app(folder.Path()) {
-        if (::chdir(folder.Path().c_str()) != 0) {
-            throw std::runtime_error("cannot enter the program folder");
-        }
-        StartUp(app);
-        RunProgramUntil(app,
-                        [this] { return app.ui.mainWindow->get_mapped() && app.services.queue.Empty(); });
-    }
+using QuickCopyTest = test::ProgramTest;
+using DatabaseInfoTest = test::ProgramTest;
+using AboutDialogTest = test::ProgramTest;
 
-    // Selects a row as the user would (the selection change is an event of the tree).
-    void ShowRow(int row) {
-        app.ui.mainWindow->Tree().SelectRow(row);
-        app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
-        RunProgramUntil(app, [this] { return app.services.queue.Empty(); });
-    }
-
-    Application app;
-};
-
-TEST(QuickCopyTest, PutsTheWholeCodeOnTheClipboardAndLeavesNoSelection) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    StartedProgram program(folder);
-    Application& app = program.app;
-    program.ShowRow(kLabelRow);
-    const auto buffer = app.ui.mainWindow->CodeView().get_buffer();
-    ASSERT_EQ(app.ui.mainWindow->CodeText(), "; Button with label\nText$ = \"Hello\"");
+TEST_F(QuickCopyTest, PutsTheWholeCodeOnTheClipboardAndLeavesNoSelection) {
+    Start();
+    ShowRow(kLabelRow);
+    const auto buffer = app->ui.mainWindow->CodeView().get_buffer();
+    ASSERT_EQ(app->ui.mainWindow->CodeText(), "; Button with label\nText$ = \"Hello\"");
 
     SetClipboardText("before");
-    app.services.queue.Post(
+    app->services.queue.Post(
         WidgetEvent(WindowId::Main, WidgetId::QuickCopyButton, WidgetEventType::LeftClick));
-    RunProgramUntil(app, [&] { return app.services.queue.Empty(); });
+    Settle();
     // The option trailer is not part of the view, so it is not copied either.
     EXPECT_EQ(ClipboardText(), "; Button with label\nText$ = \"Hello\"");
     EXPECT_FALSE(buffer->get_has_selection());
 }
 
-TEST(QuickCopyTest, AnEmptyCodeViewCopiesNothing) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    StartedProgram program(folder);
-    Application& app = program.app;
-    program.ShowRow(kButtonsThemeRow);
-    ASSERT_EQ(app.ui.mainWindow->CodeText(), "");
+TEST_F(QuickCopyTest, AnEmptyCodeViewCopiesNothing) {
+    Start();
+    ShowRow(kButtonsThemeRow);
+    ASSERT_EQ(app->ui.mainWindow->CodeText(), "");
     SetClipboardText("before");
-    app.services.queue.Post(
+    app->services.queue.Post(
         WidgetEvent(WindowId::Main, WidgetId::QuickCopyButton, WidgetEventType::LeftClick));
-    RunProgramUntil(app, [&] { return app.services.queue.Empty(); });
+    Settle();
     EXPECT_EQ(ClipboardText(), "before");
 }
 
-TEST(QuickCopyTest, CopiedCodeSurvivesAnOrderlyEnd) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
+TEST_F(QuickCopyTest, CopiedCodeSurvivesAnOrderlyEnd) {
     // The end hands the clipboard to a clipboard manager when there is one; without one it must
     // not wait for it.
     EXPECT_EXIT(
         {
-            StartedProgram program(folder);
-            program.ShowRow(kSimpleRow);
-            program.app.services.queue.Post(
+            Start();
+            ShowRow(kSimpleRow);
+            app->services.queue.Post(
                 WidgetEvent(WindowId::Main, WidgetId::QuickCopyButton, WidgetEventType::LeftClick));
-            Post(program.app, WindowId::Main, Command::Quit);
-            RunEventLoop(program.app);
-            EndProgram(program.app);
+            Post(*app, WindowId::Main, Command::Quit);
+            RunEventLoop(*app);
+            EndProgram(*app);
         },
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST(DatabaseInfoTest, ShowsTheDatabaseTheCountsAndTheSelectedFile) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    StartedProgram program(folder);
-    Application& app = program.app;
-    ASSERT_TRUE(app.ui.databaseInfoWindow);
-    DatabaseInfoWindow& window = *app.ui.databaseInfoWindow;
+TEST_F(DatabaseInfoTest, ShowsTheDatabaseTheCountsAndTheSelectedFile) {
+    Start();
+    ASSERT_TRUE(app->ui.databaseInfoWindow);
+    DatabaseInfoWindow& window = *app->ui.databaseInfoWindow;
     EXPECT_FALSE(window.get_visible());
 
-    program.ShowRow(kLabelRow);
-    Post(app, WindowId::Main, Command::AboutDatabase);
-    ASSERT_TRUE(RunProgramUntil(app, [&] { return window.get_mapped(); }));
+    ShowRow(kLabelRow);
+    Post(*app, WindowId::Main, Command::AboutDatabase);
+    ASSERT_TRUE(RunUntil(*app, [&] { return window.get_mapped(); }));
     EXPECT_EQ(window.get_title(), "About: Current database & file");
     EXPECT_EQ(window.DatabaseText(), folder.Path() + "Quillmate-Toc.xml");
-    EXPECT_EQ(window.ContentText(), app.ui.mainWindow->Tree().RowText(0) + " - Head text");
-    EXPECT_EQ(window.LibraryText(), app.records.location.libPath);
+    EXPECT_EQ(window.ContentText(), app->ui.mainWindow->Tree().RowText(0) + " - Head text");
+    EXPECT_EQ(window.LibraryText(), app->records.location.libPath);
     EXPECT_EQ(window.ThemesText(), "1");
     EXPECT_EQ(window.EntriesText(), "3");
 
@@ -167,7 +115,7 @@ TEST(DatabaseInfoTest, ShowsTheDatabaseTheCountsAndTheSelectedFile) {
         {kHelpRow, "/Quillmate/ViewerHelp.txt", "Ascii", "Ascii"},
     };
     for (const Case& c : cases) {
-        program.ShowRow(c.row);
+        ShowRow(c.row);
         EXPECT_EQ(window.FileText(), c.file) << c.row;
         EXPECT_EQ(window.CodeFormatText(), c.codeFormat) << c.row;
         EXPECT_EQ(window.ExecutableFormatText(), c.executableFormat) << c.row;
@@ -175,82 +123,67 @@ TEST(DatabaseInfoTest, ShowsTheDatabaseTheCountsAndTheSelectedFile) {
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
-TEST(DatabaseInfoTest, EscapeAndTheCloseButtonOnlyHideTheWindow) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    StartedProgram program(folder);
-    Application& app = program.app;
-    DatabaseInfoWindow& window = *app.ui.databaseInfoWindow;
+TEST_F(DatabaseInfoTest, EscapeAndTheCloseButtonOnlyHideTheWindow) {
+    Start();
+    DatabaseInfoWindow& window = *app->ui.databaseInfoWindow;
 
-    Post(app, WindowId::Main, Command::AboutDatabase);
-    ASSERT_TRUE(RunProgramUntil(app, [&] { return window.get_mapped(); }));
+    Post(*app, WindowId::Main, Command::AboutDatabase);
+    ASSERT_TRUE(RunUntil(*app, [&] { return window.get_mapped(); }));
     test::SendKey(window, GDK_KEY_Escape);
-    EXPECT_TRUE(RunProgramUntil(app, [&] { return !window.get_visible(); }));
+    EXPECT_TRUE(RunUntil(*app, [&] { return !window.get_visible(); }));
 
-    Post(app, WindowId::Main, Command::AboutDatabase);
-    ASSERT_TRUE(RunProgramUntil(app, [&] { return window.get_mapped(); }));
+    Post(*app, WindowId::Main, Command::AboutDatabase);
+    ASSERT_TRUE(RunUntil(*app, [&] { return window.get_mapped(); }));
     GdkEvent* event = gdk_event_new(GDK_DELETE);
     event->any.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
     gtk_main_do_event(event);
     gdk_event_free(event);
-    EXPECT_TRUE(RunProgramUntil(app, [&] { return !window.get_visible(); }));
-    EXPECT_FALSE(app.records.state.quitRequest);
-    EXPECT_TRUE(app.ui.mainWindow->get_visible());
+    EXPECT_TRUE(RunUntil(*app, [&] { return !window.get_visible(); }));
+    EXPECT_FALSE(app->records.state.quitRequest);
+    EXPECT_TRUE(app->ui.mainWindow->get_visible());
 }
 
-TEST(DatabaseInfoTest, CopyPictureCopiesTheFileBelowTheLibraryFolder) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    StartedProgram program(folder);
-    Application& app = program.app;
-    app.records.location.libPath = folder.Path();
+TEST_F(DatabaseInfoTest, CopyPictureCopiesTheFileBelowTheLibraryFolder) {
+    Start();
+    app->records.location.libPath = folder.Path();
 
     SetClipboardText("before");
-    program.ShowRow(kButtonsThemeRow);
-    app.services.queue.Post(
+    ShowRow(kButtonsThemeRow);
+    app->services.queue.Post(
         WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
-    RunProgramUntil(app, [&] { return app.services.queue.Empty(); });
+    Settle();
     EXPECT_EQ(ClipboardText(), "before");  // no file selected: nothing happens
 
-    program.ShowRow(kSimpleRow);
-    app.services.queue.Post(
+    ShowRow(kSimpleRow);
+    app->services.queue.Post(
         WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
-    RunProgramUntil(app, [&] { return app.services.queue.Empty(); });
+    Settle();
     EXPECT_EQ(ClipboardText(), folder.Path() + "Buttons/Simple.kx");
-    app.records.location.libPath =
+    app->records.location.libPath =
         WithoutTrailingSlashes(folder.Path());  // the same file without the final "/"
-    app.services.queue.Post(
+    app->services.queue.Post(
         WidgetEvent(WindowId::DatabaseInfo, WidgetId::CopyFileIcon, WidgetEventType::LeftClick));
-    RunProgramUntil(app, [&] { return app.services.queue.Empty(); });
-    EXPECT_EQ(ClipboardText(), DraggedEntryPath(app, kSimpleRow));
+    Settle();
+    EXPECT_EQ(ClipboardText(), DraggedEntryPath(*app, kSimpleRow));
 }
 
-TEST(DatabaseInfoTest, FillingShowsTheNewDatabase) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    StartedProgram program(folder);
-    Application& app = program.app;
-    app.records.location.dbFullPath = folder.Path() + "Other.xml";
-    app.records.location.libPath = "/elsewhere/";
-    app.records.state.themeCount = 7;
-    app.records.state.entryCount = 42;
-    FillDatabaseInfo(app);
-    const DatabaseInfoWindow& window = *app.ui.databaseInfoWindow;
+TEST_F(DatabaseInfoTest, FillingShowsTheNewDatabase) {
+    Start();
+    app->records.location.dbFullPath = folder.Path() + "Other.xml";
+    app->records.location.libPath = "/elsewhere/";
+    app->records.state.themeCount = 7;
+    app->records.state.entryCount = 42;
+    FillDatabaseInfo(*app);
+    const DatabaseInfoWindow& window = *app->ui.databaseInfoWindow;
     EXPECT_EQ(window.DatabaseText(), folder.Path() + "Other.xml");
     EXPECT_EQ(window.LibraryText(), "/elsewhere/");
     EXPECT_EQ(window.ThemesText(), "7");
     EXPECT_EQ(window.EntriesText(), "42");
 }
 
-TEST(DatabaseInfoTest, LanguageTextsReachTheirTargets) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    StartedProgram program(folder);
-    DatabaseInfoWindow& info = *program.app.ui.databaseInfoWindow;
+TEST_F(DatabaseInfoTest, LanguageTextsReachTheirTargets) {
+    Start();
+    DatabaseInfoWindow& info = *app->ui.databaseInfoWindow;
     for (const char* key :
          {"#DbA_LabelFile", "#DbA_LabelEnt", "#DbA_LabelDb", "#DbA_LabelSrcForm", "#DbA_LabelTop",
           "#DbA_LabelExeForm", "#DbA_LabelLib", "#DbA_LabelCont", "#DbA_Frame1", "#DbA_Frame2"}) {
@@ -261,86 +194,69 @@ TEST(DatabaseInfoTest, LanguageTextsReachTheirTargets) {
     EXPECT_EQ(info.LibraryIcon()->get_tooltip_text(), "Opens the library folder.");
     EXPECT_TRUE(info.SetTooltipText("#DbA_CopyFile", ""));
     EXPECT_FALSE(info.SetTooltipText("#DbA_LabelDb", "x"));
-    UpdateWindow& update = *program.app.ui.updateWindow;
+    UpdateWindow& update = *app->ui.updateWindow;
     for (const char* key : {"#Upt_LabelAppGtk2", "#Upt_LabelAppGtk3", "#Upt_LabelXml"}) {
         EXPECT_TRUE(update.SetLabelText(key, "x")) << key;
     }
     EXPECT_FALSE(update.SetLabelText("#DbA_LabelDb", "x"));
 }
 
-TEST(AboutDialogTest, FirstStartShowsTheAboutDialogUntilAboutIsSaved) {
-    TempProgramFolder folder;
+TEST_F(AboutDialogTest, FirstStartShowsTheAboutDialogUntilAboutIsSaved) {
+    test::FillSmallLibrary(folder, {"about=0"});
+    Launch();
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].kind, "about");
+    EXPECT_EQ(watcher.Seen()[0].title, "Quillmate");
+    EXPECT_EQ(watcher.Seen()[0].text, "0.25.37 gtk3");
+    EXPECT_TRUE(watcher.LastAboutHadLogo());
+    EXPECT_EQ(app->records.preferences.about, 1);
+    // Only in memory: the file keeps "about" 0 until the settings are saved.
+    EXPECT_NE(folder.ReadFile("QuillmateViewer.ini").find("about=0"), std::string::npos);
+    app.reset();
     test::FillSmallLibrary(folder);
-    const std::string saved = folder.ReadFile("QuillmateViewer.ini");
-    std::string firstStart = saved;
-    firstStart.replace(firstStart.find("about=1"), 7, "about=0");
-    folder.WriteFile("QuillmateViewer.ini", firstStart);
-    {
-        DialogWatcher watcher;
-        StartedProgram program(folder);
-        ASSERT_EQ(watcher.Seen().size(), 1u);
-        EXPECT_EQ(watcher.Seen()[0].kind, "about");
-        EXPECT_EQ(watcher.Seen()[0].title, "Quillmate");
-        EXPECT_EQ(watcher.Seen()[0].text, "0.25.37 gtk3");
-        EXPECT_TRUE(watcher.LastAboutHadLogo());
-        EXPECT_EQ(program.app.records.preferences.about, 1);
-        // Only in memory: the file keeps "about" 0 until the settings are saved.
-        EXPECT_NE(folder.ReadFile("QuillmateViewer.ini").find("about=0"), std::string::npos);
-    }
-    folder.WriteFile("QuillmateViewer.ini", saved);
-    DialogWatcher watcher;
-    StartedProgram program(folder);
-    EXPECT_TRUE(watcher.Seen().empty());
+    Launch();
+    EXPECT_EQ(watcher.Seen().size(), 1u);
 }
 
-TEST(AboutDialogTest, InfoMenuShowsTheAboutDialogWithTheIcon) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    StartedProgram program(folder);
+TEST_F(AboutDialogTest, InfoMenuShowsTheAboutDialogWithTheIcon) {
+    Start();
     ASSERT_TRUE(watcher.Seen().empty());
-    Post(program.app, WindowId::Main, Command::AboutProgram);
-    ASSERT_TRUE(RunProgramUntil(
-        program.app, [&] { return !watcher.Seen().empty() && program.app.services.queue.Empty(); }));
+    Post(*app, WindowId::Main, Command::AboutProgram);
+    ASSERT_TRUE(RunUntil(*app, [&] { return !watcher.Seen().empty() && app->services.queue.Empty(); }));
     EXPECT_EQ(watcher.Seen()[0].kind, "about");
     EXPECT_TRUE(watcher.LastAboutHadLogo());
 }
 
 // A library below a folder whose name holds spaces, quotes and a dash, with recording stand-ins
 // for the external programs on the search path.
-class ExternalProgramsGuiTest : public ::testing::Test {
+class ExternalProgramsGuiTest : public test::ProgramTest {
   protected:
     void SetUp() override {
-        m_library = m_folder.Path() + "-x my \"lib\"/";
+        m_library = folder.Path() + "-x my \"lib\"/";
         const std::string sub = "-x my \"lib\"/";
-        m_folder.WriteFile(sub + "Quillmate-Toc.xml", test::SmallDatabase());
-        m_folder.WriteFile(sub + "Quillmate/ViewerHelp.txt", "Help text\n");
-        m_folder.WriteFile(sub + "Buttons/Simple.kx", "; Simple button\n");
-        m_folder.WriteFile(sub + "Buttons/Label.kx", "; Label\n");
+        folder.WriteFile(sub + "Quillmate-Toc.xml", test::SmallDatabase());
+        folder.WriteFile(sub + "Quillmate/ViewerHelp.txt", "Help text\n");
+        folder.WriteFile(sub + "Buttons/Simple.kx", "; Simple button\n");
+        folder.WriteFile(sub + "Buttons/Label.kx", "; Label\n");
         m_programs.Add("xdg-open");
         m_programs.Add("gnome-open");
         m_programs.Add("beep");
     }
 
     void Start(const std::string& editor = "") {
-        ASSERT_TRUE(m_watcher.Seen().empty());
-        m_folder.WritePreferences({"db-path=" + m_library + "Quillmate-Toc.xml", "Lib-path=" + m_library,
-                                   "about=1", "Language=0", "SearchHint=0", "SearchMode=0", "CodeMarks=0",
-                                   "FontName=Monospace", "FontSize=10", "SavePaths=1", "SourceInTitle=1",
-                                   "SaveWinSetting=0", "DyeingNews=1", "DarkMode=0",
-                                   "CodeEditorPath=" + editor});
-        m_program = std::make_unique<StartedProgram>(m_folder);
+        ASSERT_TRUE(watcher.Seen().empty());
+        folder.WritePreferences({"db-path=" + m_library + "Quillmate-Toc.xml", "Lib-path=" + m_library,
+                                 "about=1", "Language=0", "SearchHint=0", "SearchMode=0", "CodeMarks=0",
+                                 "FontName=Monospace", "FontSize=10", "SavePaths=1", "SourceInTitle=1",
+                                 "SaveWinSetting=0", "DyeingNews=1", "DarkMode=0",
+                                 "CodeEditorPath=" + editor});
+        Launch();
         m_programs.UseAsSearchPath();
-        ASSERT_TRUE(m_watcher.Seen().empty()) << m_watcher.Seen()[0].text;
+        ASSERT_TRUE(watcher.Seen().empty()) << watcher.Seen()[0].text;
     }
 
-    Application& App() { return m_program->app; }
-
-    TempProgramFolder m_folder;
     std::string m_library;
     RecordingPrograms m_programs;
-    DialogWatcher m_watcher;
-    std::unique_ptr<StartedProgram> m_program;
 };
 
 MATCHER_P2(IsCall, program, arguments, "") {
@@ -349,9 +265,9 @@ MATCHER_P2(IsCall, program, arguments, "") {
 
 TEST_F(ExternalProgramsGuiTest, OpenCodeHandsTheCodePathToTheDefaultApp) {
     Start();
-    m_program->ShowRow(kSimpleRow);
-    Post(App(), WindowId::Main, Command::OpenCode);
-    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
+    ShowRow(kSimpleRow);
+    Post(*app, WindowId::Main, Command::OpenCode);
+    Settle();
     const auto calls = m_programs.WaitForCalls(1);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0], IsCall("xdg-open", std::vector<std::string>{m_library + "Buttons/Simple.kx"}));
@@ -360,9 +276,9 @@ TEST_F(ExternalProgramsGuiTest, OpenCodeHandsTheCodePathToTheDefaultApp) {
 TEST_F(ExternalProgramsGuiTest, OpenCodeStartsTheConfiguredEditor) {
     const std::string editor = m_programs.Add("code editor", "my tools");
     Start(editor);
-    m_program->ShowRow(kSimpleRow);
-    Post(App(), WindowId::Main, Command::OpenCode);
-    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
+    ShowRow(kSimpleRow);
+    Post(*app, WindowId::Main, Command::OpenCode);
+    Settle();
     const auto calls = m_programs.WaitForCalls(1);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0], IsCall("code editor", std::vector<std::string>{m_library + "Buttons/Simple.kx"}));
@@ -370,46 +286,45 @@ TEST_F(ExternalProgramsGuiTest, OpenCodeStartsTheConfiguredEditor) {
 
 TEST_F(ExternalProgramsGuiTest, CopyCodePathUsesTheDatabaseFolder) {
     Start();
-    m_program->ShowRow(kSimpleRow);
-    App().records.location.libPath = "/somewhere/else/";  // the code path does not follow the library
-    Post(App(), WindowId::Main, Command::CopyCodePath);
-    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
+    ShowRow(kSimpleRow);
+    app->records.location.libPath = "/somewhere/else/";  // the code path does not follow the library
+    Post(*app, WindowId::Main, Command::CopyCodePath);
+    Settle();
     EXPECT_EQ(ClipboardText(), m_library + "Buttons/Simple.kx");
 }
 
 TEST_F(ExternalProgramsGuiTest, EditHelpFileOpensTheHelpEntryOrSaysSorry) {
     Start();
-    Post(App(), WindowId::Main, Command::EditHelpFile);
-    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
+    Post(*app, WindowId::Main, Command::EditHelpFile);
+    Settle();
     const auto calls = m_programs.WaitForCalls(1);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0],
                 IsCall("xdg-open", std::vector<std::string>{m_library + "/Quillmate/ViewerHelp.txt"}));
 
-    App().records.state.helpEntryIndex = 0;
-    Post(App(), WindowId::Main, Command::EditHelpFile);
-    ASSERT_TRUE(
-        RunProgramUntil(App(), [&] { return !m_watcher.Seen().empty() && App().services.queue.Empty(); }));
-    EXPECT_EQ(m_watcher.Seen()[0].title, "Sorry");
-    EXPECT_EQ(m_watcher.Seen()[0].text, "seems the helpfile can't be found.");
+    app->records.state.helpEntryIndex = 0;
+    Post(*app, WindowId::Main, Command::EditHelpFile);
+    ASSERT_TRUE(RunUntil(*app, [&] { return !watcher.Seen().empty() && app->services.queue.Empty(); }));
+    EXPECT_EQ(watcher.Seen()[0].title, "Sorry");
+    EXPECT_EQ(watcher.Seen()[0].text, "seems the helpfile can't be found.");
     EXPECT_EQ(m_programs.CallsAfterSettling().size(), 1u);
 }
 
 TEST_F(ExternalProgramsGuiTest, LibraryPictureOpensTheLibraryFolderOrBeeps) {
     Start();
-    Post(App(), WindowId::Main, Command::AboutDatabase);
-    App().services.queue.Post(
+    Post(*app, WindowId::Main, Command::AboutDatabase);
+    app->services.queue.Post(
         WidgetEvent(WindowId::DatabaseInfo, WidgetId::LibraryIcon, WidgetEventType::LeftClick));
-    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
+    Settle();
     auto calls = m_programs.WaitForCalls(1);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_THAT(calls[0], IsCall("xdg-open", std::vector<std::string>{WithoutTrailingSlashes(m_library)}));
 
-    App().records.location.libPath = m_folder.Path() + "gone/";
-    Post(App(), WindowId::Main, Command::AboutDatabase);
-    App().services.queue.Post(
+    app->records.location.libPath = folder.Path() + "gone/";
+    Post(*app, WindowId::Main, Command::AboutDatabase);
+    app->services.queue.Post(
         WidgetEvent(WindowId::DatabaseInfo, WidgetId::LibraryIcon, WidgetEventType::LeftClick));
-    RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
+    Settle();
     calls = m_programs.WaitForCalls(2);
     ASSERT_EQ(calls.size(), 2u);
     const auto beep =
@@ -420,43 +335,38 @@ TEST_F(ExternalProgramsGuiTest, LibraryPictureOpensTheLibraryFolderOrBeeps) {
 
 TEST_F(ExternalProgramsGuiTest, HelpKeyShowsTheHelpEntry) {
     Start();
-    test::SendKey(*App().ui.mainWindow, GDK_KEY_F1);
-    ASSERT_TRUE(RunProgramUntil(App(), [&] { return App().ui.mainWindow->CodeText() == "Help text"; }));
-    EXPECT_EQ(App().ui.mainWindow->Tree().SelectedRow(), kHelpRow);
+    test::SendKey(*app->ui.mainWindow, GDK_KEY_F1);
+    ASSERT_TRUE(RunUntil(*app, [&] { return app->ui.mainWindow->CodeText() == "Help text"; }));
+    EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), kHelpRow);
 
-    App().records.state.helpEntryIndex = 0;
-    test::SendKey(*App().ui.mainWindow, GDK_KEY_F1);
-    ASSERT_TRUE(RunProgramUntil(App(), [&] { return !m_watcher.Seen().empty(); }));
-    EXPECT_EQ(m_watcher.Seen()[0].title, "Quillmate");
-    EXPECT_EQ(m_watcher.Seen()[0].text, "No help-file found.");
+    app->records.state.helpEntryIndex = 0;
+    test::SendKey(*app->ui.mainWindow, GDK_KEY_F1);
+    ASSERT_TRUE(RunUntil(*app, [&] { return !watcher.Seen().empty(); }));
+    EXPECT_EQ(watcher.Seen()[0].title, "Quillmate");
+    EXPECT_EQ(watcher.Seen()[0].text, "No help-file found.");
 }
 
-class UpdateWindowTest : public ::testing::Test {
+class UpdateWindowTest : public test::ProgramTest {
   protected:
     void SetUp() override {
-        test::FillSmallLibrary(m_folder);
-        m_program = std::make_unique<StartedProgram>(m_folder);
-        App().records.preferences.updateServer = m_server.BaseUrl();
-        if (!App().services.updateChecker.CurlAvailable()) {
+        Start();
+        app->records.preferences.updateServer = m_server.BaseUrl();
+        if (!app->services.updateChecker.CurlAvailable()) {
             GTEST_SKIP() << "libcurl is not installed";
         }
     }
 
-    Application& App() { return m_program->app; }
-    UpdateWindow& Window() { return *App().ui.updateWindow; }
+    UpdateWindow& Window() { return *app->ui.updateWindow; }
 
     // Runs one check to its end.
     void Check() {
-        Post(App(), WindowId::Main, Command::CheckUpdates);
-        RunProgramUntil(App(), [&] { return App().services.queue.Empty(); });
-        ASSERT_TRUE(RunProgramUntil(
-            App(), [&] { return !App().services.updateChecker.Busy() && App().services.queue.Empty(); }));
+        Post(*app, WindowId::Main, Command::CheckUpdates);
+        Settle();
+        ASSERT_TRUE(RunUntil(
+            *app, [&] { return !app->services.updateChecker.Busy() && app->services.queue.Empty(); }));
     }
 
-    TempProgramFolder m_folder;
-    DialogWatcher m_watcher;
     test::TinyHttpServer m_server;
-    std::unique_ptr<StartedProgram> m_program;
 };
 
 TEST_F(UpdateWindowTest, ShowsWhetherProgramAndDatabaseAreNewer) {
@@ -498,14 +408,14 @@ TEST_F(UpdateWindowTest, ShowsWhetherProgramAndDatabaseAreNewer) {
     }
 
     test::SendKey(Window(), GDK_KEY_Escape);
-    EXPECT_TRUE(RunProgramUntil(App(), [&] { return !Window().get_visible(); }));
-    EXPECT_FALSE(App().records.state.quitRequest);
-    EXPECT_TRUE(m_watcher.Seen().empty());
+    EXPECT_TRUE(RunUntil(*app, [&] { return !Window().get_visible(); }));
+    EXPECT_FALSE(app->records.state.quitRequest);
+    EXPECT_TRUE(watcher.Seen().empty());
 }
 
 TEST_F(UpdateWindowTest, ASilentServerNeitherFreezesTheWindowNorStartsASecondCheck) {
     m_server.SetSilent(true);
-    App().services.updateChecker.SetTimeout(std::chrono::seconds(2));
+    app->services.updateChecker.SetTimeout(std::chrono::seconds(2));
     int ticks = 0;
     auto ticker = Glib::signal_timeout().connect(
         [&ticks] {
@@ -513,13 +423,13 @@ TEST_F(UpdateWindowTest, ASilentServerNeitherFreezesTheWindowNorStartsASecondChe
             return true;
         },
         20);
-    Post(App(), WindowId::Main, Command::CheckUpdates);
-    ASSERT_TRUE(RunProgramUntil(App(), [&] { return Window().get_mapped() && m_server.Connections() == 1; }));
-    ASSERT_TRUE(App().services.updateChecker.Running());
+    Post(*app, WindowId::Main, Command::CheckUpdates);
+    ASSERT_TRUE(RunUntil(*app, [&] { return Window().get_mapped() && m_server.Connections() == 1; }));
+    ASSERT_TRUE(app->services.updateChecker.Running());
     const int ticksAtStart = ticks;
-    Post(App(), WindowId::Main, Command::CheckUpdates);  // while the first one runs
-    ASSERT_TRUE(RunProgramUntil(
-        App(), [&] { return !App().services.updateChecker.Busy() && App().services.queue.Empty(); },
+    Post(*app, WindowId::Main, Command::CheckUpdates);  // while the first one runs
+    ASSERT_TRUE(RunUntil(
+        *app, [&] { return !app->services.updateChecker.Busy() && app->services.queue.Empty(); },
         std::chrono::seconds(20)));
     ticker.disconnect();
     // The loop kept running during the download: the timer fired many times meanwhile.

@@ -1,21 +1,13 @@
 // A fault in the running program: the report box, then the orderly end with status 0.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <csignal>
 #include <string>
 
-#include "GuiHarness.h"
-#include "app/Application.h"
+#include "ProgramDriver.h"
 #include "app/EventLoop.h"
-#include "app/MainWindow.h"
-#include "app/StartUp.h"
 
 namespace quillmate {
 namespace {
 
-using test::DialogWatcher;
-using test::PumpUntil;
 using test::TempProgramFolder;
 
 constexpr int kNullWriteLine = __LINE__ + 4;
@@ -27,14 +19,11 @@ constexpr int kNullWriteLine = __LINE__ + 4;
 
 // Starts the program on a small library, lets it show its window, then faults.
 [[noreturn]] void FaultInRunningProgram(const TempProgramFolder& folder, void (*fault)()) {
-    DialogWatcher watcher(true);
-    ASSERT_EQ(::chdir(folder.Path().c_str()), 0);
-    Application app(folder.Path());
-    StartUp(app);
-    PumpUntil([&] { return app.ui.mainWindow->get_mapped(); });
+    test::DialogWatcher watcher(true);
+    auto app = test::StartProgram(folder);
     fault();
-    RunEventLoop(app);
-    EndProgram(app);
+    RunEventLoop(*app);
+    EndProgram(*app);
 }
 
 std::string Report(const std::string& message, int code, int line) {

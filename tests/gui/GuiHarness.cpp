@@ -34,7 +34,7 @@ void RemoveLiveFolders() {
 
 }  // namespace
 
-TempProgramFolder::TempProgramFolder() {
+TempProgramFolder::TempProgramFolder(const std::string& levels) {
     // The list is made before the exit handler is registered, so that it outlives the handler.
     static const bool registered = (LiveFolders(), std::atexit(RemoveLiveFolders) == 0);
     (void)registered;
@@ -43,12 +43,8 @@ TempProgramFolder::TempProgramFolder() {
         throw std::runtime_error("cannot create a temporary folder");
     }
     m_root = pattern + "/";
-    m_path = m_root;
-    LiveFolders().push_back(m_root);
-}
-
-TempProgramFolder::TempProgramFolder(const std::string& levels) : TempProgramFolder() {
     m_path = m_root + levels;
+    LiveFolders().push_back(m_root);
     std::filesystem::create_directories(m_path);
 }
 
@@ -241,6 +237,13 @@ void FillSmallLibrary(const TempProgramFolder& folder, const std::vector<std::st
     }
     lines.insert(lines.end(), extraPreferences.begin(), extraPreferences.end());
     folder.WritePreferences(lines);
+}
+
+std::string ReadTestData(const std::string& relativePath) {
+    std::ifstream in(std::string(QUILLMATE_SOURCE_DIR) + "/tests/data/" + relativePath, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 }  // namespace quillmate::test

@@ -15,10 +15,9 @@ namespace quillmate::test {
 // A fresh program folder under /tmp, removed with everything in it on destruction.
 class TempProgramFolder {
   public:
-    TempProgramFolder();
     // The program folder lies `levels` folders ("Quillmate/bin/") below the temporary folder,
     // so that the folders the admin tools use two levels above it lie inside it as well.
-    explicit TempProgramFolder(const std::string& levels);
+    explicit TempProgramFolder(const std::string& levels = "");
     ~TempProgramFolder();
     TempProgramFolder(const TempProgramFolder&) = delete;
     TempProgramFolder& operator=(const TempProgramFolder&) = delete;
@@ -78,8 +77,18 @@ void SendKey(Gtk::Window& window, guint keyval, GdkModifierType state = GdkModif
 
 // A small database: head, two themes, four entries (one with a missing file).
 std::string SmallDatabase();
+// Its rows.
+inline constexpr int kHeadRow = 0;
+inline constexpr int kOwnThemeRow = 1;
+inline constexpr int kHelpRow = 2;          // "/Quillmate/ViewerHelp.txt"
+inline constexpr int kButtonsThemeRow = 3;  // no file
+inline constexpr int kSimpleRow = 4;        // "/Buttons/Simple.kx", "gtk_button_new"
+inline constexpr int kLabelRow = 5;         // "/Buttons/Label.kx", "gtk_button_new_with_label"
+inline constexpr int kMissingRow = 6;       // "/Buttons/Missing.kx", not written
 // Writes SmallDatabase, its code files and a preferences file pointing at it; the extra
 // preferences lines replace the standard ones of the same key.
 void FillSmallLibrary(const TempProgramFolder& folder, const std::vector<std::string>& extraPreferences = {});
+// The text of a fixture file under tests/data/.
+std::string ReadTestData(const std::string& relativePath);
 
 }  // namespace quillmate::test

@@ -7,11 +7,11 @@
 
 #include <chrono>
 #include <functional>
+#include <set>
 #include <string>
+#include <vector>
 
-#include "CodeViewHarness.h"
-#include "app/Application.h"
-#include "app/MainWindow.h"
+#include "ProgramDriver.h"
 #include "viewer/CodeViewActions.h"
 #include "viewer/Highlighter.h"
 #include "viewer/Palette.h"
@@ -19,24 +19,67 @@
 namespace quillmate {
 namespace {
 
-using test::CodeViewProgram;
-using test::CodeViewSetup;
-using test::TagsAt;
 using Tags = std::set<std::string>;
+
+// The program on the small library with `simpleCode` in "Buttons/Simple.kx" and comments in the
+// other two files, under the marking scheme `codeMarks`; no dialog may appear.
+struct CodeViewProgram : test::Program {
+    CodeViewProgram(const std::string& simpleCode, int codeMarks, int darkMode = 0) {
+        test::FillSmallLibrary(
+            folder, {"CodeMarks=" + std::to_string(codeMarks), "DarkMode=" + std::to_string(darkMode)});
+        folder.WriteFile("Buttons/Simple.kx", simpleCode);
+        folder.WriteFile("Buttons/Label.kx", "; Button with label\nText$ = \"Hello\" ; greeting\n");
+        folder.WriteFile("Quillmate/ViewerHelp.txt",
+                         "Help text\n; not a comment in a text file\nIf Add(1)\n");
+        Launch();
+    }
+    ~CodeViewProgram() { EXPECT_TRUE(watcher.Seen().empty()); }
+    Glib::RefPtr<Gtk::TextBuffer> Buffer() const { return Main().CodeView().get_buffer(); }
+};
+
+// The names of the tags on the character at `offset`.
+std::set<std::string> TagsAt(const Glib::RefPtr<Gtk::TextBuffer>& buffer, int offset) {
+    std::set<std::string> names;
+    for (const auto& tag : buffer->get_iter_at_offset(offset).get_tags()) {
+        names.insert(tag->property_name().get_value());
+    }
+    return names;
+}
+
+// Tag names of every character, in order.
+std::vector<std::set<std::string>> TagsOfEveryCharacter(const Glib::RefPtr<Gtk::TextBuffer>& buffer) {
+    std::vector<std::set<std::string>> result;
+    for (int offset = 0; offset < buffer->get_char_count(); ++offset) {
+        result.push_back(TagsAt(buffer, offset));
+    }
+    return result;
+}
+
+// The buffer's text with one U+FFFC for each child anchor, so that character offsets match.
+Glib::ustring SliceOf(const Glib::RefPtr<Gtk::TextBuffer>& buffer) {
+    return buffer->get_slice(buffer->begin(), buffer->end(), true);
+}
+
+// Character offsets of the child anchors.
+std::vector<int> AnchorOffsets(const Glib::RefPtr<Gtk::TextBuffer>& buffer) {
+    std::vector<int> offsets;
+    for (Gtk::TextIter at = buffer->begin(); !at.is_end(); at.forward_char()) {
+        if (at.get_child_anchor()) {
+            offsets.push_back(at.get_offset());
+        }
+    }
+    return offsets;
+}
 
 constexpr const char* kAddress = "https://docs.gtk.org/gtk3/method.Label.set_markup.html?lang=en&view=<full>";
 
-CodeViewSetup SampleSetup(int codeMarks, int darkMode = 0) {
-    CodeViewSetup setup;
-    setup.simpleCode = test::ReadTestData("highlight/Sample.kx");
-    setup.codeMarks = codeMarks;
-    setup.darkMode = darkMode;
-    return setup;
+std::string Sample() {
+    return test::ReadTestData("highlight/Sample.kx");
 }
 
 // Character offset of `needle` in the shown text plus `delta`; -1 when it is not there.
 int OffsetOf(const Glib::RefPtr<Gtk::TextBuffer>& buffer, const std::string& needle, int delta) {
-    const Glib::ustring::size_type found = test::SliceOf(buffer).find(needle);
+    const Glib::ustring::size_type found = SliceOf(buffer).find(needle);
     return found == Glib::ustring::npos ? -1 : static_cast<int>(found) + delta;
 }
 
@@ -103,7 +146,7 @@ class HighlightViewTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(HighlightViewTest, TagsFollowTheRulesUnderTheMarkingScheme) {
     const int codeMarks = GetParam();
-    CodeViewProgram program(SampleSetup(codeMarks));
+    CodeViewProgram program(Sample(), codeMarks);
     program.ShowRow(test::kSimpleRow);
     const auto buffer = program.Buffer();
     const std::string keywordTag = codeMarks == 1 ? "FBold" : "BlueBold";
@@ -157,14 +200,14 @@ class HighlightLookTest : public ::testing::TestWithParam<bool> {};
 
 TEST_P(HighlightLookTest, TagsTakeTheColoursOfTheFirstHighlightAndKeepThem) {
     const bool dark = GetParam();
-    CodeViewProgram program(SampleSetup(2, dark ? 1 : 0));
+    CodeViewProgram program(Sample(), 2, dark ? 1 : 0);
     program.ShowRow(test::kSimpleRow);
     Palette first;
     ApplyPalette(first, dark);
     ExpectTagLooks(program.Buffer(), first);
 
     // The settings dialog switches the look: the code view keeps its colours until a restart.
-    ApplyPalette(program.App().records.palette, !dark);
+    ApplyPalette(program.app->records.palette, !dark);
     program.ShowRow(test::kLabelRow);
     program.ShowRow(test::kSimpleRow);
     ExpectTagLooks(program.Buffer(), first);
@@ -174,12 +217,12 @@ TEST_P(HighlightLookTest, TagsTakeTheColoursOfTheFirstHighlightAndKeepThem) {
 INSTANTIATE_TEST_SUITE_P(LightAndDark, HighlightLookTest, ::testing::Values(false, true));
 
 TEST(HighlightLinkTest, AddressBecomesALinkLabelAndLeavesTheText) {
-    CodeViewProgram program(SampleSetup(2));
+    CodeViewProgram program(Sample(), 2);
     program.ShowRow(test::kSimpleRow);
     const auto buffer = program.Buffer();
 
     // One link: the line without an address keeps its text.
-    const std::vector<int> anchors = test::AnchorOffsets(buffer);
+    const std::vector<int> anchors = AnchorOffsets(buffer);
     ASSERT_EQ(anchors.size(), 1u);
     EXPECT_EQ(anchors[0], OffsetOf(buffer, std::string(kLinkPrefix), static_cast<int>(kLinkPrefix.size())));
     const auto anchor = buffer->get_iter_at_offset(anchors[0]).get_child_anchor();
@@ -214,33 +257,33 @@ TEST(HighlightLinkTest, AddressBecomesALinkLabelAndLeavesTheText) {
 }
 
 TEST(HighlightLinkTest, ReloadingReplacesTheLinkLabel) {
-    CodeViewProgram program(SampleSetup(2));
+    CodeViewProgram program(Sample(), 2);
     program.ShowRow(test::kSimpleRow);
     program.ShowRow(test::kLabelRow);
-    EXPECT_TRUE(test::AnchorOffsets(program.Buffer()).empty());
+    EXPECT_TRUE(AnchorOffsets(program.Buffer()).empty());
     program.ShowRow(test::kSimpleRow);
-    EXPECT_EQ(test::AnchorOffsets(program.Buffer()).size(), 1u);
+    EXPECT_EQ(AnchorOffsets(program.Buffer()).size(), 1u);
 }
 
 TEST(HighlightPlainTest, PlainSchemeLeavesCodeAndLinksAsText) {
-    CodeViewProgram program(SampleSetup(0));
+    CodeViewProgram program(Sample(), 0);
     program.ShowRow(test::kSimpleRow);
     const auto buffer = program.Buffer();
-    for (const Tags& tags : test::TagsOfEveryCharacter(buffer)) {
+    for (const Tags& tags : TagsOfEveryCharacter(buffer)) {
         ASSERT_TRUE(tags.empty());
     }
     EXPECT_FALSE(buffer->get_tag_table()->lookup("Disable"));
-    EXPECT_TRUE(test::AnchorOffsets(buffer).empty());
+    EXPECT_TRUE(AnchorOffsets(buffer).empty());
     EXPECT_NE(buffer->get_text(true).find(kAddress), std::string::npos);
 }
 
 TEST(HighlightPlainTest, TextFilesAreNotHighlighted) {
-    CodeViewProgram program(SampleSetup(2));
+    CodeViewProgram program(Sample(), 2);
     program.ShowRow(test::kSimpleRow);
     program.ShowRow(test::kHelpRow);
     const auto buffer = program.Buffer();
     EXPECT_EQ(buffer->get_text(true), "Help text\n; not a comment in a text file\nIf Add(1)");
-    for (const Tags& tags : test::TagsOfEveryCharacter(buffer)) {
+    for (const Tags& tags : TagsOfEveryCharacter(buffer)) {
         ASSERT_TRUE(tags.empty());
     }
 }
@@ -266,36 +309,35 @@ std::vector<Tags> ExpectedTags(const std::string& text, int codeMarks) {
 
 void ExpectTagsOutsideAnchors(const Glib::RefPtr<Gtk::TextBuffer>& buffer,
                               const std::vector<Tags>& expected) {
-    std::vector<Tags> shown = test::TagsOfEveryCharacter(buffer);
+    std::vector<Tags> shown = TagsOfEveryCharacter(buffer);
     ASSERT_EQ(shown.size(), expected.size());
     std::vector<Tags> wanted = expected;
-    for (const int anchor : test::AnchorOffsets(buffer)) {
+    for (const int anchor : AnchorOffsets(buffer)) {
         shown[static_cast<std::size_t>(anchor)].clear();
         wanted[static_cast<std::size_t>(anchor)].clear();
     }
     for (std::size_t i = 0; i < shown.size(); ++i) {
-        ASSERT_EQ(shown[i], wanted[i]) << "at " << i << ": " << test::SliceOf(buffer).substr(i, 30);
+        ASSERT_EQ(shown[i], wanted[i]) << "at " << i << ": " << SliceOf(buffer).substr(i, 30);
     }
 }
 
 // A long file whose tags are applied in many slices, each followed by a redraw.
-CodeViewSetup SlicedSetup() {
-    CodeViewSetup setup = SampleSetup(2);
-    const std::string sample = setup.simpleCode;
-    for (int i = 0; i < 60; ++i) {
-        setup.simpleCode += sample;
+std::string SlicedCode() {
+    std::string code;
+    for (int i = 0; i < 61; ++i) {
+        code += Sample();
     }
-    return setup;
+    return code;
 }
 
 // Starts highlighting the long file with the shortest slices; `interrupt` runs once, in the first
 // redraw between slices. Returns true when that redraw came while the file was tagged in part.
 bool InterruptSlicedRun(CodeViewProgram& program, const std::function<void()>& interrupt) {
-    program.App().ui.highlight.sliceTime = std::chrono::milliseconds(0);
+    program.app->ui.highlight.sliceTime = std::chrono::milliseconds(0);
     const auto buffer = program.Buffer();
     bool inTheMiddle = false;
     Glib::signal_idle().connect([&] {
-        const Glib::ustring shown = test::SliceOf(buffer);
+        const Glib::ustring shown = SliceOf(buffer);
         const auto lastConstant = shown.rfind("#GTK_WINDOW_TOPLEVEL)");
         inTheMiddle = lastConstant != Glib::ustring::npos && shown.size() > 20000 &&
                       TagsAt(buffer, 0) == Tags{"Disable"} &&
@@ -308,30 +350,29 @@ bool InterruptSlicedRun(CodeViewProgram& program, const std::function<void()>& i
 }
 
 TEST(HighlightSliceTest, NewLoadStopsTheRunningHighlight) {
-    CodeViewProgram program(SlicedSetup());
-    EXPECT_TRUE(
-        InterruptSlicedRun(program, [&] { LoadCodeFile(program.App(), "/Buttons/Label.kx", false); }));
+    CodeViewProgram program(SlicedCode(), 2);
+    EXPECT_TRUE(InterruptSlicedRun(program, [&] { LoadCodeFile(*program.app, "/Buttons/Label.kx", false); }));
     const auto buffer = program.Buffer();
     const std::string shown = buffer->get_text(true);
     EXPECT_EQ(shown, "; Button with label\nText$ = \"Hello\" ; greeting");
     ExpectTagsOutsideAnchors(buffer, ExpectedTags(shown, 2));
-    EXPECT_TRUE(test::AnchorOffsets(buffer).empty());
+    EXPECT_TRUE(AnchorOffsets(buffer).empty());
 }
 
 TEST(HighlightSliceTest, ClearedViewStopsTheRunningHighlight) {
-    CodeViewProgram program(SlicedSetup());
-    EXPECT_TRUE(InterruptSlicedRun(program, [&] { program.Window().SetCodeText(""); }));
+    CodeViewProgram program(SlicedCode(), 2);
+    EXPECT_TRUE(InterruptSlicedRun(program, [&] { program.Main().SetCodeText(""); }));
     EXPECT_EQ(program.Buffer()->get_char_count(), 0);
 }
 
 TEST(HighlightSliceTest, SlicedRunTagsLikeOneGo) {
-    const CodeViewSetup setup = SlicedSetup();
-    CodeViewProgram program(setup);
-    program.App().ui.highlight.sliceTime = std::chrono::milliseconds(0);
+    const std::string code = SlicedCode();
+    CodeViewProgram program(code, 2);
+    program.app->ui.highlight.sliceTime = std::chrono::milliseconds(0);
     program.ShowRow(test::kSimpleRow);
     const auto buffer = program.Buffer();
-    EXPECT_EQ(test::AnchorOffsets(buffer).size(), 61u);
-    std::string shownBeforeLinks = setup.simpleCode;
+    EXPECT_EQ(AnchorOffsets(buffer).size(), 61u);
+    std::string shownBeforeLinks = code;
     shownBeforeLinks.pop_back();  // the line feed after the last line
     ExpectTagsOutsideAnchors(buffer, ExpectedTags(shownBeforeLinks, 2));
 }

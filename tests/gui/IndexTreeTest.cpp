@@ -14,26 +14,25 @@
 namespace quillmate {
 namespace {
 
+using IndexTreeTest = test::ProgramTest;
+
 using test::ClickTreeRow;
 using test::CodeText;
 using test::DescriptionText;
-using test::DialogWatcher;
 using test::HistoryRows;
 using test::MoveTreeCursor;
 using test::SendKey;
 using test::Settle;
-using test::StartProgram;
 using test::TempProgramFolder;
 
-// Rows of the small library.
-constexpr int kHeadRow = 0;
-constexpr int kOwnThemeRow = 1;
-constexpr int kButtonsThemeRow = 3;
-constexpr int kSimpleRow = 4;
-constexpr int kLabelRow = 5;
-constexpr int kMissingRow = 6;
+using test::kButtonsThemeRow;
+using test::kHeadRow;
+using test::kLabelRow;
+using test::kMissingRow;
+using test::kOwnThemeRow;
+using test::kSimpleRow;
 
-TEST(IndexTreeTest, SelectingAnEntryShowsDescriptionCodeAndTitle) {
+TEST_F(IndexTreeTest, SelectingAnEntryShowsDescriptionCodeAndTitle) {
     struct Case {
         const char* sourceInTitle;
         std::string title;  // after the program folder for SourceInTitle 2
@@ -47,10 +46,7 @@ TEST(IndexTreeTest, SelectingAnEntryShowsDescriptionCodeAndTitle) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sourceInTitle);
-        TempProgramFolder folder;
-        test::FillSmallLibrary(folder, {std::string("SourceInTitle=") + c.sourceInTitle});
-        DialogWatcher watcher;
-        auto app = StartProgram(folder);
+        Start({std::string("SourceInTitle=") + c.sourceInTitle});
         MoveTreeCursor(*app, kSimpleRow);
         EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
         EXPECT_EQ(CodeText(*app), "; Simple button\nOpenWindow()");
@@ -61,11 +57,8 @@ TEST(IndexTreeTest, SelectingAnEntryShowsDescriptionCodeAndTitle) {
     }
 }
 
-TEST(IndexTreeTest, SelectingAThemeShowsItsTextAndEmptiesTheCode) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(IndexTreeTest, SelectingAThemeShowsItsTextAndEmptiesTheCode) {
+    Start();
     EXPECT_EQ(DescriptionText(*app), "Head text");  // the first row is shown right after start
     MoveTreeCursor(*app, kSimpleRow);
     MoveTreeCursor(*app, kButtonsThemeRow);
@@ -76,11 +69,8 @@ TEST(IndexTreeTest, SelectingAThemeShowsItsTextAndEmptiesTheCode) {
     EXPECT_TRUE(HistoryRows(*app).empty());
 }
 
-TEST(IndexTreeTest, ClickingAnEntryAddsItToTheHistoryOnce) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(IndexTreeTest, ClickingAnEntryAddsItToTheHistoryOnce) {
+    Start();
     ClickTreeRow(*app, kSimpleRow);
     EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), kSimpleRow);
     EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
@@ -95,22 +85,17 @@ TEST(IndexTreeTest, ClickingAnEntryAddsItToTheHistoryOnce) {
     EXPECT_EQ(app->ui.mainWindow->HistoryCombo().get_active_text(), "Simple.kx");
 }
 
-TEST(IndexTreeTest, ClickingThemesAndHeadLeavesTheHistoryAlone) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(IndexTreeTest, ClickingThemesAndHeadLeavesTheHistoryAlone) {
+    Start();
     for (const int row : {kHeadRow, kOwnThemeRow, kButtonsThemeRow, kButtonsThemeRow}) {
         ClickTreeRow(*app, row);
     }
     EXPECT_TRUE(HistoryRows(*app).empty());
 }
 
-TEST(IndexTreeTest, EleventhEntryDropsTheOldestFromTheHistory) {
-    TempProgramFolder folder;
+TEST_F(IndexTreeTest, EleventhEntryDropsTheOldestFromTheHistory) {
     test::FillManyEntryLibrary(folder, 11);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     constexpr int kFirstEntryRow = 2;
     for (int i = 0; i < 11; ++i) {
         ClickTreeRow(*app, kFirstEntryRow + i);
@@ -128,22 +113,19 @@ TEST(IndexTreeTest, EleventhEntryDropsTheOldestFromTheHistory) {
     EXPECT_EQ(HistoryRows(*app).back(), "E1.kx");
 }
 
-TEST(IndexTreeTest, KeyboardMovesShowEntriesButNeverAddToTheHistory) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(IndexTreeTest, KeyboardMovesShowEntriesButNeverAddToTheHistory) {
+    Start();
     IndexTree& tree = app->ui.mainWindow->Tree();
     tree.grab_focus();
     for (int row = 1; row <= kLabelRow; ++row) {
         SendKey(*app->ui.mainWindow, GDK_KEY_Down);
-        Settle(*app);
+        Settle();
         EXPECT_EQ(tree.SelectedRow(), row);
     }
     EXPECT_EQ(DescriptionText(*app), "Knopf mit Text");
     EXPECT_EQ(CodeText(*app), "; Button with label\nText$ = \"Hello\"");
     SendKey(*app->ui.mainWindow, GDK_KEY_Up);
-    Settle(*app);
+    Settle();
     EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
     EXPECT_TRUE(HistoryRows(*app).empty());
 }
@@ -167,44 +149,40 @@ constexpr int kParentRow = 2;
 constexpr int kChildRow = 3;
 constexpr int kSiblingRow = 4;
 
-TEST(IndexTreeTest, KeyboardMoveOntoAnotherEntryOfTheShownFileAddsNothing) {
-    TempProgramFolder folder;
+TEST_F(IndexTreeTest, KeyboardMoveOntoAnotherEntryOfTheShownFileAddsNothing) {
     FillNestedLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     IndexTree& tree = app->ui.mainWindow->Tree();
     tree.CollapseRow(kParentRow);
     MoveTreeCursor(*app, kParentRow);
     ASSERT_EQ(app->records.state.currentCodeFile, "/Buttons/Simple.kx");
     SendKey(*app->ui.mainWindow, GDK_KEY_Down);  // onto the sibling, which has the same file
-    Settle(*app);
+    Settle();
     ASSERT_EQ(tree.SelectedRow(), kSiblingRow);
     EXPECT_EQ(DescriptionText(*app), "Sibling entry");
     EXPECT_TRUE(HistoryRows(*app).empty());
 }
 
-TEST(IndexTreeTest, LeftOnALeafSelectsAndClosesItsParentThenTheGrandparent) {
-    TempProgramFolder folder;
+TEST_F(IndexTreeTest, LeftOnALeafSelectsAndClosesItsParentThenTheGrandparent) {
     FillNestedLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     IndexTree& tree = app->ui.mainWindow->Tree();
     MoveTreeCursor(*app, kChildRow);
     SendKey(*app->ui.mainWindow, GDK_KEY_Left);
-    Settle(*app);
+    Settle();
     EXPECT_EQ(tree.SelectedRow(), kParentRow);
     EXPECT_FALSE(tree.IsRowExpanded(kParentRow));
     EXPECT_TRUE(tree.IsRowExpanded(kNestedThemeRow));
     EXPECT_EQ(DescriptionText(*app), "Parent entry");
     SendKey(*app->ui.mainWindow, GDK_KEY_Left);
-    Settle(*app);
+    Settle();
     EXPECT_EQ(tree.SelectedRow(), kNestedThemeRow);
     EXPECT_FALSE(tree.IsRowExpanded(kNestedThemeRow));
     EXPECT_EQ(DescriptionText(*app), "Theme text");
     EXPECT_TRUE(HistoryRows(*app).empty());
 }
 
-TEST(IndexTreeTest, NodeKeysOpenAndCloseOneLevel) {
+TEST_F(IndexTreeTest, NodeKeysOpenAndCloseOneLevel) {
     struct Step {
         const char* what;
         guint key;
@@ -222,24 +200,22 @@ TEST(IndexTreeTest, NodeKeysOpenAndCloseOneLevel) {
         {"Space closes an open node", GDK_KEY_space, GdkModifierType(0), kNestedThemeRow, false, false},
         {"Space opens a closed node", GDK_KEY_space, GdkModifierType(0), kNestedThemeRow, true, false},
     };
-    TempProgramFolder folder;
     FillNestedLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     IndexTree& tree = app->ui.mainWindow->Tree();
     tree.CollapseRow(kParentRow);
     MoveTreeCursor(*app, kNestedThemeRow);
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         SendKey(*app->ui.mainWindow, step.key, step.modifiers);
-        Settle(*app);
+        Settle();
         EXPECT_EQ(tree.SelectedRow(), step.selectedAfter);
         EXPECT_EQ(tree.IsRowExpanded(kNestedThemeRow), step.themeExpandedAfter);
         EXPECT_EQ(tree.IsRowExpanded(kParentRow), step.parentExpandedAfter);
     }
 }
 
-TEST(IndexTreeTest, ModifiedArrowsAndKeysOnLeavesAreLeftToTheTree) {
+TEST_F(IndexTreeTest, ModifiedArrowsAndKeysOnLeavesAreLeftToTheTree) {
     struct Case {
         const char* what;
         guint key;
@@ -251,26 +227,21 @@ TEST(IndexTreeTest, ModifiedArrowsAndKeysOnLeavesAreLeftToTheTree) {
         {"Right on a leaf", GDK_KEY_Right, GdkModifierType(0)},
         {"Space on a leaf", GDK_KEY_space, GdkModifierType(0)},
     };
-    TempProgramFolder folder;
     FillNestedLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     IndexTree& tree = app->ui.mainWindow->Tree();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         MoveTreeCursor(*app, kChildRow);
         SendKey(*app->ui.mainWindow, c.key, c.modifiers);
-        Settle(*app);
+        Settle();
         EXPECT_EQ(tree.SelectedRow(), kChildRow);
         EXPECT_TRUE(tree.IsRowExpanded(kParentRow));
     }
 }
 
-TEST(IndexTreeTest, DoubleClickOnAThemeTogglesItAndKeepsTheSelection) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(IndexTreeTest, DoubleClickOnAThemeTogglesItAndKeepsTheSelection) {
+    Start();
     IndexTree& tree = app->ui.mainWindow->Tree();
     ASSERT_TRUE(tree.IsRowExpanded(kButtonsThemeRow));
     ClickTreeRow(*app, kButtonsThemeRow, 2);
@@ -282,11 +253,8 @@ TEST(IndexTreeTest, DoubleClickOnAThemeTogglesItAndKeepsTheSelection) {
     EXPECT_TRUE(HistoryRows(*app).empty());
 }
 
-TEST(IndexTreeTest, DoubleClickOnALeafChangesNothing) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(IndexTreeTest, DoubleClickOnALeafChangesNothing) {
+    Start();
     IndexTree& tree = app->ui.mainWindow->Tree();
     ClickTreeRow(*app, kSimpleRow);
     const std::string title = app->ui.mainWindow->get_title();
@@ -299,7 +267,7 @@ TEST(IndexTreeTest, DoubleClickOnALeafChangesNothing) {
     EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"Simple.kx"}));
 }
 
-TEST(IndexTreeTest, RowIndexForPathCountsRowsDepthFirst) {
+TEST_F(IndexTreeTest, RowIndexForPathCountsRowsDepthFirst) {
     struct Case {
         const char* path;
         int row;
@@ -308,10 +276,8 @@ TEST(IndexTreeTest, RowIndexForPathCountsRowsDepthFirst) {
         {"0", 0},    {"0:0", 1}, {"0:0:0", 2},    {"0:0:0:0", 3}, {"0:0:1", 4},
         {"0:1", -1}, {"1", -1},  {"0:0:0:1", -1}, {"", -1},       {"x", -1},
     };
-    TempProgramFolder folder;
     FillNestedLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     IndexTree& tree = app->ui.mainWindow->Tree();
     tree.CollapseAllRows();  // collapsed rows count the same
     for (const Case& c : cases) {
@@ -340,11 +306,9 @@ void ClickExpandToggle(Application& app) {
     Settle(app);
 }
 
-TEST(IndexTreeTest, ExpandToggleClosesAndOpensEveryNode) {
-    TempProgramFolder folder;
+TEST_F(IndexTreeTest, ExpandToggleClosesAndOpensEveryNode) {
     FillNestedLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     IndexTree& tree = app->ui.mainWindow->Tree();
     auto* picture = dynamic_cast<Gtk::Image*>(app->ui.mainWindow->ExpandToggle()->get_child());
     ASSERT_NE(picture, nullptr);
@@ -389,7 +353,7 @@ std::string ColourText(const std::optional<Gdk::RGBA>& colour) {
     return text;
 }
 
-TEST(IndexTreeTest, RowColoursComeFromThePaletteOfTheStoredMode) {
+TEST_F(IndexTreeTest, RowColoursComeFromThePaletteOfTheStoredMode) {
     struct Case {
         const char* darkMode;
         std::vector<std::string> backgrounds;  // rows 0..8
@@ -402,10 +366,8 @@ TEST(IndexTreeTest, RowColoursComeFromThePaletteOfTheStoredMode) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("DarkMode=") + c.darkMode);
-        TempProgramFolder folder;
         FillThemedLibrary(folder, {std::string("DarkMode=") + c.darkMode});
-        DialogWatcher watcher;
-        auto app = StartProgram(folder);
+        Launch();
         IndexTree& tree = app->ui.mainWindow->Tree();
         ASSERT_EQ(tree.RowCount(), static_cast<int>(c.backgrounds.size()));
         for (int row = 0; row < tree.RowCount(); ++row) {
@@ -416,7 +378,7 @@ TEST(IndexTreeTest, RowColoursComeFromThePaletteOfTheStoredMode) {
     }
 }
 
-TEST(IndexTreeTest, MarkedEntriesShowTheirMarkAsIconWhenDyeingNews) {
+TEST_F(IndexTreeTest, MarkedEntriesShowTheirMarkAsIconWhenDyeingNews) {
     struct Case {
         const char* dyeingNews;
         const char* language;
@@ -437,11 +399,9 @@ TEST(IndexTreeTest, MarkedEntriesShowTheirMarkAsIconWhenDyeingNews) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("DyeingNews=") + c.dyeingNews + " Language=" + c.language);
-        TempProgramFolder folder;
         FillThemedLibrary(folder,
                           {std::string("DyeingNews=") + c.dyeingNews, std::string("Language=") + c.language});
-        DialogWatcher watcher;
-        auto app = StartProgram(folder);
+        Launch();
         IndexTree& tree = app->ui.mainWindow->Tree();
         const int rows[] = {4, 6, 8};
         for (size_t i = 0; i < 3; ++i) {
@@ -484,7 +444,7 @@ void ApplyCellData(IndexTree& tree, int row) {
     tree.Column().cell_set_cell_data(tree.Store(), iter, false, tree.IsRowExpanded(row));
 }
 
-TEST(IndexTreeTest, RowMarkupShowsWhatTheRendererIsGiven) {
+TEST_F(IndexTreeTest, RowMarkupShowsWhatTheRendererIsGiven) {
     struct Case {
         int row;
         std::string shown;  // the renderer's text after the markup was parsed
@@ -497,10 +457,8 @@ TEST(IndexTreeTest, RowMarkupShowsWhatTheRendererIsGiven) {
         {kGtk2Row, "old [gtk2] only"},
         {kOpenHintRow, "open "},  // a hint without "]": only the text before "["
     };
-    TempProgramFolder folder;
     FillMarkupLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     IndexTree& tree = app->ui.mainWindow->Tree();
     for (const Case& c : cases) {
         ApplyCellData(tree, c.row);
@@ -510,11 +468,9 @@ TEST(IndexTreeTest, RowMarkupShowsWhatTheRendererIsGiven) {
     EXPECT_EQ(tree.RowText(kHintRow), "gtk_widget_show [>=gtk3.10] and more");
 }
 
-TEST(IndexTreeTest, ThemeRowsAreDrawnBold) {
-    TempProgramFolder folder;
+TEST_F(IndexTreeTest, ThemeRowsAreDrawnBold) {
     FillMarkupLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     IndexTree& tree = app->ui.mainWindow->Tree();
     auto widthOf = [&](int row) {
         ApplyCellData(tree, row);
@@ -544,11 +500,9 @@ int HintPixelsInRow(Application& app, int row) {
     return count;
 }
 
-TEST(IndexTreeTest, VersionHintsAreDrawnOnTheHintColourAtDepthTwoOnly) {
-    TempProgramFolder folder;
+TEST_F(IndexTreeTest, VersionHintsAreDrawnOnTheHintColourAtDepthTwoOnly) {
     FillMarkupLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     EXPECT_GT(HintPixelsInRow(*app, kHintRow), 10);
     EXPECT_EQ(HintPixelsInRow(*app, kDeepHintRow), 0);
     EXPECT_EQ(HintPixelsInRow(*app, kGtk2Row), 0);

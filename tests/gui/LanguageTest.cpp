@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "ProgramDriver.h"
-#include "SettingsHarness.h"
 #include "app/MainActions.h"
 #include "settings/AboutDialogs.h"
 
@@ -34,36 +33,36 @@ constexpr const char* kLanguageFile =
     "Key = #Cnf_Apply\nde = Übernimmt (Datei).\nen = Applies the paths.\nfr = Applique les chemins.\n"
     "Key = #Main_Setting\nde = Einstellungen (Datei).\nen = Settings.\nfr = Réglages.\n";
 
-class LanguageTest : public test::SettingsFixture {
+class LanguageTest : public test::ProgramTest {
   protected:
-    void WriteLanguageFile() { m_folder.WriteFile("QuillmateLang.inf", kLanguageFile); }
+    void WriteLanguageFile() { folder.WriteFile("QuillmateLang.inf", kLanguageFile); }
 
     // Chooses the language in the dialog and saves.
     void SaveLanguage(int row) {
-        OpenDialog();
-        Dialog().LanguageCombo().set_active(row);
-        Click(Dialog().SaveButton());
+        OpenSettings();
+        Settings().LanguageCombo().set_active(row);
+        Click(Settings().SaveButton());
     }
 
-    std::string HelpRowText() { return Main().Tree().RowText(m_app->records.state.helpEntryIndex); }
+    std::string HelpRowText() { return Main().Tree().RowText(app->records.state.helpEntryIndex); }
     std::string AboutItemText() {
-        auto* item = dynamic_cast<Gtk::MenuItem*>(m_app->ui.menus->infoMenu.get_children().at(0));
+        auto* item = dynamic_cast<Gtk::MenuItem*>(app->ui.menus->infoMenu.get_children().at(0));
         return item != nullptr ? std::string(item->get_label()) : std::string();
     }
     std::string SettingsTooltip() { return Main().SettingsButton()->get_tooltip_text(); }
 };
 
 TEST_F(LanguageTest, SwitchingToEnglishAndBackReadsTheTextsFromTheFile) {
-    WriteLibrary();
+    test::FillSmallLibrary(folder);
     WriteLanguageFile();
-    StartOnFolder();
-    EXPECT_FALSE(m_app->records.languageTable.Loaded());  // German needs no language file
+    Launch();
+    EXPECT_FALSE(app->records.languageTable.Loaded());  // German needs no language file
     ASSERT_EQ(HelpRowText(), "Hilfe");
 
     SaveLanguage(1);
-    SettingsWindow& dialog = Dialog();
-    EXPECT_EQ(m_app->records.preferences.language, 1);
-    EXPECT_EQ(m_app->IndexLanguage(), 1);
+    SettingsWindow& dialog = Settings();
+    EXPECT_EQ(app->records.preferences.language, 1);
+    EXPECT_EQ(app->IndexLanguage(), 1);
     EXPECT_EQ(HelpRowText(), "Help");
     EXPECT_EQ(dialog.LanguageLabel().get_text(), "Language");
     EXPECT_EQ(dialog.PathsCaption().get_text(), "Paths ...");
@@ -80,7 +79,7 @@ TEST_F(LanguageTest, SwitchingToEnglishAndBackReadsTheTextsFromTheFile) {
     EXPECT_EQ(dialog.LanguageCombo().get_active_row_number(), 1);
 
     SaveLanguage(0);
-    EXPECT_EQ(m_app->records.preferences.language, 0);
+    EXPECT_EQ(app->records.preferences.language, 0);
     EXPECT_EQ(HelpRowText(), "Hilfe");
     EXPECT_EQ(dialog.LanguageLabel().get_text(), "Sprache (Datei)");
     EXPECT_EQ(dialog.PathsCaption().get_text(), "Pfade (Datei) ...");
@@ -97,20 +96,20 @@ TEST_F(LanguageTest, SwitchingToEnglishAndBackReadsTheTextsFromTheFile) {
     EXPECT_EQ(SettingsWindow::RowTexts(dialog.MarkingCombo()),
               (Rows{"Reiner Text", "Fett, graue Kommentare", "Blau+Fett, graue Kommentare"}));
     EXPECT_TRUE(Messages().empty());
-    EXPECT_NE(m_folder.ReadFile("QuillmateViewer.ini").find("Language=2\n"), std::string::npos);
+    EXPECT_NE(folder.ReadFile("QuillmateViewer.ini").find("Language=2\n"), std::string::npos);
 }
 
 TEST_F(LanguageTest, PictureControlsAreNamedByTheirTooltipsInEveryLanguage) {
-    WriteLibrary();
+    test::FillSmallLibrary(folder);
     WriteLanguageFile();
-    StartOnFolder();
+    Launch();
     Gtk::Widget* const pictures[] = {Main().ExpandToggle(),
                                      Main().QuickCopyButton(),
                                      Main().SettingsButton(),
                                      Main().HelpButton(),
                                      Main().InfoButton(),
-                                     m_app->ui.databaseInfoWindow->CopyIcon(),
-                                     m_app->ui.databaseInfoWindow->LibraryIcon()};
+                                     app->ui.databaseInfoWindow->CopyIcon(),
+                                     app->ui.databaseInfoWindow->LibraryIcon()};
     for (const int row : {1, 2, 0}) {
         SaveLanguage(row);
         for (Gtk::Widget* picture : pictures) {
@@ -123,10 +122,10 @@ TEST_F(LanguageTest, MissingLanguageFileKeepsTheGermanTextsAndIsReportedOnce) {
     Start();
     SaveLanguage(1);
     EXPECT_EQ(HelpRowText(), "Help");  // the index still follows the database
-    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Sprache");
-    EXPECT_EQ(Dialog().ApplyButton().get_tooltip_text(),
+    EXPECT_EQ(Settings().LanguageLabel().get_text(), "Sprache");
+    EXPECT_EQ(Settings().ApplyButton().get_tooltip_text(),
               "Übernimmt (temporär) die Pfade und lädt die Datenbank neu.");
-    EXPECT_EQ(SettingsWindow::RowTexts(Dialog().LanguageCombo()), (Rows{"German", "English", "French"}));
+    EXPECT_EQ(SettingsWindow::RowTexts(Settings().LanguageCombo()), (Rows{"German", "English", "French"}));
     EXPECT_EQ(AboutItemText(), "Über Quillmate ...");
     SaveLanguage(0);
     SaveLanguage(2);
@@ -134,42 +133,42 @@ TEST_F(LanguageTest, MissingLanguageFileKeepsTheGermanTextsAndIsReportedOnce) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, "");
     EXPECT_EQ(messages[0].text, "Language-File not found!");
-    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Sprache");
+    EXPECT_EQ(Settings().LanguageLabel().get_text(), "Sprache");
 }
 
 TEST_F(LanguageTest, StoredLanguageIsAppliedAtStartUp) {
-    WriteLibrary({{"Language", "1"}});
+    test::FillSmallLibrary(folder, {"Language=1"});
     WriteLanguageFile();
-    StartOnFolder();
-    EXPECT_EQ(m_app->records.preferences.language, 1);
-    EXPECT_EQ(Dialog().LanguageRow(), 1);
+    Launch();
+    EXPECT_EQ(app->records.preferences.language, 1);
+    EXPECT_EQ(Settings().LanguageRow(), 1);
     EXPECT_EQ(HelpRowText(), "Help");
-    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Language");
+    EXPECT_EQ(Settings().LanguageLabel().get_text(), "Language");
     EXPECT_EQ(SettingsTooltip(), "Settings.");
     EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(LanguageTest, GermanStartReadsNoLanguageFile) {
     Start();
-    EXPECT_FALSE(m_app->records.languageTable.Loaded());
+    EXPECT_FALSE(app->records.languageTable.Loaded());
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Sprache");
+    EXPECT_EQ(Settings().LanguageLabel().get_text(), "Sprache");
 }
 
 TEST_F(LanguageTest, LanguageOutsideTheRowsTakesTheTextsOfLang) {
     setenv("LANG", "fr_FR.UTF-8", 1);
-    WriteLibrary({{"Language", "5"}});
+    test::FillSmallLibrary(folder, {"Language=5"});
     WriteLanguageFile();
-    StartOnFolder();
-    EXPECT_EQ(Dialog().LanguageRow(), -1);
+    Launch();
+    EXPECT_EQ(Settings().LanguageRow(), -1);
     EXPECT_EQ(HelpRowText(), "Hilfe");  // no index language: German titles
-    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Langue");
+    EXPECT_EQ(Settings().LanguageLabel().get_text(), "Langue");
 }
 
 TEST_F(LanguageTest, LanguageKeysSwitchTheIndexButNotTheTexts) {
-    WriteLibrary();
+    test::FillSmallLibrary(folder);
     WriteLanguageFile();
-    StartOnFolder();
+    Launch();
     struct Step {
         guint key;
         GdkModifierType modifiers;
@@ -184,36 +183,36 @@ TEST_F(LanguageTest, LanguageKeysSwitchTheIndexButNotTheTexts) {
                              Step{GDK_KEY_e, alt, 1, "Help"}, Step{GDK_KEY_d, alt, 0, "Hilfe"}}) {
         SCOPED_TRACE(std::string(gdk_keyval_name(step.key)) + (step.modifiers != 0 ? " with Alt" : ""));
         test::SendKey(Main(), step.key, step.modifiers);
-        RunQueued();
-        EXPECT_EQ(Dialog().LanguageRow(), step.row);
-        EXPECT_EQ(m_app->records.preferences.language, step.row);
+        Settle();
+        EXPECT_EQ(Settings().LanguageRow(), step.row);
+        EXPECT_EQ(app->records.preferences.language, step.row);
         EXPECT_EQ(HelpRowText(), step.helpRow);
     }
-    EXPECT_EQ(Dialog().LanguageLabel().get_text(), "Sprache");
-    EXPECT_FALSE(m_app->records.languageTable.Loaded());
+    EXPECT_EQ(Settings().LanguageLabel().get_text(), "Sprache");
+    EXPECT_FALSE(app->records.languageTable.Loaded());
     EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(LanguageTest, SwitchExpandsEveryNodeAndShowsTheExpandedPicture) {
     Start();
-    test::MoveTreeCursor(*m_app, 2);
-    RunQueued();
-    ASSERT_NE(test::CodeText(*m_app), "");
-    ToggleExpandState(*m_app);
-    RunQueued();
-    ASSERT_FALSE(m_app->records.state.expandState);
+    test::MoveTreeCursor(*app, 2);
+    Settle();
+    ASSERT_NE(test::CodeText(*app), "");
+    ToggleExpandState(*app);
+    Settle();
+    ASSERT_FALSE(app->records.state.expandState);
     ASSERT_FALSE(Main().Tree().IsRowExpanded(1));
     test::SendKey(Main(), GDK_KEY_e, GDK_MOD1_MASK);
-    RunQueued();
-    EXPECT_TRUE(m_app->records.state.expandState);
+    Settle();
+    EXPECT_TRUE(app->records.state.expandState);
     auto* image = dynamic_cast<Gtk::Image*>(Main().ExpandToggle()->get_child());
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->get_pixbuf(), m_app->ui.pictures.Of(Picture::Expanded));
+    EXPECT_EQ(image->get_pixbuf(), app->ui.pictures.Of(Picture::Expanded));
     EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
     EXPECT_TRUE(Main().Tree().IsRowExpanded(3));
     EXPECT_EQ(Main().Tree().SelectedRow(), 0);
     // The head row is shown like any selection, not the entry shown before.
-    EXPECT_EQ(test::CodeText(*m_app), "");
+    EXPECT_EQ(test::CodeText(*app), "");
     EXPECT_EQ(Main().get_title(), "Quillmate");
 }
 

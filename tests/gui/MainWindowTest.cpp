@@ -22,11 +22,11 @@
 namespace quillmate {
 namespace {
 
-using test::DialogWatcher;
+using MainWindowTest = test::ProgramTest;
+
 using test::PumpUntil;
 using test::SendKey;
 using test::Settle;
-using test::StartProgram;
 using test::TempProgramFolder;
 
 int LeftEdgeInWindow(Gtk::Widget& widget, Gtk::Window& window) {
@@ -44,15 +44,12 @@ void ResizeTo(Application& app, int width, int height) {
     Settle(app);
 }
 
-TEST(MainWindowTest, ControlsFollowTheWindowSize) {
+TEST_F(MainWindowTest, ControlsFollowTheWindowSize) {
     struct Size {
         int width;
         int height;
     };
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Start();
     MainWindow& window = *app->ui.mainWindow;
     ASSERT_EQ(window.get_allocated_width(), 800);
     ASSERT_EQ(window.get_allocated_height(), 600);
@@ -89,7 +86,7 @@ TEST(MainWindowTest, ControlsFollowTheWindowSize) {
     }
 }
 
-TEST(MainWindowTest, FixedControlsStandWhereTheyBelong) {
+TEST_F(MainWindowTest, FixedControlsStandWhereTheyBelong) {
     struct Place {
         const char* name;
         Gtk::Widget* widget;
@@ -98,10 +95,7 @@ TEST(MainWindowTest, FixedControlsStandWhereTheyBelong) {
         int width;
         int height;
     };
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Start();
     MainWindow& window = *app->ui.mainWindow;
     const Place places[] = {
         {"ExpandToggle", window.ExpandToggle(), 1, 17, 16, 16},
@@ -127,11 +121,8 @@ bool FocusIsInside(Gtk::Window& window, Gtk::Widget& container) {
     return focus != nullptr && (focus == &container || focus->is_ancestor(container));
 }
 
-TEST(MainWindowTest, HistoryComboNeverTakesTheFocusNorText) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(MainWindowTest, HistoryComboNeverTakesTheFocusNorText) {
+    Start();
     MainWindow& window = *app->ui.mainWindow;
     test::ClickTreeRow(*app, 4);
     ASSERT_EQ(window.HistoryCombo().get_active_text(), "Simple.kx");
@@ -139,7 +130,7 @@ TEST(MainWindowTest, HistoryComboNeverTakesTheFocusNorText) {
     window.SearchEntry().grab_focus();
     for (int i = 0; i < 20; ++i) {
         SendKey(window, GDK_KEY_Tab);
-        Settle(*app, std::chrono::milliseconds(5));
+        Settle(std::chrono::milliseconds(5));
         EXPECT_FALSE(FocusIsInside(window, window.HistoryCombo())) << "after Tab " << i + 1;
     }
     window.HistoryCombo().grab_focus();
@@ -151,11 +142,8 @@ TEST(MainWindowTest, HistoryComboNeverTakesTheFocusNorText) {
     EXPECT_EQ(window.HistoryCombo().get_entry()->get_text(), "Simple.kx");
 }
 
-TEST(MainWindowTest, PictureOnlyControlsAreNamedByTheirTooltips) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(MainWindowTest, PictureOnlyControlsAreNamedByTheirTooltips) {
+    Start();
     MainWindow& window = *app->ui.mainWindow;
     const std::vector<std::pair<Gtk::Widget*, std::string>> controls = {
         {window.ExpandToggle(), "Öffnet und schließt alle Knoten."},
@@ -174,11 +162,8 @@ TEST(MainWindowTest, PictureOnlyControlsAreNamedByTheirTooltips) {
     }
 }
 
-TEST(MainWindowTest, ChoosingFromTheHistoryShowsThatEntry) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(MainWindowTest, ChoosingFromTheHistoryShowsThatEntry) {
+    Start();
     MainWindow& window = *app->ui.mainWindow;
     test::ClickTreeRow(*app, 4);
     test::ClickTreeRow(*app, 5);
@@ -187,7 +172,7 @@ TEST(MainWindowTest, ChoosingFromTheHistoryShowsThatEntry) {
     test::ChooseHistoryRow(*app, 0);  // the newest row is the active one: the combo box reports no change
     EXPECT_EQ(window.get_title(), "Quillmate ~ /Buttons/Label.kx");
     window.HistoryCombo().set_active(1);
-    Settle(*app);
+    Settle();
     EXPECT_EQ(window.Tree().SelectedRow(), 4);
     EXPECT_EQ(test::DescriptionText(*app), "Ein Knopf");
     EXPECT_EQ(test::CodeText(*app), "; Simple button\nOpenWindow()");
@@ -197,11 +182,8 @@ TEST(MainWindowTest, ChoosingFromTheHistoryShowsThatEntry) {
     EXPECT_EQ(test::HistoryRows(*app), (std::vector<std::string>{"Label.kx", "Simple.kx"}));
 }
 
-TEST(MainWindowTest, ChoosingTheShownEntryFromTheHistoryDoesNotLoadItAgain) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(MainWindowTest, ChoosingTheShownEntryFromTheHistoryDoesNotLoadItAgain) {
+    Start();
     MainWindow& window = *app->ui.mainWindow;
     test::ClickTreeRow(*app, 4);
     test::ClickTreeRow(*app, 5);
@@ -211,7 +193,7 @@ TEST(MainWindowTest, ChoosingTheShownEntryFromTheHistoryDoesNotLoadItAgain) {
     window.set_title("title meanwhile");
     std::filesystem::remove(folder.Path() + "Buttons/Simple.kx");
     window.HistoryCombo().set_active(1);
-    Settle(*app);
+    Settle();
     EXPECT_EQ(window.Tree().SelectedRow(), 4);
     EXPECT_EQ(test::DescriptionText(*app), "Ein Knopf");  // rewritten
     EXPECT_EQ(window.get_title(), "title meanwhile");
@@ -255,17 +237,15 @@ class CaughtStandardError {
     int m_saved;
 };
 
-TEST(MainWindowTest, ScrollbarSlidersAreAtLeastTenPixelsWithoutStyleWarnings) {
-    TempProgramFolder folder;
+TEST_F(MainWindowTest, ScrollbarSlidersAreAtLeastTenPixelsWithoutStyleWarnings) {
     test::FillSmallLibrary(folder);
     std::string longCode;
     for (int i = 0; i < 20000; ++i) {
         longCode += "Line " + std::to_string(i) + "\n";
     }
     folder.WriteFile("Buttons/Simple.kx", longCode);
-    DialogWatcher watcher;
     CaughtStandardError caught(folder);
-    auto app = StartProgram(folder);
+    Launch();
     test::MoveTreeCursor(*app, 4);
     test::PumpFor(std::chrono::milliseconds(200));
     // No warnings from the toolkit, style sheet warnings included.
@@ -287,13 +267,11 @@ TEST(MainWindowTest, ScrollbarSlidersAreAtLeastTenPixelsWithoutStyleWarnings) {
 }
 
 #if QUILLMATE_ADMIN
-TEST(MainWindowTest, AdminBuildShowsTheAdminButtonAndTheFileLabels) {
-    TempProgramFolder folder;
+TEST_F(MainWindowTest, AdminBuildShowsTheAdminButtonAndTheFileLabels) {
     test::FillSmallLibrary(folder);
     folder.WriteFile("Buttons/Simple.kx",
                      "\xEF\xBB\xBF; code\n; IDE Options = x\n; EnableUnicode\n; SubSystem = gtk3\n");
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+    Launch();
     MainWindow& window = *app->ui.mainWindow;
     ASSERT_NE(window.AdminButton(), nullptr);
     EXPECT_TRUE(window.AdminButton()->get_visible());
@@ -307,11 +285,8 @@ TEST(MainWindowTest, AdminBuildShowsTheAdminButtonAndTheFileLabels) {
     EXPECT_EQ(window.AdminLabelTexts(), (std::vector<std::string>{"Src: Ascii", "Exe: Ascii", ""}));
 }
 #else
-TEST(MainWindowTest, StandardBuildHidesTheAdminButton) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(MainWindowTest, StandardBuildHidesTheAdminButton) {
+    Start();
     MainWindow& window = *app->ui.mainWindow;
     ASSERT_NE(window.AdminButton(), nullptr);
     EXPECT_FALSE(window.AdminButton()->get_visible());

@@ -6,12 +6,13 @@
 #include <gtkmm/menushell.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
 #include "app/Dispatch.h"
-#include "app/MainWindow.h"
 #include "app/StartUp.h"
 
 namespace quillmate::test {
@@ -44,6 +45,22 @@ void SendButton(GdkWindow* window, GdkEventType type, double x, double y, guint3
     gdk_event_free(event);
 }
 
+enum class Turn { Dispatched, Processed, Idle };
+
+// One turn of the event loop: a queued program event, else a pending GTK event, else a short rest.
+Turn TakeTurn(Application& app) {
+    if (auto event = app.services.queue.Take()) {
+        Dispatch(app, *event);
+        return Turn::Dispatched;
+    }
+    if (Gtk::Main::events_pending()) {
+        Gtk::Main::iteration(false);
+        return Turn::Processed;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return Turn::Idle;
+}
+
 }  // namespace
 
 std::unique_ptr<Application> StartProgram(const TempProgramFolder& folder) {
@@ -52,7 +69,7 @@ std::unique_ptr<Application> StartProgram(const TempProgramFolder& folder) {
     }
     auto app = std::make_unique<Application>(folder.Path());
     StartUp(*app);
-    PumpUntil([&] { return app->ui.mainWindow->get_mapped(); });
+    RunUntil(*app, [&] { return app->ui.mainWindow->get_mapped(); });
     Settle(*app);
     return app;
 }
@@ -63,17 +80,39 @@ void Settle(Application& app, std::chrono::milliseconds quiet) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     auto idleSince = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() < end) {
-        if (auto event = app.services.queue.Take()) {
-            Dispatch(app, *event);
+        const Turn turn = TakeTurn(app);
+        if (turn == Turn::Dispatched) {
             idleSince = std::chrono::steady_clock::now();
-        } else if (Gtk::Main::events_pending()) {
-            Gtk::Main::iteration(false);
-        } else if (std::chrono::steady_clock::now() - idleSince >= quiet) {
+        } else if (turn == Turn::Idle && std::chrono::steady_clock::now() - idleSince >= quiet) {
             return;
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     }
+    ADD_FAILURE() << "the program did not settle";
+}
+
+bool RunUntil(Application& app, const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        TakeTurn(app);
+    }
+    return done();
+}
+
+void ShowRow(Application& app, int row) {
+    app.ui.mainWindow->Tree().SelectRow(row);
+    app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+    Settle(app);
+}
+
+void OpenSettings(Application& app) {
+    Click(app, *app.ui.mainWindow->SettingsButton());
+    EXPECT_TRUE(RunUntil(app, [&] { return app.ui.settingsWindow->get_mapped(); }));
+    Settle(app);
+}
+
+void Click(Application& app, Gtk::Button& button) {
+    button.clicked();
+    Settle(app);
 }
 
 void ClickTreeRow(Application& app, int row, int clicks) {
@@ -174,6 +213,18 @@ void FillManyEntryLibrary(const TempProgramFolder& folder, int count,
     }
     database += "  </Theme>\n</Library>\n";
     folder.WriteFile("Quillmate-Toc.xml", database);
+}
+
+void Program::Start(const std::vector<std::string>& preferences) {
+    FillSmallLibrary(folder, preferences);
+    Launch();
+}
+
+std::vector<SeenDialog> Program::Messages() const {
+    std::vector<SeenDialog> messages;
+    std::ranges::copy_if(watcher.Seen(), std::back_inserter(messages),
+                         [](const SeenDialog& seen) { return seen.kind == "message"; });
+    return messages;
 }
 
 }  // namespace quillmate::test

@@ -1,35 +1,26 @@
 // One whole session as a user has it, through the real event loop: start on the sample library,
 // select several entries, search, open and close the settings, quit. tools/memcheck.sh runs it
 // under valgrind.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <glibmm/main.h>
 
 #include <filesystem>
 
-#include "GuiHarness.h"
 #include "ProgramDriver.h"
-#include "app/Application.h"
 #include "app/EventLoop.h"
-#include "app/MainWindow.h"
-#include "app/StartUp.h"
-#include "settings/SettingsDialog.h"
 
 namespace quillmate {
 namespace {
 
-TEST(ScenarioTest, SelectSearchSettingsAndQuit) {
-    test::TempProgramFolder folder;
+using ScenarioTest = test::ProgramTest;
+
+TEST_F(ScenarioTest, SelectSearchSettingsAndQuit) {
     std::filesystem::copy(std::string(QUILLMATE_SOURCE_DIR) + "/library", folder.Path(),
                           std::filesystem::copy_options::recursive);
     test::FillSmallLibrary(folder, {"CodeMarks=2", "SearchHint=2"});
     std::filesystem::copy_file(std::string(QUILLMATE_SOURCE_DIR) + "/library/Quillmate-Toc.xml",
                                folder.Path() + "Quillmate-Toc.xml",
                                std::filesystem::copy_options::overwrite_existing);
-    test::DialogWatcher watcher;
-    auto app = test::StartProgram(folder);
-    ASSERT_TRUE(app);
+    Launch();
     MainWindow& window = *app->ui.mainWindow;
 
     std::vector<int> entryRows;

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "SettingsHarness.h"
+#include "ProgramDriver.h"
 #include "app/MainActions.h"
 #include "base/Paths.h"
 #include "settings/AboutDialogs.h"
@@ -16,7 +16,6 @@ namespace quillmate {
 namespace {
 
 using test::PumpUntil;
-using test::SettingsFixture;
 
 constexpr const char* kBom = "\xEF\xBB\xBF";
 
@@ -50,7 +49,7 @@ GdkWindow* EventWindowOf(GdkWindow* window, GtkWidget* widget) {
     return nullptr;
 }
 
-class SettingsTest : public SettingsFixture {
+class SettingsTest : public test::ProgramTest {
   protected:
     // The picture the expand toggle shows.
     Glib::RefPtr<Gdk::Pixbuf> TogglePicture() {
@@ -73,7 +72,7 @@ class SettingsTest : public SettingsFixture {
 
 TEST_F(SettingsTest, DialogIsBuiltHiddenAsAFixedWindowOverTheMainWindow) {
     Start();
-    SettingsWindow& dialog = Dialog();
+    SettingsWindow& dialog = Settings();
     EXPECT_FALSE(dialog.get_visible());
     EXPECT_EQ(dialog.get_title(), "Quillmate - Settings");
     EXPECT_EQ(dialog.get_transient_for(), &Main());
@@ -83,8 +82,8 @@ TEST_F(SettingsTest, DialogIsBuiltHiddenAsAFixedWindowOverTheMainWindow) {
 
 TEST_F(SettingsTest, EveryControlStandsAtItsPlace) {
     Start();
-    OpenDialog();
-    SettingsWindow& dialog = Dialog();
+    OpenSettings();
+    SettingsWindow& dialog = Settings();
     int width = 0;
     int height = 0;
     dialog.get_size(width, height);
@@ -105,26 +104,19 @@ TEST_F(SettingsTest, EveryControlStandsAtItsPlace) {
 }
 
 TEST_F(SettingsTest, OpeningFillsThePathAndFontFields) {
-    Start({{"Lib-path", "/srv/korvex/"}, {"FontName", "Sans"}, {"FontSize", "13"}});
-    OpenDialog();
-    SettingsWindow& dialog = Dialog();
-    EXPECT_EQ(dialog.DatabasePath(), m_folder.Path() + "Quillmate-Toc.xml");
+    Start({"Lib-path=/srv/korvex/", "FontName=Sans", "FontSize=13"});
+    OpenSettings();
+    SettingsWindow& dialog = Settings();
+    EXPECT_EQ(dialog.DatabasePath(), folder.Path() + "Quillmate-Toc.xml");
     EXPECT_EQ(dialog.LibraryPath(), "/srv/korvex/");
     EXPECT_EQ(dialog.FontName(), "Sans");
     EXPECT_EQ(dialog.FontSizeText(), "13");
 }
 
 TEST_F(SettingsTest, CheckAndComboBoxesStartFromThePreferences) {
-    Start({{"SavePaths", "0"},
-           {"SaveWinSetting", "1"},
-           {"DyeingNews", "0"},
-           {"DarkMode", "1"},
-           {"SearchMode", "2"},
-           {"SearchHint", "1"},
-           {"SourceInTitle", "0"},
-           {"CodeMarks", "2"},
-           {"Language", "7"}});
-    SettingsWindow& dialog = Dialog();
+    Start({"SavePaths=0", "SaveWinSetting=1", "DyeingNews=0", "DarkMode=1", "SearchMode=2", "SearchHint=1",
+           "SourceInTitle=0", "CodeMarks=2", "Language=7"});
+    SettingsWindow& dialog = Settings();
     EXPECT_FALSE(dialog.SavePathsCheck().get_active());
     EXPECT_TRUE(dialog.WindowDataCheck().get_active());
     EXPECT_FALSE(dialog.DyeNewsCheck().get_active());
@@ -139,7 +131,7 @@ TEST_F(SettingsTest, CheckAndComboBoxesStartFromThePreferences) {
 
 TEST_F(SettingsTest, LanguageRowsShowTheirFlags) {
     Start();
-    auto store = Glib::RefPtr<Gtk::ListStore>::cast_dynamic(Dialog().LanguageCombo().get_model());
+    auto store = Glib::RefPtr<Gtk::ListStore>::cast_dynamic(Settings().LanguageCombo().get_model());
     ASSERT_TRUE(store);
     const Picture flags[] = {Picture::FlagGerman, Picture::FlagBritish, Picture::FlagFrench};
     int row = 0;
@@ -148,16 +140,16 @@ TEST_F(SettingsTest, LanguageRowsShowTheirFlags) {
         child.get_value(0, flag);
         ASSERT_LT(row, 3);
         EXPECT_TRUE(flag);
-        EXPECT_EQ(flag, m_app->ui.pictures.Of(flags[row]));
+        EXPECT_EQ(flag, app->ui.pictures.Of(flags[row]));
         ++row;
     }
-    EXPECT_EQ(SettingsWindow::RowTexts(Dialog().LanguageCombo()),
+    EXPECT_EQ(SettingsWindow::RowTexts(Settings().LanguageCombo()),
               (std::vector<std::string>{"German", "English", "French"}));
 }
 
 TEST_F(SettingsTest, ClicksOnChoosersAndSettingsDoNotTakeTheFocus) {
     Start();
-    SettingsWindow& dialog = Dialog();
+    SettingsWindow& dialog = Settings();
     struct Case {
         const char* name;
         Gtk::Widget& widget;
@@ -191,8 +183,8 @@ TEST_F(SettingsTest, ClicksOnChoosersAndSettingsDoNotTakeTheFocus) {
 
 TEST_F(SettingsTest, RealClicksLeaveTheFocusOnTheCancelButton) {
     Start();
-    OpenDialog();
-    SettingsWindow& dialog = Dialog();
+    OpenSettings();
+    SettingsWindow& dialog = Settings();
     ASSERT_TRUE(PumpUntil([&] { return dialog.has_toplevel_focus() || dialog.is_active(); }));
     ASSERT_EQ(dialog.get_focus(), &dialog.CancelButton());
     const auto click = [&](Gtk::Widget& widget) {
@@ -227,7 +219,7 @@ TEST_F(SettingsTest, RealClicksLeaveTheFocusOnTheCancelButton) {
     click(dialog.DyeNewsCheck());
     EXPECT_FALSE(dialog.DyeNewsCheck().get_active());
     EXPECT_EQ(dialog.get_focus(), &dialog.DyeNewsCheck());  // this one takes the focus
-    RunQueued();
+    Settle();
 }
 
 TEST_F(SettingsTest, StockButtonsShowTheirPictureAndLabel) {
@@ -237,8 +229,8 @@ TEST_F(SettingsTest, StockButtonsShowTheirPictureAndLabel) {
         const char* icon;
     };
     for (const Case& c :
-         {Case{Dialog().ApplyButton(), "gtk-apply"}, Case{Dialog().CancelButton(), "gtk-cancel"},
-          Case{Dialog().SaveButton(), "document-save"}}) {
+         {Case{Settings().ApplyButton(), "gtk-apply"}, Case{Settings().CancelButton(), "gtk-cancel"},
+          Case{Settings().SaveButton(), "document-save"}}) {
         auto* image = dynamic_cast<Gtk::Image*>(c.button.get_image());
         ASSERT_NE(image, nullptr) << c.icon;
         EXPECT_EQ(image->property_icon_name().get_value(), c.icon);
@@ -254,83 +246,83 @@ TEST_F(SettingsTest, EveryTextOfTheMainWindowAndTheDialogIsALanguageTarget) {
     };
     for (const std::string_view key : kLabelKeys) {
         if (isOurs(key)) {
-            EXPECT_EQ(m_app->ui.textTargets.labels.count(key), 1u) << key;
+            EXPECT_EQ(app->ui.textTargets.labels.count(key), 1u) << key;
         }
     }
     for (const std::string_view key : kTooltipKeys) {
         if (isOurs(key)) {
-            EXPECT_EQ(m_app->ui.textTargets.tooltips.count(key), 1u) << key;
+            EXPECT_EQ(app->ui.textTargets.tooltips.count(key), 1u) << key;
         }
     }
 }
 
 TEST_F(SettingsTest, EscapeHidesTheDialogAndKeepsTheChangedComboBoxes) {
     Start();
-    OpenDialog();
-    Dialog().HintCombo().set_active(2);
-    Dialog().MarkingCombo().set_active(1);
-    test::SendKey(Dialog(), GDK_KEY_Escape);
-    RunQueued();
-    EXPECT_FALSE(Dialog().get_visible());
-    EXPECT_EQ(m_app->records.preferences.searchHint, 0);
-    EXPECT_EQ(m_app->records.preferences.codeMarks, 0);
-    OpenDialog();
-    EXPECT_EQ(Dialog().HintCombo().get_active_row_number(), 2);
-    EXPECT_EQ(Dialog().MarkingCombo().get_active_row_number(), 1);
+    OpenSettings();
+    Settings().HintCombo().set_active(2);
+    Settings().MarkingCombo().set_active(1);
+    test::SendKey(Settings(), GDK_KEY_Escape);
+    Settle();
+    EXPECT_FALSE(Settings().get_visible());
+    EXPECT_EQ(app->records.preferences.searchHint, 0);
+    EXPECT_EQ(app->records.preferences.codeMarks, 0);
+    OpenSettings();
+    EXPECT_EQ(Settings().HintCombo().get_active_row_number(), 2);
+    EXPECT_EQ(Settings().MarkingCombo().get_active_row_number(), 1);
     // The main window's Escape would end the program; the dialog's only hides it.
-    EXPECT_FALSE(m_app->records.state.quitRequest);
+    EXPECT_FALSE(app->records.state.quitRequest);
 }
 
 TEST_F(SettingsTest, CloseButtonAndCancelHideTheDialog) {
     Start();
-    OpenDialog();
+    OpenSettings();
     GdkEvent* event = gdk_event_new(GDK_DELETE);
-    event->any.window = GDK_WINDOW(g_object_ref(Dialog().get_window()->gobj()));
+    event->any.window = GDK_WINDOW(g_object_ref(Settings().get_window()->gobj()));
     gtk_main_do_event(event);
     gdk_event_free(event);
-    RunQueued();
-    EXPECT_FALSE(Dialog().get_visible());
-    EXPECT_FALSE(m_app->records.state.quitRequest);
+    Settle();
+    EXPECT_FALSE(Settings().get_visible());
+    EXPECT_FALSE(app->records.state.quitRequest);
 
-    OpenDialog();
-    Click(Dialog().CancelButton());
-    EXPECT_FALSE(Dialog().get_visible());
+    OpenSettings();
+    Click(Settings().CancelButton());
+    EXPECT_FALSE(Settings().get_visible());
     EXPECT_TRUE(Main().get_visible());
 }
 
 TEST_F(SettingsTest, CancelledLibraryRequesterKeepsTheField) {
-    Start({{"Lib-path", "/srv/korvex/"}});
-    OpenDialog();
-    Click(Dialog().LibraryButton());
-    ASSERT_EQ(m_watcher.Seen().size(), 1u);
-    EXPECT_EQ(m_watcher.Seen()[0].title, "Choose Library-Main-Path ...");
-    EXPECT_EQ(Dialog().LibraryPath(), "/srv/korvex/");
+    Start({"Lib-path=/srv/korvex/"});
+    OpenSettings();
+    Click(Settings().LibraryButton());
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_EQ(watcher.Seen()[0].title, "Choose Library-Main-Path ...");
+    EXPECT_EQ(Settings().LibraryPath(), "/srv/korvex/");
 }
 
 TEST_F(SettingsTest, ChosenLibraryFolderEndsWithSlashAndTheProgramFolderIsEmpty) {
     Start();
-    m_folder.WriteFile("Library/Buttons/Simple.kx", "; x\n");
-    OpenDialog();
-    m_watcher.ChooseFile(m_folder.Path() + "Library");
-    Click(Dialog().LibraryButton());
-    EXPECT_EQ(Dialog().LibraryPath(), m_folder.Path() + "Library/");
+    folder.WriteFile("Library/Buttons/Simple.kx", "; x\n");
+    OpenSettings();
+    watcher.ChooseFile(folder.Path() + "Library");
+    Click(Settings().LibraryButton());
+    EXPECT_EQ(Settings().LibraryPath(), folder.Path() + "Library/");
 
-    m_watcher.ChooseFile(WithoutTrailingSlashes(m_folder.Path()));
-    Click(Dialog().LibraryButton());
-    EXPECT_EQ(Dialog().LibraryPath(), "");
+    watcher.ChooseFile(WithoutTrailingSlashes(folder.Path()));
+    Click(Settings().LibraryButton());
+    EXPECT_EQ(Settings().LibraryPath(), "");
 }
 
 TEST_F(SettingsTest, DatabaseRequesterPutsTheChosenFileIntoTheField) {
     Start();
-    m_folder.WriteFile("other/Other-Toc.xml", test::SmallDatabase());
-    OpenDialog();
-    Click(Dialog().DatabaseButton());  // cancelled
-    EXPECT_EQ(Dialog().DatabasePath(), m_folder.Path() + "Quillmate-Toc.xml");
-    m_watcher.ChooseFile(m_folder.Path() + "other/Other-Toc.xml");
-    Click(Dialog().DatabaseButton());
-    EXPECT_EQ(Dialog().DatabasePath(), m_folder.Path() + "other/Other-Toc.xml");
-    ASSERT_FALSE(m_watcher.Seen().empty());
-    for (const test::SeenDialog& seen : m_watcher.Seen()) {
+    folder.WriteFile("other/Other-Toc.xml", test::SmallDatabase());
+    OpenSettings();
+    Click(Settings().DatabaseButton());  // cancelled
+    EXPECT_EQ(Settings().DatabasePath(), folder.Path() + "Quillmate-Toc.xml");
+    watcher.ChooseFile(folder.Path() + "other/Other-Toc.xml");
+    Click(Settings().DatabaseButton());
+    EXPECT_EQ(Settings().DatabasePath(), folder.Path() + "other/Other-Toc.xml");
+    ASSERT_FALSE(watcher.Seen().empty());
+    for (const test::SeenDialog& seen : watcher.Seen()) {
         EXPECT_EQ(seen.kind, "file");
         EXPECT_EQ(seen.title, "Choose database 'Quillmate-Toc.xml' ...");
     }
@@ -339,7 +331,7 @@ TEST_F(SettingsTest, DatabaseRequesterPutsTheChosenFileIntoTheField) {
 
 TEST_F(SettingsTest, FontRequesterPutsFamilyAndSizeIntoTheFields) {
     Start();
-    OpenDialog();
+    OpenSettings();
     std::string startFont;
     sigc::connection answer = Glib::signal_timeout().connect(
         [&startFont] {
@@ -355,54 +347,54 @@ TEST_F(SettingsTest, FontRequesterPutsFamilyAndSizeIntoTheFields) {
             return true;
         },
         30);
-    Click(Dialog().FontButton());
+    Click(Settings().FontButton());
     answer.disconnect();
     EXPECT_EQ(startFont, "Monospace 10");
-    EXPECT_EQ(Dialog().FontName(), "Sans");
-    EXPECT_EQ(Dialog().FontSizeText(), "14");
+    EXPECT_EQ(Settings().FontName(), "Sans");
+    EXPECT_EQ(Settings().FontSizeText(), "14");
     // Only Save takes the font.
-    EXPECT_EQ(m_app->records.preferences.fontName, "Monospace");
+    EXPECT_EQ(app->records.preferences.fontName, "Monospace");
 }
 
 TEST_F(SettingsTest, ApplyWithAMalformedDatabaseLeavesTheTreeEmptyWithoutMessage) {
     Start();
-    ShowEntry("/Buttons/Simple.kx");
+    ShowRow(test::kSimpleRow);
     ASSERT_FALSE(Main().CodeText().empty());
-    AddToHistory(*m_app, Main().Tree().SelectedRow());
+    AddToHistory(*app, Main().Tree().SelectedRow());
     ASSERT_EQ(Main().HistoryCombo().get_model()->children().size(), 1u);
-    m_folder.WriteFile("broken/Quillmate-Toc.xml", "this is no XML at all\n");
-    OpenDialog();
-    Dialog().SetDatabasePath(m_folder.Path() + "broken/Quillmate-Toc.xml");
-    Click(Dialog().ApplyButton());
+    folder.WriteFile("broken/Quillmate-Toc.xml", "this is no XML at all\n");
+    OpenSettings();
+    Settings().SetDatabasePath(folder.Path() + "broken/Quillmate-Toc.xml");
+    Click(Settings().ApplyButton());
 
     EXPECT_EQ(Main().Tree().RowCount(), 0);
-    EXPECT_TRUE(m_app->records.entries.empty());
+    EXPECT_TRUE(app->records.entries.empty());
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(Main().CodeText(), "");
     EXPECT_EQ(Main().get_title(), "Quillmate");
     EXPECT_EQ(Main().HistoryCombo().get_model()->children().size(), 0u);
     EXPECT_EQ(Main().HistoryCombo().get_entry()->get_text(), "");
-    EXPECT_EQ(m_app->records.state.themeCount, 0);
-    EXPECT_EQ(m_app->records.state.entryCount, 0);
-    EXPECT_EQ(m_app->records.location.dbFullPath, m_folder.Path() + "broken/Quillmate-Toc.xml");
-    EXPECT_EQ(m_app->ui.databaseInfoWindow->DatabaseText(), m_folder.Path() + "broken/Quillmate-Toc.xml");
-    EXPECT_TRUE(Dialog().get_visible());  // Apply keeps the dialog open
+    EXPECT_EQ(app->records.state.themeCount, 0);
+    EXPECT_EQ(app->records.state.entryCount, 0);
+    EXPECT_EQ(app->records.location.dbFullPath, folder.Path() + "broken/Quillmate-Toc.xml");
+    EXPECT_EQ(app->ui.databaseInfoWindow->DatabaseText(), folder.Path() + "broken/Quillmate-Toc.xml");
+    EXPECT_TRUE(Settings().get_visible());  // Apply keeps the dialog open
     // No entry is shown any more, so there is no current code file either.
-    EXPECT_EQ(m_app->records.state.currentCodeFile, "");
+    EXPECT_EQ(app->records.state.currentCodeFile, "");
 }
 
 TEST_F(SettingsTest, AfterApplyChoosingTheEntryShownBeforeShowsItAgain) {
     Start();
-    ShowEntry("/Buttons/Simple.kx");
-    OpenDialog();
-    Click(Dialog().ApplyButton());
-    ShowEntry("/Buttons/Simple.kx");
+    ShowRow(test::kSimpleRow);
+    OpenSettings();
+    Click(Settings().ApplyButton());
+    ShowRow(test::kSimpleRow);
     EXPECT_EQ(Main().CodeText(), "; Simple button\nOpenWindow()");
 }
 
 TEST_F(SettingsTest, ApplyLoadsTheOtherDatabaseAndShowsTheCollapsedToggle) {
     Start();
-    m_folder.WriteFile("other/Other-Toc.xml", R"(<Library title="Other">
+    folder.WriteFile("other/Other-Toc.xml", R"(<Library title="Other">
   <Theme title="Labels">Labels
     <Entry File="/Labels/One.kx" theme_de="eins" theme_en="one" theme_fr="un" descript_de="a" descript_en="a" descript_fr="a"/>
     <Entry File="/Labels/Two.kx" theme_de="zwei" theme_en="two" theme_fr="deux" descript_de="b" descript_en="b" descript_fr="b"/>
@@ -412,59 +404,59 @@ TEST_F(SettingsTest, ApplyLoadsTheOtherDatabaseAndShowsTheCollapsedToggle) {
   </Theme>
 </Library>
 )");
-    ASSERT_EQ(TogglePicture(), m_app->ui.pictures.Of(Picture::Expanded));
-    OpenDialog();
-    Dialog().SetDatabasePath(m_folder.Path() + "other/Other-Toc.xml");
-    Dialog().SetLibraryPath("/srv/korvex/");
-    Click(Dialog().ApplyButton());
+    ASSERT_EQ(TogglePicture(), app->ui.pictures.Of(Picture::Expanded));
+    OpenSettings();
+    Settings().SetDatabasePath(folder.Path() + "other/Other-Toc.xml");
+    Settings().SetLibraryPath("/srv/korvex/");
+    Click(Settings().ApplyButton());
 
     EXPECT_EQ(Main().Tree().RowCount(), 6);
     EXPECT_EQ(Main().Tree().RowText(0), "Other");
-    EXPECT_EQ(m_app->records.state.themeCount, 2);
-    EXPECT_EQ(m_app->records.state.entryCount, 3);
-    EXPECT_EQ(m_app->records.state.helpEntryIndex, 0);
+    EXPECT_EQ(app->records.state.themeCount, 2);
+    EXPECT_EQ(app->records.state.entryCount, 3);
+    EXPECT_EQ(app->records.state.helpEntryIndex, 0);
     EXPECT_EQ(Main().Tree().SelectedRow(), 0);
-    EXPECT_EQ(m_app->records.location.dbFolder, m_folder.Path() + "other/");
-    EXPECT_EQ(m_app->records.location.dbFileName, "Other-Toc.xml");
-    EXPECT_EQ(m_app->records.location.libPath, "/srv/korvex/");
+    EXPECT_EQ(app->records.location.dbFolder, folder.Path() + "other/");
+    EXPECT_EQ(app->records.location.dbFileName, "Other-Toc.xml");
+    EXPECT_EQ(app->records.location.libPath, "/srv/korvex/");
     // Every node is open, but the toggle starts over collapsed: its first click changes nothing visible.
     EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
-    EXPECT_EQ(TogglePicture(), m_app->ui.pictures.Of(Picture::Collapsed));
-    EXPECT_FALSE(m_app->records.state.expandState);
-    ToggleExpandState(*m_app);
-    EXPECT_EQ(TogglePicture(), m_app->ui.pictures.Of(Picture::Expanded));
+    EXPECT_EQ(TogglePicture(), app->ui.pictures.Of(Picture::Collapsed));
+    EXPECT_FALSE(app->records.state.expandState);
+    ToggleExpandState(*app);
+    EXPECT_EQ(TogglePicture(), app->ui.pictures.Of(Picture::Expanded));
     EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
     // Nothing is written by Apply.
-    EXPECT_EQ(m_folder.ReadFile("QuillmateViewer.ini").find("Other-Toc.xml"), std::string::npos);
+    EXPECT_EQ(folder.ReadFile("QuillmateViewer.ini").find("Other-Toc.xml"), std::string::npos);
 }
 
 TEST_F(SettingsTest, SaveWritesANewPreferencesFileAsDesigned) {
     Start();
-    std::filesystem::remove(m_folder.Path() + "QuillmateViewer.ini");
-    OpenDialog();
-    Dialog().SetLibraryPath("/srv/korvex/");
-    Dialog().SearchCombo().set_active(1);
-    Click(Dialog().SaveButton());
-    EXPECT_FALSE(Dialog().get_visible());
-    const std::string expected = std::string(kBom) + "\n; Viewer\ndb-path=" + m_folder.Path() +
+    std::filesystem::remove(folder.Path() + "QuillmateViewer.ini");
+    OpenSettings();
+    Settings().SetLibraryPath("/srv/korvex/");
+    Settings().SearchCombo().set_active(1);
+    Click(Settings().SaveButton());
+    EXPECT_FALSE(Settings().get_visible());
+    const std::string expected = std::string(kBom) + "\n; Viewer\ndb-path=" + folder.Path() +
                                  "Quillmate-Toc.xml\nLib-path=/srv/korvex/\nabout=1\n; User settings\n"
                                  "Language=0\nSearchHint=0\nSearchMode=1\nCodeMarks=0\nFontName=Monospace\n"
                                  "FontSize=10\nSavePaths=1\nSourceInTitle=1\nSaveWinSetting=0\nDyeingNews=1\n"
                                  "DarkMode=0\nCodeEditorPath=\n; App settings\n";
-    EXPECT_EQ(m_folder.ReadFile("QuillmateViewer.ini"), expected);
+    EXPECT_EQ(folder.ReadFile("QuillmateViewer.ini"), expected);
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(m_app->records.preferences.searchMode, 1);
+    EXPECT_EQ(app->records.preferences.searchMode, 1);
 }
 
 TEST_F(SettingsTest, SaveWithWindowDataWritesTheMainWindowGeometry) {
     Start();
-    std::filesystem::remove(m_folder.Path() + "QuillmateViewer.ini");
+    std::filesystem::remove(folder.Path() + "QuillmateViewer.ini");
     Main().MainSplitter().set_position(300);
-    RunQueued();
-    OpenDialog();
-    Dialog().SavePathsCheck().set_active(false);
-    Dialog().WindowDataCheck().set_active(true);
-    Click(Dialog().SaveButton());
+    Settle();
+    OpenSettings();
+    Settings().SavePathsCheck().set_active(false);
+    Settings().WindowDataCheck().set_active(true);
+    Click(Settings().SaveButton());
     int x = 0;
     int y = 0;
     int width = 0;
@@ -480,123 +472,123 @@ TEST_F(SettingsTest, SaveWithWindowDataWritesTheMainWindowGeometry) {
                                  std::to_string(x) + "\nWinY=" + std::to_string(y) +
                                  "\nWinWidth=" + std::to_string(width) +
                                  "\nWinHight=" + std::to_string(height) + "\nSplitter=300\n";
-    EXPECT_EQ(m_folder.ReadFile("QuillmateViewer.ini"), expected);
+    EXPECT_EQ(folder.ReadFile("QuillmateViewer.ini"), expected);
 }
 
 TEST_F(SettingsTest, FailedSaveIsReportedAndTheSettingsStayInForce) {
     Start();
-    std::filesystem::remove(m_folder.Path() + "QuillmateViewer.ini");
-    std::filesystem::create_directory(m_folder.Path() + "QuillmateViewer.ini");
-    OpenDialog();
-    Dialog().HintCombo().set_active(1);
-    Click(Dialog().SaveButton());
+    std::filesystem::remove(folder.Path() + "QuillmateViewer.ini");
+    std::filesystem::create_directory(folder.Path() + "QuillmateViewer.ini");
+    OpenSettings();
+    Settings().HintCombo().set_active(1);
+    Click(Settings().SaveButton());
     const auto messages = Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, "Quillmate");
     EXPECT_EQ(messages[0].text, "*.ini-file couldn't be updatet!");
-    EXPECT_EQ(m_app->records.preferences.searchHint, 1);
+    EXPECT_EQ(app->records.preferences.searchHint, 1);
 }
 
 TEST_F(SettingsTest, ChangingOnlyDyeingNewsRebuildsTheTreeWithoutMessage) {
     Start();
     CountTreeRows();
-    OpenDialog();
-    Dialog().DyeNewsCheck().set_active(false);
-    Click(Dialog().SaveButton());
+    OpenSettings();
+    Settings().DyeNewsCheck().set_active(false);
+    Click(Settings().SaveButton());
     EXPECT_EQ(m_rowsAdded, 7);
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(m_app->records.preferences.dyeingNews, 0);
-    EXPECT_NE(m_folder.ReadFile("QuillmateViewer.ini").find("DyeingNews=0\n"), std::string::npos);
+    EXPECT_EQ(app->records.preferences.dyeingNews, 0);
+    EXPECT_NE(folder.ReadFile("QuillmateViewer.ini").find("DyeingNews=0\n"), std::string::npos);
 }
 
 TEST_F(SettingsTest, ChangingDarkModeRebuildsTheTreeAndAsksForARestartOnce) {
     Start();
-    ShowEntry("/Buttons/Label.kx");
+    ShowRow(test::kLabelRow);
     const int selected = Main().Tree().SelectedRow();
     CountTreeRows();
-    OpenDialog();
-    Dialog().DarkModeCheck().set_active(true);
-    Click(Dialog().SaveButton());
+    OpenSettings();
+    Settings().DarkModeCheck().set_active(true);
+    Click(Settings().SaveButton());
     EXPECT_EQ(m_rowsAdded, 7);
     EXPECT_EQ(Main().Tree().SelectedRow(), selected);
     const auto messages = Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, "Quillmate");
     EXPECT_EQ(messages[0].text, "For an update of the CodeViewer colors the app still has to be restarted!");
-    EXPECT_EQ(m_app->records.palette.evenTheme, "#A1A1A1");  // the tree takes the dark colours at once
+    EXPECT_EQ(app->records.palette.evenTheme, "#A1A1A1");  // the tree takes the dark colours at once
 
     // Saving again without a change asks nothing and builds nothing.
     CountTreeRows();
-    OpenDialog();
-    Click(Dialog().SaveButton());
+    OpenSettings();
+    Click(Settings().SaveButton());
     EXPECT_EQ(m_rowsAdded, 0);
     EXPECT_EQ(Messages().size(), 1u);
 }
 
 TEST_F(SettingsTest, ChangedCodeMarkingShowsTheOpenFileAgain) {
     Start();
-    ShowEntry("/Buttons/Simple.kx");
+    ShowRow(test::kSimpleRow);
     ASSERT_EQ(Main().CodeText(), "; Simple button\nOpenWindow()");
-    m_folder.WriteFile("Buttons/Simple.kx", "; Simple button, edited\nOpenWindow()\n");
+    folder.WriteFile("Buttons/Simple.kx", "; Simple button, edited\nOpenWindow()\n");
     const int selected = Main().Tree().SelectedRow();
-    OpenDialog();
-    Dialog().MarkingCombo().set_active(2);
-    Click(Dialog().SaveButton());
-    EXPECT_EQ(m_app->records.preferences.codeMarks, 2);
+    OpenSettings();
+    Settings().MarkingCombo().set_active(2);
+    Click(Settings().SaveButton());
+    EXPECT_EQ(app->records.preferences.codeMarks, 2);
     EXPECT_EQ(Main().CodeText(), "; Simple button, edited\nOpenWindow()");
     EXPECT_EQ(Main().Tree().SelectedRow(), selected);
-    EXPECT_EQ(m_app->records.state.currentCodeFile, "/Buttons/Simple.kx");
+    EXPECT_EQ(app->records.state.currentCodeFile, "/Buttons/Simple.kx");
 }
 
 TEST_F(SettingsTest, ChangedTitleContentRetitlesTheShownFile) {
     Start();
-    ShowEntry("/Buttons/Simple.kx");
+    ShowRow(test::kSimpleRow);
     ASSERT_EQ(Main().get_title(), "Quillmate ~ /Buttons/Simple.kx");
-    OpenDialog();
-    Dialog().TitleCombo().set_active(0);
-    Click(Dialog().SaveButton());
+    OpenSettings();
+    Settings().TitleCombo().set_active(0);
+    Click(Settings().SaveButton());
     EXPECT_EQ(Main().get_title(), "Quillmate ~ Simple.kx");
-    OpenDialog();
-    Dialog().TitleCombo().set_active(2);
-    Click(Dialog().SaveButton());
-    EXPECT_EQ(Main().get_title(), "Quillmate ~ " + m_folder.Path() + "Buttons/Simple.kx");
+    OpenSettings();
+    Settings().TitleCombo().set_active(2);
+    Click(Settings().SaveButton());
+    EXPECT_EQ(Main().get_title(), "Quillmate ~ " + folder.Path() + "Buttons/Simple.kx");
 }
 
 TEST_F(SettingsTest, ChangedFontBecomesTheCodeFont) {
     Start();
-    OpenDialog();
-    Dialog().SetFont("Sans", 14);
-    Click(Dialog().SaveButton());
-    EXPECT_EQ(m_app->ui.codeFont.get_family(), "Sans");
-    EXPECT_EQ(m_app->ui.codeFont.get_size(), 14 * PANGO_SCALE);
+    OpenSettings();
+    Settings().SetFont("Sans", 14);
+    Click(Settings().SaveButton());
+    EXPECT_EQ(app->ui.codeFont.get_family(), "Sans");
+    EXPECT_EQ(app->ui.codeFont.get_size(), 14 * PANGO_SCALE);
     const auto shown = Main().CodeView().get_pango_context()->get_font_description();
     EXPECT_EQ(shown.get_family(), "Sans");
     EXPECT_EQ(shown.get_size(), 14 * PANGO_SCALE);
-    const std::string ini = m_folder.ReadFile("QuillmateViewer.ini");
+    const std::string ini = folder.ReadFile("QuillmateViewer.ini");
     EXPECT_NE(ini.find("FontName=Sans\nFontSize=14\n"), std::string::npos);
 }
 
 TEST_F(SettingsTest, UnknownFontIsStoredButTheCodeViewKeepsItsFont) {
     Start();
-    OpenDialog();
-    Dialog().SetFont("No Such Font Family 42", 12);
-    Click(Dialog().SaveButton());
-    EXPECT_EQ(m_app->ui.codeFont.get_family(), "Monospace");
-    EXPECT_EQ(m_app->records.preferences.fontName, "No Such Font Family 42");
-    EXPECT_EQ(m_app->records.preferences.fontSize, 12);
+    OpenSettings();
+    Settings().SetFont("No Such Font Family 42", 12);
+    Click(Settings().SaveButton());
+    EXPECT_EQ(app->ui.codeFont.get_family(), "Monospace");
+    EXPECT_EQ(app->records.preferences.fontName, "No Such Font Family 42");
+    EXPECT_EQ(app->records.preferences.fontSize, 12);
 }
 
 TEST_F(SettingsTest, SaveTakesTheChosenDatabaseButKeepsTheLoadedOne) {
     Start();
-    m_folder.WriteFile("other/Other-Toc.xml", test::SmallDatabase());
+    folder.WriteFile("other/Other-Toc.xml", test::SmallDatabase());
     const int rows = Main().Tree().RowCount();
-    OpenDialog();
-    Dialog().SetDatabasePath(m_folder.Path() + "other/Other-Toc.xml");
-    Click(Dialog().SaveButton());
-    EXPECT_EQ(m_app->records.location.dbFullPath, m_folder.Path() + "Quillmate-Toc.xml");
+    OpenSettings();
+    Settings().SetDatabasePath(folder.Path() + "other/Other-Toc.xml");
+    Click(Settings().SaveButton());
+    EXPECT_EQ(app->records.location.dbFullPath, folder.Path() + "Quillmate-Toc.xml");
     EXPECT_EQ(Main().Tree().RowCount(), rows);
     EXPECT_NE(
-        m_folder.ReadFile("QuillmateViewer.ini").find("db-path=" + m_folder.Path() + "other/Other-Toc.xml\n"),
+        folder.ReadFile("QuillmateViewer.ini").find("db-path=" + folder.Path() + "other/Other-Toc.xml\n"),
         std::string::npos);
 }
 

@@ -1,48 +1,35 @@
 // The real start-up against temporary program folders.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <functional>
 
-#include "GuiHarness.h"
-#include "app/Application.h"
+#include "ProgramDriver.h"
 #include "app/EventLoop.h"
-#include "app/MainWindow.h"
-#include "app/StartUp.h"
 #include "database/IndexTreeActions.h"
 
 namespace quillmate {
 namespace {
 
 using test::DialogWatcher;
-using test::PumpUntil;
 using test::TempProgramFolder;
 
 // Runs the whole program on `folder`, with dialogs answered and echoed, then the event loop.
 [[noreturn]] void RunWholeProgram(const TempProgramFolder& folder,
                                   const std::function<void(Application&)>& drive = {}) {
     DialogWatcher watcher(true);
-    ASSERT_EQ(::chdir(folder.Path().c_str()), 0);
-    Application app(folder.Path());
-    StartUp(app);
+    auto app = test::StartProgram(folder);
     if (drive) {
-        drive(app);
+        drive(*app);
     }
-    RunEventLoop(app);
-    EndProgram(app);
+    RunEventLoop(*app);
+    EndProgram(*app);
 }
 
 TEST(StartUpTest, ShowsTheMainWindowWithTheDatabaseAsTree) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    ASSERT_EQ(::chdir(folder.Path().c_str()), 0);
-    Application app(folder.Path());
-    StartUp(app);
-    ASSERT_TRUE(app.ui.mainWindow);
-    MainWindow& window = *app.ui.mainWindow;
-    EXPECT_TRUE(PumpUntil([&] { return window.get_mapped(); }));
+    test::Program program;
+    program.Start();
+    Application& app = *program.app;
+    MainWindow& window = program.Main();
+    EXPECT_TRUE(window.get_mapped());
     EXPECT_EQ(window.get_title(), "Quillmate");
     EXPECT_EQ(window.Tree().RowCount(), 7);
     EXPECT_EQ(app.records.entries.size(), 7u);
@@ -51,7 +38,7 @@ TEST(StartUpTest, ShowsTheMainWindowWithTheDatabaseAsTree) {
     EXPECT_EQ(app.records.state.helpEntryIndex, 2);
     EXPECT_EQ(app.records.state.dbVersion, "2026-12-01");
     EXPECT_EQ(window.Tree().SelectedRow(), 0);
-    for (const auto& seen : watcher.Seen()) {
+    for (const auto& seen : program.watcher.Seen()) {
         ADD_FAILURE() << "unexpected dialog " << seen.title << ": " << seen.text;
     }
 }
@@ -59,12 +46,9 @@ TEST(StartUpTest, ShowsTheMainWindowWithTheDatabaseAsTree) {
 TEST(StartUpTest, EscapeEndsTheProgramWithStatusZero) {
     TempProgramFolder folder;
     test::FillSmallLibrary(folder);
-    EXPECT_EXIT(RunWholeProgram(folder,
-                                [](Application& app) {
-                                    PumpUntil([&] { return app.ui.mainWindow->get_mapped(); });
-                                    test::SendKey(*app.ui.mainWindow, GDK_KEY_Escape);
-                                }),
-                ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        RunWholeProgram(folder, [](Application& app) { test::SendKey(*app.ui.mainWindow, GDK_KEY_Escape); }),
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(StartUpTest, ClosingTheMainWindowEndsTheProgramWithStatusZero) {
@@ -72,7 +56,6 @@ TEST(StartUpTest, ClosingTheMainWindowEndsTheProgramWithStatusZero) {
     test::FillSmallLibrary(folder);
     EXPECT_EXIT(RunWholeProgram(folder,
                                 [](Application& app) {
-                                    PumpUntil([&] { return app.ui.mainWindow->get_mapped(); });
                                     GdkEvent* event = gdk_event_new(GDK_DELETE);
                                     event->any.window =
                                         GDK_WINDOW(g_object_ref(app.ui.mainWindow->get_window()->gobj()));
@@ -116,28 +99,21 @@ TEST(StartUpTest, FirstStartWithCancelledRequesterEndsWithoutPreferences) {
     EXPECT_FALSE(std::filesystem::exists(folder.Path() + "QuillmateViewer.ini"));
 }
 
-}  // namespace
-}  // namespace quillmate
-
-namespace quillmate {
-namespace {
-
 TEST(StartUpTest, SampleLibraryStartsAndCountsMatchTheDatabase) {
-    test::TempProgramFolder folder;
+    test::Program program;
+    const TempProgramFolder& folder = program.folder;
     std::filesystem::copy(std::string(QUILLMATE_SOURCE_DIR) + "/library", folder.Path(),
                           std::filesystem::copy_options::recursive);
     test::FillSmallLibrary(folder);  // for its preferences file
     std::filesystem::copy_file(std::string(QUILLMATE_SOURCE_DIR) + "/library/Quillmate-Toc.xml",
                                folder.Path() + "Quillmate-Toc.xml",
                                std::filesystem::copy_options::overwrite_existing);
-    test::DialogWatcher watcher;
-    ASSERT_EQ(::chdir(folder.Path().c_str()), 0);
-    Application app(folder.Path());
-    StartUp(app);
+    program.Launch();
+    Application& app = *program.app;
     int themes = 0;
     int entries = 0;
     bool ownTheme = false;
-    IndexTree& tree = app.ui.mainWindow->Tree();
+    IndexTree& tree = program.Main().Tree();
     for (int row = 0; row < tree.RowCount(); ++row) {
         if (tree.RowDepth(row) == 1) {
             ownTheme = tree.RowText(row) == "Quillmate";
@@ -157,7 +133,7 @@ TEST(StartUpTest, SampleLibraryStartsAndCountsMatchTheDatabase) {
         EXPECT_EQ(app.ui.mainWindow->CodeText().find("Missing file!"), std::string::npos)
             << tree.RowText(row);
     }
-    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_TRUE(program.watcher.Seen().empty());
 }
 
 }  // namespace

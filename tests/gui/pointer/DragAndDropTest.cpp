@@ -18,12 +18,11 @@
 namespace quillmate {
 namespace {
 
+using CodeViewTest = test::ProgramTest;
+
 using test::CodeText;
 using test::DescriptionText;
-using test::DialogWatcher;
 using test::Settle;
-using test::StartProgram;
-using test::TempProgramFolder;
 
 // Rows of the small library.
 constexpr int kButtonsThemeRow = 3;
@@ -91,11 +90,8 @@ void DragRowOntoCodeView(Application& app, int row) {
     Settle(app, std::chrono::milliseconds(300));
 }
 
-TEST(CodeViewTest, EntryDraggedOntoTheCodeViewIsShownAsExternalFile) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(CodeViewTest, EntryDraggedOntoTheCodeViewIsShownAsExternalFile) {
+    Start();
     DragRowOntoCodeView(*app, kLabelRow);
     EXPECT_EQ(CodeText(*app), "; Button with label\nText$ = \"Hello\"");
     EXPECT_EQ(DescriptionText(*app), "Extern file ...");
@@ -105,11 +101,8 @@ TEST(CodeViewTest, EntryDraggedOntoTheCodeViewIsShownAsExternalFile) {
     EXPECT_TRUE(std::filesystem::exists(folder.Path() + "Buttons/Label.kx"));
 }
 
-TEST(CodeViewTest, EntryWithoutCodeFileCannotBeDragged) {
-    TempProgramFolder folder;
-    test::FillSmallLibrary(folder);
-    DialogWatcher watcher;
-    auto app = StartProgram(folder);
+TEST_F(CodeViewTest, EntryWithoutCodeFileCannotBeDragged) {
+    Start();
     int drags = 0;
     app->ui.mainWindow->Tree().signal_drag_begin().connect(
         [&drags](const Glib::RefPtr<Gdk::DragContext>&) { ++drags; });
