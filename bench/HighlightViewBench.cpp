@@ -2,21 +2,32 @@
 // replacing the links, the closing redraw) on a 20,000-line file, and against the passes done
 // literally with text-iterator searches on a 2,000-line file; the ratio is printed at the end.
 // Showing the long file with and without highlighting tells what highlighting adds to a load.
+// Side by side with GtkSourceView 4 (Korvex definition in bench/korvex.lang) on the bundled
+// library's code files repeated to 20,000 lines, with their link lines and with the links turned
+// into plain comments: showing the text highlighted until the view has settled, and scrolling
+// through 20 pages afterwards; the ratios are printed at the end.
 // Needs a display; not part of the test run:
-//   xvfb-run -a -s "-screen 0 1280x1024x24" ./build/bench/bench_highlightview
+//   xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./build/bench/bench_highlightview
 #include <benchmark/benchmark.h>
+#include <glibmm/main.h>
 #include <glibmm/markup.h>
+#include <gtkmm/cssprovider.h>
 #include <gtkmm/label.h>
 #include <gtkmm/main.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/textview.h>
 #include <gtkmm/window.h>
+#include <gtksourceview/gtksource.h>
 
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Effects.h"
@@ -32,6 +43,8 @@ namespace {
 using namespace quillmate;
 
 constexpr int kCodeMarks = 2;
+constexpr int kLibraryLines = 20000;
+constexpr int kScrollPages = 20;
 
 void ProcessPendingEvents() {
     while (Gtk::Main::events_pending()) {
@@ -39,21 +52,68 @@ void ProcessPendingEvents() {
     }
 }
 
+// Both views are set up as the program's code view is.
+void SetUpLikeCodeView(Gtk::TextView& view) {
+    view.set_editable(false);
+    view.set_cursor_visible(false);
+    view.set_wrap_mode(Gtk::WRAP_NONE);
+    view.set_left_margin(4);
+    view.set_right_margin(4);
+    view.override_font(Pango::FontDescription("Monospace 10"));
+    Pango::TabArray tabs(1, true);
+    tabs.set_tab(0, Pango::TAB_LEFT, 16);
+    view.set_tabs(tabs);
+}
+
+// Counts the draws of a view, to tell when it has settled: drawn since a mark, nothing pending.
+class DrawWatch {
+  public:
+    explicit DrawWatch(Gtk::Widget& view) {
+        view.signal_draw().connect(
+            [this](const Cairo::RefPtr<Cairo::Context>&) {
+                ++m_draws;
+                return false;
+            },
+            false);
+    }
+
+    int Mark() const { return m_draws; }
+
+    // A draw that never comes ends the wait after a second, so that a run cannot hang.
+    void Settle(int mark) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        sigc::connection wake = Glib::signal_timeout().connect([] { return true; }, 50);
+        ProcessPendingEvents();
+        while (m_draws == mark && std::chrono::steady_clock::now() < deadline) {
+            Gtk::Main::iteration(true);
+            ProcessPendingEvents();
+        }
+        wake.disconnect();
+    }
+
+    // The frame clock keeps frames about 17 ms apart; waiting that out before a measured step
+    // keeps the wait out of the measured time.
+    static void WaitForNextFrame() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ProcessPendingEvents();
+    }
+
+  private:
+    int m_draws = 0;
+};
+
 // A window with a scrolled code view set up like the main window's.
 class CodeWindow {
   public:
     CodeWindow() {
         ApplyPalette(m_palette, false);
-        m_view.set_editable(false);
-        m_view.set_cursor_visible(false);
-        m_view.set_wrap_mode(Gtk::WRAP_NONE);
-        m_view.override_font(Pango::FontDescription("Monospace 10"));
-        Pango::TabArray tabs(1, true);
-        tabs.set_tab(0, Pango::TAB_LEFT, 16);
-        m_view.set_tabs(tabs);
+        SetUpLikeCodeView(m_view);
+        m_css->load_from_data("textview text { color: " + m_palette.codeText + "; }");
+        m_view.get_style_context()->add_provider(m_css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
         m_scroller.add(m_view);
         m_window.add(m_scroller);
-        m_window.set_default_size(800, 600);
+        m_window.set_default_size(640, 600);
+        m_window.move(0, 0);
         m_window.show_all();
         Highlight(m_view, m_runs, m_palette, kCodeMarks);  // creates the tags
         ProcessPendingEvents();
@@ -61,6 +121,8 @@ class CodeWindow {
 
     Gtk::TextView& View() { return m_view; }
     Glib::RefPtr<Gtk::TextBuffer> Buffer() { return m_view.get_buffer(); }
+    Glib::RefPtr<Gtk::Adjustment> Scrolling() { return m_scroller.get_vadjustment(); }
+    const DrawWatch& Draws() const { return m_draws; }
     HighlightRuns& Runs() { return m_runs; }
     const Palette& Colours() const { return m_palette; }
 
@@ -76,6 +138,78 @@ class CodeWindow {
     Gtk::Window m_window;
     Gtk::ScrolledWindow m_scroller;
     Gtk::TextView m_view;
+    Glib::RefPtr<Gtk::CssProvider> m_css = Gtk::CssProvider::create();
+    DrawWatch m_draws{m_view};
+};
+
+// The same window with a GtkSourceView that highlights Korvex by the definition in bench/.
+class SourceWindow {
+  public:
+    SourceWindow() {
+        GtkSourceLanguageManager* languages = gtk_source_language_manager_get_default();
+        // The definition's schema comes from the installed folders, searched after this one.
+        std::vector<const gchar*> folders = {QUILLMATE_BENCH_SOURCE_DIR};
+        for (const gchar* const* folder = gtk_source_language_manager_get_search_path(languages);
+             *folder != nullptr; ++folder) {
+            folders.push_back(*folder);
+        }
+        folders.push_back(nullptr);
+        gtk_source_language_manager_set_search_path(languages, const_cast<gchar**>(folders.data()));
+        GtkSourceLanguage* korvex = gtk_source_language_manager_get_language(languages, "korvex");
+        m_buffer = gtk_source_buffer_new_with_language(korvex);
+        gtk_source_buffer_set_max_undo_levels(m_buffer, 0);
+        gtk_source_buffer_set_highlight_matching_brackets(m_buffer, FALSE);
+        m_view = Gtk::manage(Glib::wrap(GTK_TEXT_VIEW(gtk_source_view_new_with_buffer(m_buffer))));
+        g_object_unref(m_buffer);  // the view holds it
+        SetUpLikeCodeView(*m_view);
+        m_draws = std::make_unique<DrawWatch>(*m_view);
+        m_scroller.add(*m_view);
+        m_window.add(m_scroller);
+        m_window.set_default_size(640, 600);
+        m_window.move(640, 0);
+        m_window.show_all();
+        ProcessPendingEvents();
+    }
+
+    // True when the highlighting tagged some of the first characters of `text`.
+    bool Highlights(const std::string& text) {
+        SetHighlighted(text);
+        GtkTextIter at;
+        gtk_text_buffer_get_start_iter(GTK_TEXT_BUFFER(m_buffer), &at);
+        for (int i = 0; i < 2000 && gtk_text_iter_forward_char(&at); ++i) {
+            GSList* tags = gtk_text_iter_get_tags(&at);
+            const bool tagged = tags != nullptr;
+            g_slist_free(tags);
+            if (tagged) {
+                return true;
+            }
+        }
+        return false;
+    }
+    Gtk::TextView& View() { return *m_view; }
+    Glib::RefPtr<Gtk::Adjustment> Scrolling() { return m_scroller.get_vadjustment(); }
+    const DrawWatch& Draws() const { return *m_draws; }
+
+    // Buffer set and the highlighting of the whole buffer at once.
+    void SetHighlighted(const std::string& text) {
+        gtk_text_buffer_set_text(GTK_TEXT_BUFFER(m_buffer), text.data(), static_cast<int>(text.size()));
+        GtkTextIter start;
+        GtkTextIter end;
+        gtk_text_buffer_get_bounds(GTK_TEXT_BUFFER(m_buffer), &start, &end);
+        gtk_source_buffer_ensure_highlight(m_buffer, &start, &end);
+    }
+
+    void Load(const std::string& text) {
+        gtk_text_buffer_set_text(GTK_TEXT_BUFFER(m_buffer), text.data(), static_cast<int>(text.size()));
+        ProcessPendingEvents();
+    }
+
+  private:
+    Gtk::Window m_window;
+    Gtk::ScrolledWindow m_scroller;
+    GtkSourceBuffer* m_buffer = nullptr;
+    Gtk::TextView* m_view = nullptr;
+    std::unique_ptr<DrawWatch> m_draws;
 };
 
 // The six passes as the buffer's own searches, one forward search per keyword and per name.
@@ -344,6 +478,81 @@ void LiteralLoop(benchmark::State& state, CodeWindow& window, const std::string&
     }
 }
 
+// The bundled library's text: with its link lines, or with their prefix changed so that they are
+// plain comments.
+struct LibraryTexts {
+    std::string withLinks;
+    std::string withoutLinks;
+    std::size_t links = 0;
+};
+
+LibraryTexts MakeLibraryTexts() {
+    LibraryTexts texts;
+    texts.withLinks = RepeatedLibraryText(QUILLMATE_LIBRARY_DIR, kLibraryLines);
+    texts.withoutLinks = texts.withLinks;
+    std::string plainPrefix(kLinkPrefix);
+    plainPrefix.replace(plainPrefix.find("topic"), 5, "Topic");
+    for (std::size_t at = 0; (at = texts.withoutLinks.find(kLinkPrefix, at)) != std::string::npos;) {
+        texts.withoutLinks.replace(at, kLinkPrefix.size(), plainPrefix);
+        ++texts.links;
+    }
+    return texts;
+}
+
+// The view is emptied and settled outside the measured time; measured is what a load costs:
+// the text put in, highlighted, and the view settled (drawn, nothing pending).
+void SideBySideHighlightLoop(benchmark::State& state, CodeWindow& window, const std::string& text) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.Load("");
+        DrawWatch::WaitForNextFrame();
+        const int mark = window.Draws().Mark();
+        state.ResumeTiming();
+        window.Buffer()->set_text(text);
+        Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
+        window.Draws().Settle(mark);
+    }
+}
+
+void SideBySideSourceLoop(benchmark::State& state, SourceWindow& window, const std::string& text) {
+    if (!window.Highlights(text)) {
+        state.SkipWithError("bench/korvex.lang was not found or not understood");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.Load("");
+        DrawWatch::WaitForNextFrame();
+        const int mark = window.Draws().Mark();
+        state.ResumeTiming();
+        window.SetHighlighted(text);
+        window.Draws().Settle(mark);
+    }
+}
+
+// Page by page from the top, each page drawn; the text is highlighted afresh before each
+// round, outside the measured time.
+template <class Window>
+void ScrollPages(benchmark::State& state, Window& window, const std::function<void()>& highlight) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        highlight();
+        ProcessPendingEvents();
+        const Glib::RefPtr<Gtk::Adjustment> scrolling = window.Scrolling();
+        scrolling->set_value(0);
+        ProcessPendingEvents();
+        state.ResumeTiming();
+        for (int page = 1; page <= kScrollPages; ++page) {
+            state.PauseTiming();
+            DrawWatch::WaitForNextFrame();
+            const int mark = window.Draws().Mark();
+            state.ResumeTiming();
+            scrolling->set_value(scrolling->get_page_size() * page);
+            window.Draws().Settle(mark);
+        }
+    }
+}
+
 // Console output plus the ratio of the literal passes to Highlight on the 2,000-line file.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
@@ -361,6 +570,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 m_plainShow = run.GetAdjustedRealTime();
             } else if (name.starts_with("BM_HighlightedShow20000Lines")) {
                 m_highlightedShow = run.GetAdjustedRealTime();
+            } else if (name.starts_with("BM_SideBySide")) {
+                const std::size_t start = name.find('/') + 1;
+                m_sideBySide[name.substr(start, name.find('/', start) - start)] = run.GetAdjustedRealTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -376,6 +588,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
             std::cout << "2,000 lines in a text view: the literal passes take " << m_literal / m_fast
                       << " times as long as Highlight\n";
         }
+        const auto ratio = [this](const char* what, const std::string& ours, const std::string& theirs,
+                                  double target) {
+            const double a = m_sideBySide[ours];
+            const double b = m_sideBySide[theirs];
+            if (a > 0 && b > 0) {
+                std::cout << what << ": " << a << " ms against GtkSourceView's " << b << " ms, ratio "
+                          << a / b << " (target at most " << target << ")\n";
+            }
+        };
+        ratio("Library text with links, Highlight", "Highlight:Links", "SourceView:Links", 0.7);
+        ratio("Library text without links, Highlight", "Highlight:NoLinks", "SourceView:NoLinks", 0.4);
+        ratio("Scrolling 20 pages with links", "Scroll20Pages:Highlight", "Scroll20Pages:SourceView", 1.5);
     }
 
   private:
@@ -383,7 +607,22 @@ class RatioReporter : public benchmark::ConsoleReporter {
     double m_fast = 0;
     double m_plainShow = 0;
     double m_highlightedShow = 0;
+    std::map<std::string, double> m_sideBySide;
 };
+
+// The reference must know every keyword the program highlights.
+bool KeywordsDefined() {
+    std::ifstream in(std::string(QUILLMATE_BENCH_SOURCE_DIR) + "/korvex.lang");
+    std::stringstream definition;
+    definition << in.rdbuf();
+    for (const std::string_view keyword : KorvexKeywords()) {
+        if (definition.str().find("<keyword>" + std::string(keyword) + "</keyword>") == std::string::npos) {
+            std::cerr << "bench/korvex.lang lacks the keyword " << keyword << "\n";
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -400,6 +639,32 @@ int main(int argc, char** argv) {
         std::cerr << "Cannot write the generated code files.\n";
         return 1;
     }
+    SourceWindow source;
+    const LibraryTexts library = MakeLibraryTexts();
+    if (library.withLinks.empty() || !KeywordsDefined()) {
+        return 1;
+    }
+    std::cout << "Library text: " << kLibraryLines << " lines, " << library.withLinks.size() << " bytes, "
+              << library.links << " link lines\n";
+    const auto sideBySide = [](const std::string& name, auto&&... arguments) {
+        benchmark::RegisterBenchmark(("BM_SideBySide/" + name).c_str(), arguments...)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(5);
+    };
+    sideBySide("Highlight:Links", SideBySideHighlightLoop, std::ref(window), library.withLinks);
+    sideBySide("SourceView:Links", SideBySideSourceLoop, std::ref(source), library.withLinks);
+    sideBySide("Highlight:NoLinks", SideBySideHighlightLoop, std::ref(window), library.withoutLinks);
+    sideBySide("SourceView:NoLinks", SideBySideSourceLoop, std::ref(source), library.withoutLinks);
+    sideBySide("Scroll20Pages:Highlight", ScrollPages<CodeWindow>, std::ref(window), [&] {
+        window.Load("");
+        window.Buffer()->set_text(library.withLinks);
+        Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
+    });
+    sideBySide("Scroll20Pages:SourceView", ScrollPages<SourceWindow>, std::ref(source), [&] {
+        source.Load("");
+        source.SetHighlighted(library.withLinks);
+    });
     benchmark::RegisterBenchmark("BM_Highlight20000Lines", HighlightLoop, std::ref(window), long20000)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()

@@ -3,10 +3,13 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
+
+#include "viewer/CodeFile.h"
 
 namespace quillmate {
 
@@ -356,6 +359,37 @@ bool WriteLibrary(const std::string& folder, const LibraryOptions& options, Gene
         }
     }
     return true;
+}
+
+std::string RepeatedLibraryText(const std::string& libraryFolder, int lines) {
+    std::vector<std::string> paths;
+    std::error_code error;
+    for (const auto& item : std::filesystem::recursive_directory_iterator(libraryFolder, error)) {
+        const std::string path = item.path().string();
+        if (item.is_regular_file() && IsAcceptedExtension(ExtensionOf(path))) {
+            paths.push_back(path);
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    std::string library;
+    for (const std::string& path : paths) {
+        const CodeFileLoad load = LoadCodeFileText(path);
+        if (load.outcome == CodeFileOutcome::Loaded && !load.text.empty()) {
+            library += load.text + "\n";
+        }
+    }
+    if (library.empty()) {
+        return "";
+    }
+    std::string text;
+    int count = 0;
+    for (std::size_t at = 0; count < lines; at = (at + 1) % library.size()) {
+        if (library[at] == '\n' && ++count == lines) {
+            break;
+        }
+        text += library[at];
+    }
+    return text;
 }
 
 std::string MakeTemporaryFolder(const std::string& prefix) {

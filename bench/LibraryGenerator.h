@@ -34,6 +34,11 @@ std::string GenerateDatabaseText(const LibraryOptions& options,
 // start with the UTF-8 byte-order mark.
 std::string GenerateCodeFileText(std::uint64_t seed, int lines);
 
+// The bundled library's code files below `libraryFolder` as the code view shows them (option
+// trailers cut), in path order, joined by line feeds and repeated up to exactly `lines` lines; ""
+// when the folder holds no code file.
+std::string RepeatedLibraryText(const std::string& libraryFolder, int lines);
+
 // Writes the database (and the code files when asked) into `folder`, which must exist. Returns
 // false when a file cannot be written.
 bool WriteLibrary(const std::string& folder, const LibraryOptions& options, GeneratedLibrary& library);
