@@ -17,6 +17,7 @@
 #include "base/EventQueue.h"
 #include "base/ProgramStarter.h"
 #include "database/Database.h"
+#include "database/IndexRows.h"
 #include "database/Search.h"
 #include "database/XmlDocument.h"
 #include "resources/PictureLoader.h"
@@ -45,6 +46,7 @@ struct ProgramRecords {
     Palette palette;
     XmlDocument document;  // the parsed database, kept for rebuilds
     EntryList entries;
+    IndexRows indexRows;  // row i belongs to entry i; the index tree shows them
     std::string lastGroupTitle;
     History history;
     ZoomState zoom;

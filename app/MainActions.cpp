@@ -32,7 +32,7 @@ void ToggleSelectedNode(Application& app) {
     if (row < 0) {
         return;
     }
-    if (tree.RowHasChildren(row)) {
+    if (app.records.indexRows.HasChildren(row)) {
         if (tree.IsRowExpanded(row)) {
             tree.CollapseRow(row);
         } else {

@@ -9,6 +9,7 @@
 
 #include "bench/LibraryGenerator.h"
 #include "database/Database.h"
+#include "database/IndexRows.h"
 #include "database/Search.h"
 #include "viewer/Palette.h"
 
@@ -36,9 +37,9 @@ Library MakeLibrary(int entryCount) {
     int helpEntryIndex = 0;
     std::string dbVersion;
     IndexTreeState state{library.entries, lastGroupTitle, helpEntryIndex, dbVersion};
-    CollectingRowSink sink;
+    IndexRows sink;
     FillIndexTree(read.document, read.document.Head(), 0, IndexTreeSettings{0, true, palette}, state, sink);
-    for (const auto& row : sink.rows) {
+    for (const auto& row : sink.Rows()) {
         library.rows.push_back(row.text);
     }
     if (!library.entries.empty()) {

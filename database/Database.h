@@ -67,25 +67,6 @@ class IndexRowSink {
     virtual void SetRowIcon(int row, RowIcon icon) = 0;
 };
 
-// Keeps every row in a list; for tests and for building rows away from the widgets.
-class CollectingRowSink : public IndexRowSink {
-  public:
-    struct Row {
-        std::string text;
-        int depth = 0;
-        std::string background;  // empty: the widget default
-        std::string foreground;
-        RowIcon icon = RowIcon::None;
-    };
-
-    void AppendRow(const std::string& text, int depth) override { rows.push_back({text, depth, {}, {}, {}}); }
-    void SetRowBackground(int row, const std::string& colour) override { rows.at(row).background = colour; }
-    void SetRowForeground(int row, const std::string& colour) override { rows.at(row).foreground = colour; }
-    void SetRowIcon(int row, RowIcon icon) override { rows.at(row).icon = icon; }
-
-    std::vector<Row> rows;
-};
-
 struct IndexTreeSettings {
     int language = 0;  // index language: 0 German, 1 English, 2 French (other values: German)
     bool dyeingNews = true;

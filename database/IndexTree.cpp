@@ -35,67 +35,45 @@ void IndexTree::DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel:
 
 void IndexTree::Clear() {
     const ProgrammaticChange change(*this);
-    ++m_generation;
     m_rows.clear();
-    m_lastRowAtDepth.clear();
     m_store->clear();
 }
 
-void IndexTree::FillDetached(const std::function<void()>& fill) {
+void IndexTree::Show(const IndexRows& rows, const Glib::RefPtr<Gdk::Pixbuf>& newIcon,
+                     const Glib::RefPtr<Gdk::Pixbuf>& changedIcon) {
     const ProgrammaticChange change(*this);
+    Clear();
+    // Appending to a shown model costs a redraw check per row.
     unset_model();
-    fill();
+    for (const IndexRow& row : rows.Rows()) {
+        AppendRow(row, row.icon == quillmate::RowIcon::New       ? newIcon
+                       : row.icon == quillmate::RowIcon::Changed ? changedIcon
+                                                                 : Glib::RefPtr<Gdk::Pixbuf>());
+    }
     set_model(m_store);
 }
 
-int IndexTree::AppendRow(const std::string& text, int depth) {
-    if (depth < 0) {
-        depth = 0;
-    }
+void IndexTree::AppendRow(const IndexRow& row, const Glib::RefPtr<Gdk::Pixbuf>& icon) {
     Gtk::TreeModel::iterator iter;
-    const auto parentDepth = static_cast<size_t>(depth);
-    if (depth == 0 || m_lastRowAtDepth.size() < parentDepth) {
+    if (row.parent < 0) {
         iter = m_store->append();
     } else {
-        iter = m_store->append(m_lastRowAtDepth[parentDepth - 1]->children());
+        iter = m_store->append(m_rows[static_cast<size_t>(row.parent)]->children());
     }
-    const int index = static_cast<int>(m_rows.size());
-    ++m_generation;
-    auto row = *iter;
-    row[m_columns.text] = text;
-    row[m_columns.depth] = depth;
-    row[m_columns.index] = index;
-    row[m_columns.backgroundSet] = false;
-    row[m_columns.foregroundSet] = false;
+    auto treeRow = *iter;
+    treeRow[m_columns.text] = row.text;
+    treeRow[m_columns.depth] = row.depth;
+    treeRow[m_columns.index] = RowCount();
+    treeRow[m_columns.icon] = icon;
+    treeRow[m_columns.backgroundSet] = !row.background.empty();
+    if (!row.background.empty()) {
+        treeRow[m_columns.background] = Gdk::RGBA(row.background);
+    }
+    treeRow[m_columns.foregroundSet] = !row.foreground.empty();
+    if (!row.foreground.empty()) {
+        treeRow[m_columns.foreground] = Gdk::RGBA(row.foreground);
+    }
     m_rows.push_back(iter);
-    m_lastRowAtDepth.resize(parentDepth + 1);
-    m_lastRowAtDepth[parentDepth] = iter;
-    return index;
-}
-
-void IndexTree::SetRowBackground(int row, const std::string& colour) {
-    if (row < 0 || row >= RowCount()) {
-        return;
-    }
-    auto treeRow = *m_rows[static_cast<size_t>(row)];
-    treeRow[m_columns.background] = Gdk::RGBA(colour);
-    treeRow[m_columns.backgroundSet] = true;
-}
-
-void IndexTree::SetRowForeground(int row, const std::string& colour) {
-    if (row < 0 || row >= RowCount()) {
-        return;
-    }
-    auto treeRow = *m_rows[static_cast<size_t>(row)];
-    treeRow[m_columns.foreground] = Gdk::RGBA(colour);
-    treeRow[m_columns.foregroundSet] = true;
-}
-
-void IndexTree::SetRowIcon(int row, const Glib::RefPtr<Gdk::Pixbuf>& icon) {
-    if (row < 0 || row >= RowCount()) {
-        return;
-    }
-    (*m_rows[static_cast<size_t>(row)])[m_columns.icon] = icon;
 }
 
 std::string IndexTree::RowText(int row) const {
@@ -206,18 +184,6 @@ bool IndexTree::IsRowExpanded(int row) const {
         return false;
     }
     return const_cast<IndexTree*>(this)->row_expanded(m_store->get_path(m_rows[static_cast<size_t>(row)]));
-}
-
-bool IndexTree::RowHasChildren(int row) const {
-    return row >= 0 && row < RowCount() && !m_rows[static_cast<size_t>(row)]->children().empty();
-}
-
-int IndexTree::ParentRow(int row) const {
-    if (row < 0 || row >= RowCount()) {
-        return -1;
-    }
-    const auto parent = m_rows[static_cast<size_t>(row)]->parent();
-    return parent ? RowIndexOf(parent) : -1;
 }
 
 Gtk::TreeModel::Path IndexTree::RowPath(int row) const {

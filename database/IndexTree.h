@@ -9,11 +9,12 @@
 #include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "database/IndexRows.h"
 
 namespace quillmate {
 
@@ -21,21 +22,14 @@ class IndexTree : public Gtk::TreeView {
   public:
     IndexTree();
 
-    // Row building, in document order: a row of depth d becomes a child of the latest row of
-    // depth d - 1.
+    // Shows `rows` in place of the rows shown before, collapsed, with the two pictures of the
+    // marked entries; the selection changes this makes are not user events.
+    void Show(const IndexRows& rows, const Glib::RefPtr<Gdk::Pixbuf>& newIcon,
+              const Glib::RefPtr<Gdk::Pixbuf>& changedIcon);
     void Clear();
-    // Runs `fill` with the rows' model detached from the view (appending to a shown model costs
-    // a redraw check per row); the selection changes this makes are not user events.
-    void FillDetached(const std::function<void()>& fill);
-    int AppendRow(const std::string& text, int depth);
-    void SetRowBackground(int row, const std::string& colour);
-    void SetRowForeground(int row, const std::string& colour);
-    void SetRowIcon(int row, const Glib::RefPtr<Gdk::Pixbuf>& icon);
 
+    // What the tree shows of a row.
     int RowCount() const { return static_cast<int>(m_rows.size()); }
-    // Changes whenever rows are added or the tree is emptied; data kept per row (the search's
-    // haystacks) is stale when it was taken at another generation.
-    std::uint64_t Generation() const { return m_generation; }
     std::string RowText(int row) const;
     int RowDepth(int row) const;
     // The colours and icon stored for a row; nothing (null) when the row uses the default.
@@ -56,8 +50,6 @@ class IndexTree : public Gtk::TreeView {
     void ExpandRow(int row);  // one level
     void CollapseRow(int row);
     bool IsRowExpanded(int row) const;
-    bool RowHasChildren(int row) const;
-    int ParentRow(int row) const;  // -1 for a top-level row
     // The model path of a row (empty for a row that does not exist).
     Gtk::TreeModel::Path RowPath(int row) const;
 
@@ -89,6 +81,9 @@ class IndexTree : public Gtk::TreeView {
     Glib::RefPtr<Gtk::TreeStore> Store() { return m_store; }
 
   private:
+    // A row of depth d becomes a child of the latest row of depth d - 1.
+    void AppendRow(const IndexRow& row, const Glib::RefPtr<Gdk::Pixbuf>& icon);
+
     struct Columns : public Gtk::TreeModelColumnRecord {
         Columns() {
             add(text);
@@ -124,7 +119,6 @@ class IndexTree : public Gtk::TreeView {
 
     sigc::signal<void()> m_selectionMoved;
     int m_programmaticChanges = 0;
-    std::uint64_t m_generation = 0;
     std::string m_hintColour = "YellowGreen";
     Columns m_columns;
     Glib::RefPtr<Gtk::TreeStore> m_store;
@@ -132,7 +126,6 @@ class IndexTree : public Gtk::TreeView {
     Gtk::CellRendererPixbuf m_iconRenderer;
     Gtk::CellRendererText m_textRenderer;
     std::vector<Gtk::TreeModel::iterator> m_rows;  // by flat index; tree store iterators persist
-    std::vector<Gtk::TreeModel::iterator> m_lastRowAtDepth;
 };
 
 }  // namespace quillmate

@@ -6,6 +6,7 @@
 #include "app/MessageBox.h"
 #include "base/Paths.h"
 #include "database/Database.h"
+#include "database/IndexRows.h"
 #include "settings/AboutActions.h"
 #include "settings/AboutDialogs.h"
 #include "viewer/CodeFile.h"
@@ -13,37 +14,6 @@
 
 namespace quillmate {
 namespace {
-
-// Appends the rows that FillIndexTree produces to the tree widget.
-class TreeRowSink : public IndexRowSink {
-  public:
-    TreeRowSink(IndexTree& tree, const Application& app) : m_tree(tree), m_app(app) {}
-
-    void AppendRow(const std::string& text, int depth) override { m_tree.AppendRow(text, depth); }
-    void SetRowBackground(int row, const std::string& colour) override {
-        m_tree.SetRowBackground(row, colour);
-    }
-    void SetRowForeground(int row, const std::string& colour) override {
-        m_tree.SetRowForeground(row, colour);
-    }
-    void SetRowIcon(int row, RowIcon icon) override {
-        switch (icon) {
-            case RowIcon::New:
-                m_tree.SetRowIcon(row, m_app.ui.pictures.Of(Picture::NewEntryMark));
-                break;
-            case RowIcon::Changed:
-                m_tree.SetRowIcon(row, m_app.ui.pictures.Of(Picture::ChangedEntryMark));
-                break;
-            case RowIcon::None:
-                m_tree.SetRowIcon(row, {});
-                break;
-        }
-    }
-
-  private:
-    IndexTree& m_tree;
-    const Application& m_app;
-};
 
 // A keyboard move like any other: the newly selected row is shown.
 void SelectParentAndCollapse(Application& app, int parent) {
@@ -56,42 +26,26 @@ void SelectParentAndCollapse(Application& app, int parent) {
 }  // namespace
 
 void RebuildIndexTree(Application& app) {
-    IndexTree& tree = app.ui.mainWindow->Tree();
-    tree.Clear();
-    tree.SetHintColour(app.records.palette.versionHint);
+    IndexRows& rows = app.records.indexRows;
+    rows.Clear();
     app.records.entries.clear();
-    if (!app.records.document.HasHead()) {
-        return;
+    if (app.records.document.HasHead()) {
+        const IndexTreeSettings settings{app.IndexLanguage(), app.records.preferences.dyeingNews != 0,
+                                         app.records.palette};
+        IndexTreeState state{app.records.entries, app.records.lastGroupTitle,
+                             app.records.state.helpEntryIndex, app.records.state.dbVersion};
+        FillIndexTree(app.records.document, app.records.document.Head(), 0, settings, state, rows);
     }
-    const IndexTreeSettings settings{app.IndexLanguage(), app.records.preferences.dyeingNews != 0,
-                                     app.records.palette};
-    IndexTreeState state{app.records.entries, app.records.lastGroupTitle, app.records.state.helpEntryIndex,
-                         app.records.state.dbVersion};
-    TreeRowSink sink(tree, app);
-    tree.FillDetached(
-        [&] { FillIndexTree(app.records.document, app.records.document.Head(), 0, settings, state, sink); });
+    IndexTree& tree = app.ui.mainWindow->Tree();
+    tree.SetHintColour(app.records.palette.versionHint);
+    tree.Show(rows, app.ui.pictures.Of(Picture::NewEntryMark), app.ui.pictures.Of(Picture::ChangedEntryMark));
 }
 
 void CountThemesAndEntries(Application& app) {
-    IndexTree& tree = app.ui.mainWindow->Tree();
-    app.records.state.themeCount = 0;
-    app.records.state.entryCount = 0;
-    bool ownTheme = false;
-    tree.ExpandAllRows();
-    const int rows = tree.RowCount();
-    for (int i = 0; i < rows; ++i) {
-        const int depth = tree.RowDepth(i);
-        if (depth == 1 && tree.RowHasChildren(i)) {
-            ownTheme = tree.RowText(i) == kOwnThemeName;
-            if (!ownTheme) {
-                ++app.records.state.themeCount;
-            }
-        } else if (depth == 2 && static_cast<size_t>(i) < app.records.entries.size() &&
-                   !app.records.entries[static_cast<size_t>(i)].file.empty() && !ownTheme) {
-            // An entry with variants below it is an entry all the same.
-            ++app.records.state.entryCount;
-        }
-    }
+    app.ui.mainWindow->Tree().ExpandAllRows();
+    const IndexCounts counts = CountThemesAndEntries(app.records.indexRows, app.records.entries);
+    app.records.state.themeCount = counts.themes;
+    app.records.state.entryCount = counts.entries;
 }
 
 void ShowSelectedEntry(Application& app, WidgetEventType type) {
@@ -110,7 +64,7 @@ bool ShowEntry(Application& app, int index, bool reload) {
     }
     MainWindow& window = *app.ui.mainWindow;
     const DbEntry& entry = app.records.entries[static_cast<size_t>(index)];
-    const int depth = window.Tree().RowDepth(index);
+    const int depth = app.records.indexRows.Depth(index);
     window.SetDescriptionText(depth >= 2 ? DescriptionIn(entry, app.IndexLanguage()) : entry.nodeText);
 
     if (entry.file.empty()) {
@@ -143,54 +97,29 @@ void ShowNoEntryFile(Application& app) {
 }
 
 bool TreeKeyNavigate(Application& app, const GdkEventKey* event) {
-    constexpr guint kModifierBits = GDK_SHIFT_MASK | GDK_LOCK_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK;
-    const guint key = event->keyval;
-    if ((event->state & kModifierBits) != 0 ||
-        (key != GDK_KEY_space && key != GDK_KEY_Left && key != GDK_KEY_Right)) {
-        return false;
-    }
     IndexTree& tree = app.ui.mainWindow->Tree();
     const int row = tree.SelectedRow();
-    if (row < 0) {
-        return false;
-    }
-    const int parent = tree.ParentRow(row);
-    if (tree.RowHasChildren(row)) {
-        const bool expanded = tree.IsRowExpanded(row);
-        if (key == GDK_KEY_Left) {
-            if (expanded) {
-                tree.CollapseRow(row);
-            } else if (parent >= 0) {
-                SelectParentAndCollapse(app, parent);
-            }
-        } else if (key == GDK_KEY_Right) {
-            if (!expanded) {
-                tree.ExpandRow(row);
-            }
-        } else if (expanded) {
-            tree.CollapseRow(row);
-        } else {
-            tree.ExpandRow(row);
-        }
-    } else if (key == GDK_KEY_Left && parent >= 0) {
-        SelectParentAndCollapse(app, parent);
+    const TreeKeyDecision decision =
+        DecideTreeKey(app.records.indexRows, row, event->keyval, event->state, tree.IsRowExpanded(row));
+    switch (decision.step) {
+        case TreeKeyStep::Expand:
+            tree.ExpandRow(decision.row);
+            break;
+        case TreeKeyStep::Collapse:
+            tree.CollapseRow(decision.row);
+            break;
+        case TreeKeyStep::SelectAndCollapse:
+            SelectParentAndCollapse(app, decision.row);
+            break;
+        case TreeKeyStep::Nothing:
+            break;
     }
     return false;
 }
 
 std::string DraggedEntryPath(const Application& app, int row) {
-    if (row < 0 || static_cast<size_t>(row) >= app.records.entries.size()) {
-        return {};
-    }
-    const std::string& file = app.records.entries[static_cast<size_t>(row)].file;
-    if (file.empty()) {
-        return {};
-    }
-    std::string path = CodeFileFullPath(app.records.location.libPath, file);
-    if (!path.empty() && path.front() != '/') {
-        path = app.records.state.programFolder + path;
-    }
-    return IsRegularFile(path) ? path : std::string();
+    return DraggedEntryPath(app.records.entries, row, app.records.location.libPath,
+                            app.records.state.programFolder, IsRegularFile);
 }
 
 void ShowHelpEntry(Application& app) {

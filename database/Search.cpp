@@ -92,6 +92,19 @@ void SearchHaystacks::Build(const SearchScope& scope, const std::vector<std::str
     m_built = true;
 }
 
+void SearchHaystacks::Update(const IndexRows& rows, const EntryList& entries, int searchMode, int language) {
+    const SearchScope scope{rows.Generation(), searchMode, language};
+    if (IsBuiltFor(scope)) {
+        return;
+    }
+    std::vector<std::string> rowTexts;
+    rowTexts.reserve(rows.Rows().size());
+    for (const IndexRow& row : rows.Rows()) {
+        rowTexts.push_back(row.text);
+    }
+    Build(scope, rowTexts, entries);
+}
+
 int SearchHaystacks::FindRow(std::string_view term, int startRow) const {
     const int first = std::max(startRow, 0);
     if (first >= RowCount()) {

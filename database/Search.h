@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "database/Database.h"
+#include "database/IndexRows.h"
 
 namespace quillmate {
 
@@ -29,7 +30,7 @@ std::u32string FoldCase(std::string_view text);
 // FoldCase. The plain, slow rule that SearchHaystacks must agree with.
 bool ContainsIgnoringCase(std::string_view haystack, std::string_view term);
 
-// What a set of haystacks was built for: the tree's content and the two preferences it
+// What a set of haystacks was built for: the rows' generation and the two preferences it
 // depends on.
 struct SearchScope {
     std::uint64_t treeGeneration = 0;
@@ -45,6 +46,9 @@ class SearchHaystacks {
     // Builds the haystack of row i from rowTexts[i] and entries[i] (an empty entry when the list
     // is shorter).
     void Build(const SearchScope& scope, const std::vector<std::string>& rowTexts, const EntryList& entries);
+    // Builds the haystacks of `rows` unless they were built for the same generation of the rows,
+    // search mode and language.
+    void Update(const IndexRows& rows, const EntryList& entries, int searchMode, int language);
     void Clear();
     int RowCount() const { return static_cast<int>(m_rowStarts.size()); }
 

@@ -3,8 +3,6 @@
 #include <glib.h>
 #include <gtkmm/entry.h>
 
-#include <vector>
-
 #include "app/Application.h"
 #include "app/Effects.h"
 #include "app/MainWindow.h"
@@ -15,22 +13,6 @@ namespace quillmate {
 namespace {
 
 constexpr int kShakeAmplitude = 5;
-
-// The haystacks of the tree as it is now; rebuilt only after the tree, the search mode or the
-// language changed.
-const SearchHaystacks& CurrentHaystacks(Application& app, const IndexTree& tree) {
-    const SearchScope scope{tree.Generation(), app.records.preferences.searchMode,
-                            app.records.preferences.language};
-    if (!app.records.searchHaystacks.IsBuiltFor(scope)) {
-        std::vector<std::string> rowTexts;
-        rowTexts.reserve(static_cast<size_t>(tree.RowCount()));
-        for (int row = 0; row < tree.RowCount(); ++row) {
-            rowTexts.push_back(tree.RowText(row));
-        }
-        app.records.searchHaystacks.Build(scope, rowTexts, app.records.entries);
-    }
-    return app.records.searchHaystacks;
-}
 
 void ShowNotFoundHint(const Application& app, MainWindow& window, Gtk::Entry& searchEntry) {
     switch (app.records.preferences.searchHint) {
@@ -55,7 +37,10 @@ void SearchIndex(Application& app, MainWindow& window, IndexTree& tree, Gtk::Ent
     }
     // Without a selection SelectedRow is -1, so search-next starts at row 0 again.
     const int startRow = searchNext ? tree.SelectedRow() + 1 : 0;
-    const int found = CurrentHaystacks(app, tree).FindRow(term, startRow);
+    SearchHaystacks& haystacks = app.records.searchHaystacks;
+    haystacks.Update(app.records.indexRows, app.records.entries, app.records.preferences.searchMode,
+                     app.records.preferences.language);
+    const int found = haystacks.FindRow(term, startRow);
     if (found >= 0) {
         tree.SelectRow(found);
         app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "database/Database.h"
+#include "database/IndexRows.h"
 #include "database/XmlDocument.h"
 #include "fuzz/FuzzCheck.h"
 #include "viewer/Palette.h"
@@ -67,16 +68,16 @@ void CheckIndexBuilds(const XmlDocument& document) {
             EntryList entries;
             int helpEntryIndex = 0;
             std::string dbVersion;
-            CollectingRowSink rows;
+            IndexRows rows;
             IndexTreeState state{entries, lastGroupTitle, helpEntryIndex, dbVersion};
             const IndexTreeSettings settings{language, dyeingNews, palette};
             FillIndexTree(document, document.Head(), 0, settings, state, rows);
-            Require(rows.rows.size() == subtree && entries.size() == subtree,
+            Require(rows.Rows().size() == subtree && entries.size() == subtree,
                     "one row and one entry per element of the head's subtree");
-            for (std::size_t row = 0; row < rows.rows.size(); ++row) {
+            for (std::size_t row = 0; row < rows.Rows().size(); ++row) {
                 // Elements are numbered in document order, which is the order of the rows.
-                Require(rows.rows[row].depth == depths[row], "rows follow the document order and depth");
-                Require(IsValidUtf8(rows.rows[row].text), "row texts are UTF-8");
+                Require(rows.Rows()[row].depth == depths[row], "rows follow the document order and depth");
+                Require(IsValidUtf8(rows.Rows()[row].text), "row texts are UTF-8");
                 const DbEntry& entry = entries[row];
                 for (const std::string* text :
                      {&entry.nodeText, &entry.groupTitle, &entry.themeDe, &entry.descriptDe, &entry.themeEn,

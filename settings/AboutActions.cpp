@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/Effects.h"
 #include "app/MainWindow.h"
+#include "database/IndexRows.h"
 #include "settings/AboutDialogs.h"
 #include "viewer/CodeFile.h"
 
@@ -24,10 +25,8 @@ void FillDatabaseInfo(Application& app) {
     if (!app.ui.databaseInfoWindow || !app.ui.mainWindow) {
         return;
     }
-    const std::string headText =
-        app.records.entries.empty() ? std::string() : app.records.entries.front().nodeText;
     app.ui.databaseInfoWindow->FillDatabaseSection(
-        app.records.location.dbFullPath, app.ui.mainWindow->Tree().RowText(0) + " - " + headText,
+        app.records.location.dbFullPath, DatabaseContentText(app.records.indexRows, app.records.entries),
         app.records.location.libPath, app.records.state.themeCount, app.records.state.entryCount);
 }
 

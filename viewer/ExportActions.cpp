@@ -1,11 +1,10 @@
 #include "viewer/ExportActions.h"
 
 #include "app/Application.h"
-#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "database/DuplicateProtocol.h"
-#include "database/IndexTree.h"
 #include "viewer/PostingExport.h"
+#include "viewer/WebExport.h"
 
 namespace quillmate {
 namespace {
@@ -18,29 +17,19 @@ void ShowResult(const ExportResult& result) {
 
 }  // namespace
 
-std::vector<ExportItem> ExportItemsOf(const IndexTree& tree) {
-    std::vector<ExportItem> items;
-    const int rows = tree.RowCount();
-    items.reserve(static_cast<size_t>(rows));
-    for (int row = 0; row < rows; ++row) {
-        items.push_back({tree.RowDepth(row), tree.RowText(row)});
-    }
-    return items;
-}
-
 void RunWebPageExport(Application& app) {
     const ExportFolders folders;
-    ShowResult(ExportWebPage(ExportItemsOf(app.ui.mainWindow->Tree()), app.records.entries, folders,
+    ShowResult(ExportWebPage(ExportItemsOf(app.records.indexRows), app.records.entries, folders,
                              TodayExportDateText()));
 }
 
 void RunPostingExport(Application& app, bool newsOnly) {
-    ShowResult(ExportPosting(ExportItemsOf(app.ui.mainWindow->Tree()), app.records.entries, newsOnly,
-                             kExportFolder));
+    ShowResult(
+        ExportPosting(ExportItemsOf(app.records.indexRows), app.records.entries, newsOnly, kExportFolder));
 }
 
 void RunFileListExport(Application& app) {
-    ExportFileList(ExportItemsOf(app.ui.mainWindow->Tree()), app.records.entries);
+    ExportFileList(ExportItemsOf(app.records.indexRows), app.records.entries);
 }
 
 void RunDuplicateProtocol(Application& app) {

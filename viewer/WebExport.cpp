@@ -56,6 +56,15 @@ std::string EntryLine(const DbEntry& entry) {
 
 }  // namespace
 
+std::vector<ExportItem> ExportItemsOf(const IndexRows& rows) {
+    std::vector<ExportItem> items;
+    items.reserve(rows.Rows().size());
+    for (const IndexRow& row : rows.Rows()) {
+        items.push_back({row.depth, row.text});
+    }
+    return items;
+}
+
 std::string ExportDateText(int year, int month, int day) {
     const char* name = (month >= 1 && month <= 12) ? kMonthNames[static_cast<size_t>(month - 1)] : "";
     std::array<char, 64> text{};

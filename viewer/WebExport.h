@@ -9,6 +9,7 @@
 #include "base/ExportFile.h"
 #include "base/ProgramNames.h"
 #include "database/Database.h"
+#include "database/IndexRows.h"
 
 namespace quillmate {
 
@@ -27,6 +28,9 @@ struct ExportItem {
 inline int LevelAfter(const ExportItem& item) {
     return item.level > 2 ? 2 : item.level;
 }
+
+// Every index row in order, with its depth as the level.
+std::vector<ExportItem> ExportItemsOf(const IndexRows& rows);
 
 inline constexpr const char* kHeadTemplateName = "Quillmate-Head.html";
 inline constexpr const char* kTailTemplateName = "Quillmate-Tail.html";

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "database/Database.h"
+#include "database/IndexRows.h"
 #include "settings/LanguageTable.h"
 #include "settings/Preferences.h"
 #include "viewer/CodeFile.h"
@@ -62,10 +63,10 @@ TEST(BadDatabaseTest, FiftyMegabyteAttributeLoadsWhole) {
     int helpEntryIndex = 0;
     std::string dbVersion;
     IndexTreeState state{entries, lastGroupTitle, helpEntryIndex, dbVersion};
-    CollectingRowSink rows;
+    IndexRows rows;
     FillIndexTree(result.document, 0, 0, IndexTreeSettings{0, true, palette}, state, rows);
-    ASSERT_EQ(rows.rows.size(), 2u);
-    EXPECT_EQ(rows.rows[0].text.size(), value.size());
+    ASSERT_EQ(rows.Rows().size(), 2u);
+    EXPECT_EQ(rows.Rows()[0].text.size(), value.size());
     EXPECT_EQ(entries[1].groupTitle, "T");
 }
 

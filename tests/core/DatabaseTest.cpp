@@ -1,4 +1,5 @@
 #include "database/Database.h"
+#include "database/IndexRows.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ using test::TempFolder;
 
 // Everything one build writes.
 struct Build {
-    std::vector<CollectingRowSink::Row> rows;
+    std::vector<IndexRow> rows;
     EntryList entries;
     std::string lastGroupTitle;
     int helpEntryIndex = 0;
@@ -42,9 +43,9 @@ void FillFromHead(const XmlDocument& document, const Options& options, Build& bu
     ApplyPalette(palette, options.darkMode);
     const IndexTreeSettings settings{options.language, options.dyeingNews, palette};
     IndexTreeState state{build.entries, build.lastGroupTitle, build.helpEntryIndex, build.dbVersion};
-    CollectingRowSink sink;
+    IndexRows sink;
     FillIndexTree(document, document.Head(), 0, settings, state, sink);
-    build.rows = std::move(sink.rows);
+    build.rows = sink.Rows();
 }
 
 Build BuildFrom(const std::string& xml, const Options& options = {}) {
@@ -459,13 +460,13 @@ TEST(FillIndexTreeTest, SubtreeWalkStaysInsideTheElement) {
     ApplyPalette(palette, false);
     Build build;
     IndexTreeState state{build.entries, build.lastGroupTitle, build.helpEntryIndex, build.dbVersion};
-    CollectingRowSink sink;
+    IndexRows sink;
     FillIndexTree(document, 1, 1, {0, true, palette}, state, sink);
-    ASSERT_EQ(sink.rows.size(), 2u);
-    EXPECT_EQ(sink.rows[1].text, "a1");
+    ASSERT_EQ(sink.Rows().size(), 2u);
+    EXPECT_EQ(sink.Rows()[1].text, "a1");
     FillIndexTree(document, XmlDocument::kNone, 0, {0, true, palette}, state, sink);
     FillIndexTree(document, 99, 0, {0, true, palette}, state, sink);
-    EXPECT_EQ(sink.rows.size(), 2u);
+    EXPECT_EQ(sink.Rows().size(), 2u);
     EXPECT_EQ(build.entries.size(), 2u);
 }
 

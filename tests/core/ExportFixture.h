@@ -17,6 +17,7 @@
 
 #include "base/ExportFile.h"
 #include "database/Database.h"
+#include "database/IndexRows.h"
 #include "database/XmlDocument.h"
 #include "viewer/Palette.h"
 #include "viewer/WebExport.h"
@@ -40,13 +41,11 @@ inline ExportLibrary LibraryFrom(const XmlDocument& document) {
     int helpEntryIndex = 0;
     std::string dbVersion;
     IndexTreeState state{library.entries, lastGroupTitle, helpEntryIndex, dbVersion};
-    CollectingRowSink sink;
+    IndexRows sink;
     if (document.HasHead()) {
         FillIndexTree(document, document.Head(), 0, settings, state, sink);
     }
-    for (const auto& row : sink.rows) {
-        library.items.push_back({row.depth, row.text});
-    }
+    library.items = ExportItemsOf(sink);
     return library;
 }
 

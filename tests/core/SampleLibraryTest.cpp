@@ -5,6 +5,7 @@
 #include <set>
 
 #include "database/Database.h"
+#include "database/IndexRows.h"
 #include "viewer/CodeFile.h"
 #include "viewer/Highlighter.h"
 
@@ -15,7 +16,7 @@ const std::string kLibrary = std::string(QUILLMATE_SOURCE_DIR) + "/library/";
 
 struct LoadedLibrary {
     EntryList entries;
-    CollectingRowSink rows;
+    IndexRows rows;
 };
 
 LoadedLibrary LoadSampleLibrary() {
@@ -53,20 +54,9 @@ TEST(SampleLibraryTest, EveryEntryFileExistsAndLoads) {
 
 TEST(SampleLibraryTest, CountsOfThemesAndEntries) {
     const LoadedLibrary library = LoadSampleLibrary();
-    int themes = 0;
-    int entries = 0;
-    bool ownTheme = false;
-    for (size_t i = 0; i < library.rows.rows.size(); ++i) {
-        const auto& row = library.rows.rows[i];
-        if (row.depth == 1) {
-            ownTheme = row.text == "Quillmate";
-            themes += ownTheme ? 0 : 1;
-        } else if (row.depth == 2 && !library.entries[i].file.empty() && !ownTheme) {
-            ++entries;
-        }
-    }
-    EXPECT_GE(themes, 10);
-    EXPECT_GE(entries, 60);
+    const IndexCounts counts = CountThemesAndEntries(library.rows, library.entries);
+    EXPECT_GE(counts.themes, 10);
+    EXPECT_GE(counts.entries, 60);
 }
 
 TEST(SampleLibraryTest, CoversTheViewersFeatures) {
@@ -85,7 +75,7 @@ TEST(SampleLibraryTest, CoversTheViewersFeatures) {
         const DbEntry& entry = library.entries[i];
         newMark = newMark || entry.themeDe.starts_with(NewMark);
         changedMark = changedMark || entry.themeDe.starts_with(ChangedMark);
-        depth3 = depth3 || library.rows.rows[i].depth == 3;
+        depth3 = depth3 || library.rows.Rows()[i].depth == 3;
         if (entry.file.empty()) {
             continue;
         }

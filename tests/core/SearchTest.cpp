@@ -205,6 +205,22 @@ TEST_F(SearchTest, ScopeTellsWhenTheHaystacksMustBeRebuilt) {
     EXPECT_EQ(haystacks.FindRow("row", 0), -1);
 }
 
+TEST_F(SearchTest, UpdateRebuildsForNewRowsModeOrLanguage) {
+    IndexRows rows;
+    rows.AppendRow("one", 0);
+    const EntryList entries = {Entry("", "", "", "eins", "uno", "un")};
+    SearchHaystacks haystacks;
+    haystacks.Update(rows, entries, 0, 0);
+    EXPECT_EQ(haystacks.FindRow("eins", 0), 0);
+    haystacks.Update(rows, entries, 0, 1);
+    EXPECT_EQ(haystacks.FindRow("eins", 0), -1);
+    haystacks.Update(rows, entries, 1, 1);
+    EXPECT_EQ(haystacks.FindRow("uno", 0), -1);
+    rows.AppendRow("two", 1);
+    haystacks.Update(rows, entries, 1, 1);
+    EXPECT_EQ(haystacks.FindRow("two", 0), 1);
+}
+
 // The rows as the index tree receives them: head and theme rows take part, and a mark the
 // index shows as an icon is only found through the stored title.
 TEST_F(SearchTest, HeadAndThemeRowsOfTheIndexTakePart) {
@@ -227,13 +243,9 @@ TEST_F(SearchTest, HeadAndThemeRowsOfTheIndexTakePart) {
     int helpEntryIndex = 0;
     std::string dbVersion;
     IndexTreeState state{entries, lastGroupTitle, helpEntryIndex, dbVersion};
-    CollectingRowSink sink;
-    FillIndexTree(read.document, read.document.Head(), 0, IndexTreeSettings{0, true, palette}, state, sink);
-    std::vector<std::string> rows;
-    for (const auto& row : sink.rows) {
-        rows.push_back(row.text);
-    }
-    ASSERT_EQ(rows.size(), 5u);
+    IndexRows rows;
+    FillIndexTree(read.document, read.document.Head(), 0, IndexTreeSettings{0, true, palette}, state, rows);
+    ASSERT_EQ(rows.Count(), 5);
 
     struct Case {
         int mode;
@@ -247,7 +259,7 @@ TEST_F(SearchTest, HeadAndThemeRowsOfTheIndexTakePart) {
     };
     for (const Case& c : cases) {
         SearchHaystacks haystacks;
-        haystacks.Build({1, c.mode, 0}, rows, entries);
+        haystacks.Update(rows, entries, c.mode, 0);
         EXPECT_EQ(haystacks.FindRow(c.term, 0), c.found) << "mode " << c.mode << " term " << c.term;
     }
 }
