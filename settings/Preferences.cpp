@@ -8,6 +8,7 @@
 
 #include "base/Paths.h"
 #include "base/ProgramNames.h"
+#include "base/Utf8.h"
 #include "settings/IniDocument.h"
 
 namespace quillmate {
@@ -103,7 +104,7 @@ PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& d
 
     if (!prefs.codeEditorPath.empty() && IsRegularFile(prefs.codeEditorPath) &&
         HasOwnerExecuteBit(prefs.codeEditorPath)) {
-        result.openCodeLabel = "Open code in " + FilePart(prefs.codeEditorPath);
+        result.openCodeLabel = "Open code in " + ToValidUtf8(FilePart(prefs.codeEditorPath));
     }
 
     if (prefs.winX < -1) {

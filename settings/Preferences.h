@@ -81,7 +81,7 @@ struct PreferencesLoad {
     // CodeFont must be (re)loaded from prefs.fontName and prefs.fontSize (already checked, or
     // already replaced by "Monospace" 10 when the stored font cannot be loaded).
     bool loadCodeFont = false;
-    // When not empty: the new label of the info menu's open-code item.
+    // When not empty: the new label of the info menu's open-code item (valid UTF-8).
     std::string openCodeLabel;
     // The "db-path" value as read (the current database folder when the key is missing).
     std::string dbPath;
