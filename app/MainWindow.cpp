@@ -98,15 +98,20 @@ std::string DroppedFileNames(const std::vector<Glib::ustring>& uris) {
     return names;
 }
 
-MainWindow::MainWindow(const WindowContext& context, const Preferences& preferences, MainWindowHooks hooks)
+MainWindow::MainWindow(const WindowContext& context, const Preferences& preferences,
+                       const MonitorArea& monitor, MainWindowHooks hooks)
     : m_context(context), m_hooks(std::move(hooks)), m_indexTree(std::make_unique<IndexTree>()) {
     set_title(kProgramTitle);
     set_resizable(true);
     set_size_request(kMinimumWidth, kMinimumHeight);
     const Preferences& prefs = preferences;
-    set_default_size(std::max(prefs.winWidth, kMinimumWidth), std::max(prefs.winHight, kMinimumHeight));
+    const WindowGeometry placed =
+        PlaceOnMonitor({prefs.winX, prefs.winY, std::max(prefs.winWidth, kMinimumWidth),
+                        std::max(prefs.winHight, kMinimumHeight), prefs.splitter},
+                       monitor);
+    set_default_size(placed.width, placed.height);
     if (prefs.winX != -1 || prefs.winY != -1) {
-        move(prefs.winX, prefs.winY);
+        move(placed.x, placed.y);
     }
 
     AddScreenStyle(kScrollbarCss);

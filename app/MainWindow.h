@@ -75,7 +75,9 @@ inline constexpr size_t kCodeTextSlice = size_t{1} << 20;
 
 class MainWindow : public Gtk::Window {
   public:
-    MainWindow(const WindowContext& context, const Preferences& preferences, MainWindowHooks hooks);
+    // Opens at the stored position, kept at least partly on `monitor` (the first monitor).
+    MainWindow(const WindowContext& context, const Preferences& preferences, const MonitorArea& monitor,
+               MainWindowHooks hooks);
     ~MainWindow() override;
 
     Gtk::Entry& SearchEntry() { return m_searchEntry; }

@@ -67,14 +67,14 @@ void LoadFonts(Application& app) {
     app.ui.headingFont.set_size(choice.size * PANGO_SCALE);
 }
 
-DesktopSize FirstMonitorSize() {
+MonitorArea FirstMonitor() {
     const auto display = Gdk::Display::get_default();
     if (!display || display->get_n_monitors() < 1) {
         return {};
     }
     Gdk::Rectangle geometry;
     display->get_monitor(0)->get_geometry(geometry);
-    return DesktopSize{geometry.get_width(), geometry.get_height()};
+    return MonitorArea{geometry.get_x(), geometry.get_y(), geometry.get_width(), geometry.get_height()};
 }
 
 }  // namespace
@@ -109,7 +109,8 @@ void StartUp(Application& app) {
     LoadFonts(app);
     app.ui.menus = BuildPopupMenus(app.services.queue);
     InstallErrorTrap();
-    const DesktopSize desktop = FirstMonitorSize();
+    const MonitorArea monitor = FirstMonitor();
+    const DesktopSize desktop{monitor.width, monitor.height};
 
     SettleHooks hooks;
     hooks.chooseDatabaseFile = [&app](const DatabaseRequest& request) {
@@ -148,7 +149,7 @@ void StartUp(Application& app) {
 
     try {
         app.ui.mainWindow =
-            std::make_unique<MainWindow>(ContextOf(app), app.records.preferences, MainHooks(app));
+            std::make_unique<MainWindow>(ContextOf(app), app.records.preferences, monitor, MainHooks(app));
     } catch (const Glib::Error&) {
         app.ui.mainWindow.reset();
     }

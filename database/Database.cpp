@@ -153,7 +153,9 @@ DatabaseLoadResult LoadDatabaseFile(const std::string& dbFullPath) {
             result.messageText = "The database '" + dbFullPath + "' cannot be opened.";
             break;
         case XmlReadStatus::SyntaxError:
-            result.status = DatabaseReadStatus::SyntaxError;
+        case XmlReadStatus::TooDeep:
+            result.status = read.status == XmlReadStatus::TooDeep ? DatabaseReadStatus::TooDeep
+                                                                  : DatabaseReadStatus::SyntaxError;
             result.messageTitle = "QuillmateError";
             result.messageText = "Error in the XML file:\rMessage: " + read.errorMessage +
                                  "\rLine: " + std::to_string(read.errorLine) +
@@ -173,6 +175,9 @@ DatabaseReadStatus ReloadDatabaseFile(const std::string& dbFullPath, XmlDocument
         case XmlReadStatus::CannotOpen:
         case XmlReadStatus::EmptyInput:
             return DatabaseReadStatus::CannotOpen;
+        case XmlReadStatus::TooDeep:
+            // Refused at start-up as well, so the tree keeps the document it shows.
+            return DatabaseReadStatus::TooDeep;
         case XmlReadStatus::SyntaxError:
             document = std::move(read.document);
             return DatabaseReadStatus::SyntaxError;

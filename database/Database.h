@@ -33,7 +33,7 @@ using EntryList = std::vector<DbEntry>;
 // The entry's description in a language: 1 English, 2 French, anything else German.
 const std::string& DescriptionIn(const DbEntry& entry, int language);
 
-enum class DatabaseReadStatus { Loaded, NoPath, CannotOpen, SyntaxError };
+enum class DatabaseReadStatus { Loaded, NoPath, CannotOpen, SyntaxError, TooDeep };
 
 struct DatabaseLoadResult {
     DatabaseReadStatus status = DatabaseReadStatus::Loaded;
@@ -45,12 +45,12 @@ struct DatabaseLoadResult {
 };
 
 // The checks of the start-up load: an empty path, a file that cannot be opened or has no bytes,
-// and a syntax error each give their message.
+// a syntax error and nesting past the limit each give their message.
 DatabaseLoadResult LoadDatabaseFile(const std::string& dbFullPath);
 
-// The silent reload. A file that cannot be opened or is empty leaves `document` as it is; a
-// syntax error replaces it with the elements read before the error. Returns the read status
-// (NoPath for an empty path, which also keeps the document).
+// The silent reload. A file that cannot be opened, is empty or is nested too deeply leaves
+// `document` as it is; a syntax error replaces it with the elements read before the error. Returns the read
+// status (NoPath for an empty path, which also keeps the document).
 DatabaseReadStatus ReloadDatabaseFile(const std::string& dbFullPath, XmlDocument& document);
 
 enum class RowIcon { None, New, Changed };

@@ -45,7 +45,8 @@ constexpr std::size_t kReadChunk = 256 * 1024;
 // text of a child is moved out when the child closes.
 class XmlDocumentBuilder {
   public:
-    explicit XmlDocumentBuilder(std::size_t maxHeldBytes) : m_maxHeldBytes(maxHeldBytes) {}
+    XmlDocumentBuilder(std::size_t maxHeldBytes, std::size_t maxDepth)
+        : m_maxHeldBytes(maxHeldBytes), m_maxDepth(maxDepth) {}
 
     void Attach(XML_Parser parser) {
         m_parser = parser;
@@ -64,6 +65,9 @@ class XmlDocumentBuilder {
     }
 
     bool LimitExceeded() const { return m_limitExceeded; }
+    bool TooDeep() const { return m_tooDeep; }
+    unsigned long TooDeepLine() const { return m_tooDeepLine; }
+    unsigned long TooDeepColumn() const { return m_tooDeepColumn; }
 
     // Gives the texts of elements still open (after a syntax error) to them and hands the
     // document over.
@@ -109,6 +113,14 @@ class XmlDocumentBuilder {
     }
 
     void Start(const XML_Char* name, const XML_Char** attributes) {
+        if (m_open.size() >= m_maxDepth) {
+            m_tooDeep = true;
+            m_tooDeepLine = XML_GetCurrentLineNumber(m_parser);
+            m_tooDeepColumn = XML_GetCurrentColumnNumber(m_parser) + 1;
+            m_limitExceeded = true;  // stores nothing more
+            XML_StopParser(m_parser, XML_FALSE);
+            return;
+        }
         const std::size_t nameLength = std::strlen(name);
         std::size_t extra = nameLength + sizeof(XmlDocument::Element) + sizeof(OpenElement);
         std::size_t count = 0;
@@ -187,6 +199,7 @@ class XmlDocumentBuilder {
     static void XMLCALL OnCdataEnd(void* data) { static_cast<XmlDocumentBuilder*>(data)->m_inCdata = false; }
 
     std::size_t m_maxHeldBytes;
+    std::size_t m_maxDepth;
     XML_Parser m_parser = nullptr;
     XmlDocument m_document;
     std::vector<OpenElement> m_open;
@@ -194,6 +207,9 @@ class XmlDocumentBuilder {
     Index m_lastTopLevel = XmlDocument::kNone;
     bool m_inCdata = false;
     bool m_limitExceeded = false;
+    bool m_tooDeep = false;
+    unsigned long m_tooDeepLine = 0;
+    unsigned long m_tooDeepColumn = 0;
 };
 
 namespace {
@@ -209,8 +225,15 @@ XmlParserPtr CreateParser() {
 }
 
 void SetSyntaxError(XmlReadResult& result, XML_Parser parser, const XmlDocumentBuilder& builder,
-                    std::size_t maxHeldBytes) {
+                    std::size_t maxHeldBytes, std::size_t maxDepth) {
     result.status = XmlReadStatus::SyntaxError;
+    if (builder.TooDeep()) {
+        result.status = XmlReadStatus::TooDeep;
+        result.errorMessage = "elements nested deeper than " + std::to_string(maxDepth) + " levels";
+        result.errorLine = builder.TooDeepLine();
+        result.errorColumn = builder.TooDeepColumn();
+        return;
+    }
     if (builder.LimitExceeded()) {
         result.errorMessage =
             "document too large (more than " + std::to_string(maxHeldBytes) + " bytes held)";
@@ -231,7 +254,7 @@ XmlReadResult OutOfMemory() {
 
 }  // namespace
 
-XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes) {
+XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes, std::size_t maxDepth) {
     XmlReadResult result;
     // Non-blocking, so that opening a FIFO or a device cannot hang; fstat then rejects them.
     FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -244,14 +267,14 @@ XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes) {
     if (!parser) {
         return OutOfMemory();
     }
-    XmlDocumentBuilder builder(maxHeldBytes);
+    XmlDocumentBuilder builder(maxHeldBytes, maxDepth);
     builder.Attach(parser.get());
     builder.Reserve(static_cast<std::size_t>(info.st_size));
     std::size_t total = 0;
     for (;;) {
         void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(kReadChunk));
         if (buffer == nullptr) {
-            SetSyntaxError(result, parser.get(), builder, maxHeldBytes);
+            SetSyntaxError(result, parser.get(), builder, maxHeldBytes, maxDepth);
             break;
         }
         ssize_t count = 0;
@@ -268,7 +291,7 @@ XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes) {
             return result;
         }
         if (XML_ParseBuffer(parser.get(), static_cast<int>(count), count == 0) != XML_STATUS_OK) {
-            SetSyntaxError(result, parser.get(), builder, maxHeldBytes);
+            SetSyntaxError(result, parser.get(), builder, maxHeldBytes, maxDepth);
             break;
         }
         if (count == 0) {
@@ -279,7 +302,7 @@ XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes) {
     return result;
 }
 
-XmlReadResult ParseXmlText(std::string_view text, std::size_t maxHeldBytes) {
+XmlReadResult ParseXmlText(std::string_view text, std::size_t maxHeldBytes, std::size_t maxDepth) {
     XmlReadResult result;
     if (text.empty()) {
         result.status = XmlReadStatus::EmptyInput;
@@ -289,7 +312,7 @@ XmlReadResult ParseXmlText(std::string_view text, std::size_t maxHeldBytes) {
     if (!parser) {
         return OutOfMemory();
     }
-    XmlDocumentBuilder builder(maxHeldBytes);
+    XmlDocumentBuilder builder(maxHeldBytes, maxDepth);
     builder.Attach(parser.get());
     builder.Reserve(text.size());
     constexpr std::size_t kPiece = std::size_t{1} << 30;  // expat takes int lengths
@@ -297,7 +320,7 @@ XmlReadResult ParseXmlText(std::string_view text, std::size_t maxHeldBytes) {
         const std::size_t length = std::min(text.size(), kPiece);
         const bool last = length == text.size();
         if (XML_Parse(parser.get(), text.data(), static_cast<int>(length), last) != XML_STATUS_OK) {
-            SetSyntaxError(result, parser.get(), builder, maxHeldBytes);
+            SetSyntaxError(result, parser.get(), builder, maxHeldBytes, maxDepth);
             break;
         }
         text.remove_prefix(length);

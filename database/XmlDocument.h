@@ -72,18 +72,25 @@ class XmlDocument {
 // Entity expansion can turn a small file into far more text, so the reader stops there.
 inline constexpr std::size_t kMaxXmlHeldBytes = std::size_t{256} << 20;
 
+// Deepest nesting a document may have, in levels of elements (the head element is level 1). A
+// table of contents needs four or five; the tree widget walks some of its paths once per level,
+// so deeper documents are refused instead of freezing or overflowing the stack there.
+inline constexpr std::size_t kMaxXmlDepth = 1000;
+
 enum class XmlReadStatus {
-    Parsed,      // the whole input was well-formed
-    CannotOpen,  // missing, unreadable, or not a regular file
-    EmptyInput,  // zero bytes
-    SyntaxError  // the document holds the elements read before the error
+    Parsed,       // the whole input was well-formed
+    CannotOpen,   // missing, unreadable, or not a regular file
+    EmptyInput,   // zero bytes
+    SyntaxError,  // the document holds the elements read before the error
+    TooDeep       // an element passed the nesting limit; the elements before it are held
 };
 
 struct XmlReadResult {
     XmlReadStatus status = XmlReadStatus::Parsed;
     XmlDocument document;
     // For a syntax error: expat's text for the error (or the size-limit text), the 1-based line
-    // and the 1-based column where the parser stopped.
+    // and the 1-based column where the parser stopped. For too deep a document: the limit's text
+    // and the position of the first element past the limit.
     std::string errorMessage;
     unsigned long errorLine = 0;
     unsigned long errorColumn = 0;
@@ -91,7 +98,9 @@ struct XmlReadResult {
 
 // Reads and parses a file in chunks. Never blocks on special files: anything that is not a
 // regular file counts as CannotOpen.
-XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes = kMaxXmlHeldBytes);
-XmlReadResult ParseXmlText(std::string_view text, std::size_t maxHeldBytes = kMaxXmlHeldBytes);
+XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes = kMaxXmlHeldBytes,
+                          std::size_t maxDepth = kMaxXmlDepth);
+XmlReadResult ParseXmlText(std::string_view text, std::size_t maxHeldBytes = kMaxXmlHeldBytes,
+                           std::size_t maxDepth = kMaxXmlDepth);
 
 }  // namespace quillmate

@@ -20,7 +20,7 @@ using fuzz::Require;
 
 void CheckDocument(const XmlReadResult& result, std::size_t inputSize) {
     Require((result.status == XmlReadStatus::EmptyInput) == (inputSize == 0), "empty status iff no bytes");
-    if (result.status == XmlReadStatus::SyntaxError) {
+    if (result.status == XmlReadStatus::SyntaxError || result.status == XmlReadStatus::TooDeep) {
         Require(!result.errorMessage.empty(), "a syntax error has a message");
         Require(result.errorColumn >= 1, "columns count from 1");
     }

@@ -13,6 +13,7 @@
 #include "app/Effects.h"
 #include "app/WindowEvents.h"
 #include "base/Release.h"
+#include "base/Utf8.h"
 #include "viewer/CodeFile.h"
 
 namespace quillmate {
@@ -167,9 +168,10 @@ std::unique_ptr<Gtk::EventBox> DatabaseInfoWindow::MakeClickablePicture(Picture 
 
 void DatabaseInfoWindow::FillDatabaseSection(const std::string& databasePath, const std::string& content,
                                              const std::string& libraryPath, int themes, int entries) {
-    m_databaseField.set_text(databasePath);
+    // Paths are any bytes; the fields show them as valid UTF-8.
+    m_databaseField.set_text(ToValidUtf8(databasePath));
     m_contentField.set_text(content);
-    m_libraryField.set_text(libraryPath);
+    m_libraryField.set_text(ToValidUtf8(libraryPath));
     m_themesField.set_text(std::to_string(themes));
     m_entriesField.set_text(std::to_string(entries));
 }
@@ -179,7 +181,7 @@ void DatabaseInfoWindow::SetFileSection(const std::string& file, const CodeFileI
         ClearFileSection();
         return;
     }
-    m_fileField.set_text(file);
+    m_fileField.set_text(ToValidUtf8(file));
     m_codeFormatField.set_text(info.srcUtf8 != 0 ? "UTF8" : "Ascii");
     m_executableField.set_text(info.exeUnicode != 0 ? "Unicode" : "Ascii");
 }

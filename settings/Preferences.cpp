@@ -8,6 +8,7 @@
 
 #include "base/Paths.h"
 #include "base/ProgramNames.h"
+#include "base/Utf8.h"
 #include "settings/IniDocument.h"
 
 namespace quillmate {
@@ -20,6 +21,8 @@ constexpr int kDefaultFontSize = 10;
 constexpr int kDefaultSplitter = 345;
 // The window may not come closer to the desktop's size than this.
 constexpr int kDesktopMargin = 50;
+// Width of the main window that always lies on the monitor.
+constexpr long long kMinimumOnMonitor = 100;
 
 // The user settings every save writes; a file saved from the settings dialog holds all of them.
 constexpr std::array<std::string_view, 12> kUserSettingKeys = {
@@ -101,13 +104,30 @@ PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& d
 
     if (!prefs.codeEditorPath.empty() && IsRegularFile(prefs.codeEditorPath) &&
         HasOwnerExecuteBit(prefs.codeEditorPath)) {
-        result.openCodeLabel = "Open code in " + FilePart(prefs.codeEditorPath);
+        result.openCodeLabel = "Open code in " + ToValidUtf8(FilePart(prefs.codeEditorPath));
     }
 
     if (prefs.winX < -1) {
         prefs.winX = 0;
     }
     return result;
+}
+
+WindowGeometry PlaceOnMonitor(const WindowGeometry& stored, const MonitorArea& monitor) {
+    WindowGeometry placed = stored;
+    if ((stored.x == -1 && stored.y == -1) || monitor.width <= 0 || monitor.height <= 0) {
+        return placed;
+    }
+    // In 64 bits, so that no stored value can overflow the sums.
+    const long long left = monitor.x;
+    const long long top = monitor.y;
+    const long long visible = std::min<long long>(kMinimumOnMonitor, monitor.width);
+    const long long lowestX = left - std::max<long long>(stored.width, visible) + visible;
+    const long long highestX = left + monitor.width - visible;
+    const long long highestY = top + std::max<long long>(monitor.height - kMinimumOnMonitor, 0);
+    placed.x = static_cast<int>(std::clamp<long long>(stored.x, lowestX, highestX));
+    placed.y = static_cast<int>(std::clamp<long long>(stored.y, top, highestY));
+    return placed;
 }
 
 PreferencesSave SavePreferences(const std::string& iniPath, const Preferences& prefs,

@@ -57,6 +57,21 @@ struct WindowGeometry {
     int splitter = 345;
 };
 
+// The first monitor's rectangle in screen coordinates; a size that is not positive is unknown.
+struct MonitorArea {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Where the main window opens with the stored position and size `stored` (its splitter is
+// passed through): moved the shortest way so that its top edge lies on the monitor, at least 100
+// pixels above the monitor's bottom, and at least 100 pixels of its width lie on the monitor, so
+// that the title bar can always be reached. A position of -1, -1
+// (the window manager places the window) and an unknown monitor keep the position as stored.
+WindowGeometry PlaceOnMonitor(const WindowGeometry& stored, const MonitorArea& monitor);
+
 // Tells whether the code view's font can be loaded as `family` at `size` points.
 using FontLoadCheck = std::function<bool(const std::string& family, int size)>;
 
@@ -66,7 +81,7 @@ struct PreferencesLoad {
     // CodeFont must be (re)loaded from prefs.fontName and prefs.fontSize (already checked, or
     // already replaced by "Monospace" 10 when the stored font cannot be loaded).
     bool loadCodeFont = false;
-    // When not empty: the new label of the info menu's open-code item.
+    // When not empty: the new label of the info menu's open-code item (valid UTF-8).
     std::string openCodeLabel;
     // The "db-path" value as read (the current database folder when the key is missing).
     std::string dbPath;

@@ -5,12 +5,14 @@
 #include <pangomm/context.h>
 
 #include "base/Paths.h"
+#include "base/Utf8.h"
 #include "settings/Preferences.h"
 
 namespace quillmate {
 
 bool FontFamilyExists(const std::string& family) {
-    if (family.empty()) {
+    // Installed families have UTF-8 names.
+    if (family.empty() || !IsValidUtf8(family)) {
         return false;
     }
     const auto context = Glib::wrap(gdk_pango_context_get());
@@ -28,7 +30,8 @@ bool FontFamilyExists(const std::string& family) {
 }
 
 std::optional<std::string> ChooseDatabaseFile(const DatabaseRequest& request, const std::string& folder) {
-    Gtk::FileChooserDialog dialog(request.title, Gtk::FILE_CHOOSER_ACTION_OPEN);
+    // The title names the stored file name, which may be any bytes.
+    Gtk::FileChooserDialog dialog(ToValidUtf8(request.title), Gtk::FILE_CHOOSER_ACTION_OPEN);
     dialog.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
     dialog.add_button("_Open", Gtk::RESPONSE_ACCEPT);
     auto filter = Gtk::FileFilter::create();

@@ -146,8 +146,8 @@ void ApplyDatabaseSettings(Application& app) {
     ClearHistory(app);
     app.records.state.helpEntryIndex = 0;
 
-    // Silent: a file that cannot be read keeps the document in memory, a malformed one gives the
-    // elements read before the fault.
+    // Silent: a file that cannot be read or is nested too deeply keeps the document in memory, a
+    // malformed one gives the elements read before the fault.
     ReloadDatabaseFile(app.records.location.dbFullPath, app.records.document);
     RebuildIndexTree(app);
     CountThemesAndEntries(app);

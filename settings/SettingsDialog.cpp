@@ -8,6 +8,7 @@
 
 #include "app/MainWindow.h"
 #include "app/WindowEvents.h"
+#include "base/Utf8.h"
 
 namespace quillmate {
 namespace {
@@ -396,8 +397,18 @@ void SettingsWindow::ConnectSignals() {
     }
 }
 
+void SettingsWindow::SetDatabasePath(const std::string& path) {
+    m_databasePath = path;
+    m_databaseField.set_text(ToValidUtf8(path));
+}
+
+void SettingsWindow::SetLibraryPath(const std::string& path) {
+    m_libraryPath = path;
+    m_libraryField.set_text(ToValidUtf8(path));
+}
+
 void SettingsWindow::SetFont(const std::string& name, int size) {
-    m_fontName.set_text(name);
+    m_fontName.set_text(ToValidUtf8(name));
     m_fontSize.set_text(std::to_string(size));
 }
 
@@ -407,8 +418,8 @@ void SettingsWindow::SetLanguageRow(int row) {
 
 SettingsDialogState SettingsWindow::State() const {
     SettingsDialogState state;
-    state.dbPathField = m_databaseField.get_text();
-    state.libPathField = m_libraryField.get_text();
+    state.dbPathField = m_databasePath;
+    state.libPathField = m_libraryPath;
     state.fontNameField = m_fontName.get_text();
     state.fontSizeField = m_fontSize.get_text();
     state.savePaths = CheckState(m_savePaths);

@@ -75,12 +75,13 @@ class SettingsWindow : public Gtk::Window {
     SettingsWindow(const WindowContext& context, const Preferences& preferences, Gtk::Window* parent);
     ~SettingsWindow() override;
 
-    // The four fields that the settings button fills.
-    void SetDatabasePath(const std::string& path) { m_databaseField.set_text(path); }
-    void SetLibraryPath(const std::string& path) { m_libraryField.set_text(path); }
+    // The four fields that the settings button fills. A path is any bytes: its field shows it as
+    // valid UTF-8, and the path itself is what the dialog gives back.
+    void SetDatabasePath(const std::string& path);
+    void SetLibraryPath(const std::string& path);
     void SetFont(const std::string& name, int size);
-    std::string DatabasePath() const { return m_databaseField.get_text(); }
-    std::string LibraryPath() const { return m_libraryField.get_text(); }
+    const std::string& DatabasePath() const { return m_databasePath; }
+    const std::string& LibraryPath() const { return m_libraryPath; }
     std::string FontName() const { return m_fontName.get_text(); }
     std::string FontSizeText() const { return m_fontSize.get_text(); }
 
@@ -151,6 +152,8 @@ class SettingsWindow : public Gtk::Window {
     Gtk::Label m_libraryLabel;
     Gtk::Entry m_libraryField;
     Gtk::Button m_libraryButton;
+    std::string m_databasePath;
+    std::string m_libraryPath;
     Gtk::CheckButton m_savePaths;
     Gtk::Button m_applyButton;
 

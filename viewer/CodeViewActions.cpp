@@ -1,23 +1,13 @@
 #include "viewer/CodeViewActions.h"
 
-#include <glibmm/convert.h>
-
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "base/Utf8.h"
 #include "viewer/CodeFile.h"
 #include "viewer/HighlightView.h"
 
 namespace quillmate {
-namespace {
-
-// File names are bytes; titles and messages need valid UTF-8, so undecodable bytes are shown
-// as replacement characters.
-std::string Displayable(const std::string& text) {
-    return Glib::ustring(text).make_valid().raw();
-}
-
-}  // namespace
 
 bool LoadCodeFile(Application& app, const std::string& path, bool external) {
     MainWindow& window = *app.ui.mainWindow;
@@ -26,11 +16,12 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
     if (external) {
         const DropChoice choice = ChooseDroppedFile(path);
         if (!choice.accepted) {
-            ShowMessage(kProgramTitle, Displayable(UnsupportedFileTypeMessage(choice.extension)));
+            ShowMessage(kProgramTitle, UnsupportedFileTypeMessage(choice.extension));
             return false;
         }
         fullPath = choice.fullPath;
-        window.set_title(Displayable(DroppedFileTitle(fullPath)));
+        // File names are bytes; the title shows undecodable ones as replacement characters.
+        window.set_title(ToValidUtf8(DroppedFileTitle(fullPath)));
         app.records.state.shownCodeFile = {fullPath, true};
     } else {
         fullPath = CodeFileFullPath(app.records.location.libPath, path);
@@ -44,7 +35,7 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
         const MissingFileReport report =
             ReportMissingFile(path, app.records.location.libPath, app.records.state.missingFileNotice);
         if (report.messageBox) {
-            ShowMessage(kProgramTitle, Displayable(report.text));
+            ShowMessage(kProgramTitle, report.text);
         } else {
             window.SetCodeText(report.text);
         }

@@ -101,6 +101,36 @@ TEST(BadDatabaseTest, BytesTheParserRefusesGiveTheSyntaxMessage) {
     }
 }
 
+TEST(BadDatabaseTest, NestingPastTheLimitGivesTheSyntaxMessageWithTheDepth) {
+    struct Case {
+        std::size_t depth;
+        DatabaseReadStatus status;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {kMaxXmlDepth, DatabaseReadStatus::Loaded, ""},
+        {kMaxXmlDepth + 1, DatabaseReadStatus::TooDeep,
+         "Error in the XML file:\rMessage: elements nested deeper than 1000 levels\rLine: 1001   Character: "
+         "1"},
+        {100000, DatabaseReadStatus::TooDeep,
+         "Error in the XML file:\rMessage: elements nested deeper than 1000 levels\rLine: 1001   Character: "
+         "1"},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        std::string xml;
+        for (std::size_t level = 0; level < c.depth; ++level) {
+            xml += "<e>\n";
+        }
+        for (std::size_t level = 0; level < c.depth; ++level) {
+            xml += "</e>";
+        }
+        const DatabaseLoadResult result = LoadDatabaseFile(folder.Write("deep.xml", xml));
+        EXPECT_EQ(result.status, c.status) << c.depth;
+        EXPECT_EQ(result.messageText, c.text) << c.depth;
+    }
+}
+
 // ---- Code files -------------------------------------------------------------------------------
 
 TEST(BadCodeFileTest, HundredMegabyteFileLoadsWhole) {

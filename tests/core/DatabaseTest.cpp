@@ -139,6 +139,11 @@ TEST(DatabaseLoadTest, ReloadKeepsTheDocumentUnlessTheFileCanBeParsed) {
     const std::string empty = folder.Write("empty.xml", "");
     const std::string broken = folder.Write("broken.xml", "<New><Theme name=\"A\"><Entry/>\n<");
     const std::string replacement = folder.Write("new.xml", "<New/>");
+    std::string deep = "<New>";
+    for (std::size_t level = 0; level < kMaxXmlDepth; ++level) {
+        deep += "<x>";
+    }
+    const std::string tooDeep = folder.Write("deep.xml", deep);
     struct Case {
         std::string path;
         DatabaseReadStatus status;
@@ -150,6 +155,7 @@ TEST(DatabaseLoadTest, ReloadKeepsTheDocumentUnlessTheFileCanBeParsed) {
         {empty, DatabaseReadStatus::CannotOpen, "Old", 2},
         {folder.Path(), DatabaseReadStatus::CannotOpen, "Old", 2},
         {"", DatabaseReadStatus::NoPath, "Old", 2},
+        {tooDeep, DatabaseReadStatus::TooDeep, "Old", 2},
         {broken, DatabaseReadStatus::SyntaxError, "New", 3},
         {replacement, DatabaseReadStatus::Loaded, "New", 1},
     };
@@ -484,7 +490,11 @@ TEST(FillIndexTreeTest, DeepNestingIsWalkedWithoutRecursion) {
         xml += "</E>" + element("s" + std::to_string(depth)) + "/>";
     }
     xml += "</E>";
-    const Build build = BuildFrom(xml);
+    // The walk takes any document, also one nested deeper than the loader accepts.
+    const XmlReadResult read = ParseXmlText(xml, kMaxXmlHeldBytes, kDepth + 1);
+    ASSERT_EQ(read.status, XmlReadStatus::Parsed);
+    Build build;
+    FillFromHead(read.document, {}, build);
     ASSERT_EQ(build.rows.size(), static_cast<std::size_t>(2 * kDepth));
     ASSERT_EQ(build.entries.size(), build.rows.size());
     // Pre-order: the chain down to the leaf, then the siblings from the deepest level up.

@@ -207,7 +207,7 @@ TEST(XmlDocumentTest, DeepNestingNeedsNoStack) {
     for (int i = 0; i < kDepth; ++i) {
         xml += "</e>";
     }
-    XmlReadResult result = ParseXmlText(xml);
+    XmlReadResult result = ParseXmlText(xml, kMaxXmlHeldBytes, kDepth);
     ASSERT_EQ(result.status, XmlReadStatus::Parsed);
     ASSERT_EQ(result.document.ElementCount(), static_cast<std::size_t>(kDepth));
     for (XmlDocument::Index e = 1; e < result.document.ElementCount(); ++e) {
@@ -215,7 +215,7 @@ TEST(XmlDocumentTest, DeepNestingNeedsNoStack) {
         ASSERT_EQ(result.document.Text(e), "t");
     }
     // Unclosed: the partial document keeps every open element.
-    const XmlReadResult partial = ParseXmlText(xml.substr(0, xml.size() / 2));
+    const XmlReadResult partial = ParseXmlText(xml.substr(0, xml.size() / 2), kMaxXmlHeldBytes, kDepth);
     EXPECT_EQ(partial.status, XmlReadStatus::SyntaxError);
     EXPECT_EQ(partial.document.ElementCount(), static_cast<std::size_t>(kDepth));
 }

@@ -18,6 +18,8 @@
 #include "ProgramDriver.h"
 #include "app/MainWindow.h"
 #include "base/Release.h"
+#include "settings/AboutDialogs.h"
+#include "settings/SettingsDialog.h"
 
 namespace quillmate {
 namespace {
@@ -264,6 +266,45 @@ TEST_F(MainWindowTest, ScrollbarSlidersAreAtLeastTenPixelsWithoutStyleWarnings) 
     // which the style sheet sets to 10 px (the theme's own minimum is 40 px).
     EXPECT_GE(end - start, 10);
     EXPECT_LT(end - start, 40);
+}
+
+TEST(MainWindowTest, InvalidUtf8InThePreferencesPathsReachesNoWidget) {
+    // Paths are any bytes: a library and a database folder, an editor and a font whose names
+    // are Latin-1, not UTF-8.
+    TempProgramFolder folder;
+    const std::string library = folder.Path() + "Biblioth\xE8que/";
+    const std::string editor = folder.Path() +
+                               "\xC9"
+                               "diteur";
+    test::FillSmallLibrary(folder, {"db-path=" + folder.Path() + "Donn\xE9\x65s/Quillmate-Toc.xml",
+                                    "Lib-path=" + library, "CodeEditorPath=" + editor, "FontName=Mono\xE9"});
+    folder.WriteFile("Donn\xE9\x65s/Quillmate-Toc.xml", test::SmallDatabase());
+    folder.WriteFile("Biblioth\xE8que/Buttons/Simple.kx", "; Simple button\n");
+    folder.WriteFile(
+        "\xC9"
+        "diteur",
+        "");
+    std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
+    DialogWatcher watcher;
+    CaughtStandardError caught(folder);
+    auto app = StartProgram(folder);
+    test::MoveTreeCursor(*app, 6);  // a missing file: the message quotes the library path
+    app->services.queue.Post(
+        WidgetEvent(WindowId::Main, WidgetId::SettingsButton, WidgetEventType::LeftClick));
+    app->services.queue.Post(CommandEvent(WindowId::Main, Command::AboutDatabase));
+    Settle(*app);
+    PumpUntil(
+        [&] { return app->ui.settingsWindow->get_mapped() && app->ui.databaseInfoWindow->get_mapped(); });
+    test::PumpFor(std::chrono::milliseconds(200));
+    const std::string written = caught.Text();
+    for (const char* domain : {"Gtk-", "Gdk-", "Pango-", "GLib-"}) {
+        EXPECT_EQ(written.find(domain), std::string::npos) << written;
+    }
+    EXPECT_EQ(app->ui.databaseInfoWindow->LibraryText(), folder.Path() + "Biblioth\uFFFDque/");
+    // The dialog gives the paths back as they are.
+    EXPECT_EQ(app->ui.settingsWindow->LibraryPath(), library);
+    ASSERT_FALSE(watcher.Seen().empty());
+    EXPECT_NE(watcher.Seen().back().text.find("Biblioth\uFFFDque/"), std::string::npos);
 }
 
 #if QUILLMATE_ADMIN
