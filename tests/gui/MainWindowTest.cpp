@@ -268,10 +268,9 @@ TEST_F(MainWindowTest, ScrollbarSlidersAreAtLeastTenPixelsWithoutStyleWarnings) 
     EXPECT_LT(end - start, 40);
 }
 
-TEST(MainWindowTest, InvalidUtf8InThePreferencesPathsReachesNoWidget) {
+TEST_F(MainWindowTest, InvalidUtf8InThePreferencesPathsReachesNoWidget) {
     // Paths are any bytes: a library and a database folder, an editor and a font whose names
     // are Latin-1, not UTF-8.
-    TempProgramFolder folder;
     const std::string library = folder.Path() + "Biblioth\xE8que/";
     const std::string editor = folder.Path() +
                                "\xC9"
@@ -285,14 +284,13 @@ TEST(MainWindowTest, InvalidUtf8InThePreferencesPathsReachesNoWidget) {
         "diteur",
         "");
     std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
-    DialogWatcher watcher;
     CaughtStandardError caught(folder);
-    auto app = StartProgram(folder);
+    Launch();
     test::MoveTreeCursor(*app, 6);  // a missing file: the message quotes the library path
     app->services.queue.Post(
         WidgetEvent(WindowId::Main, WidgetId::SettingsButton, WidgetEventType::LeftClick));
     app->services.queue.Post(CommandEvent(WindowId::Main, Command::AboutDatabase));
-    Settle(*app);
+    Settle();
     PumpUntil(
         [&] { return app->ui.settingsWindow->get_mapped() && app->ui.databaseInfoWindow->get_mapped(); });
     test::PumpFor(std::chrono::milliseconds(200));
@@ -303,8 +301,8 @@ TEST(MainWindowTest, InvalidUtf8InThePreferencesPathsReachesNoWidget) {
     EXPECT_EQ(app->ui.databaseInfoWindow->LibraryText(), folder.Path() + "Biblioth\uFFFDque/");
     // The dialog gives the paths back as they are.
     EXPECT_EQ(app->ui.settingsWindow->LibraryPath(), library);
-    ASSERT_FALSE(watcher.Seen().empty());
-    EXPECT_NE(watcher.Seen().back().text.find("Biblioth\uFFFDque/"), std::string::npos);
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_NE(Messages().back().text.find("Biblioth\uFFFDque/"), std::string::npos);
 }
 
 #if QUILLMATE_ADMIN
