@@ -107,14 +107,12 @@ TEST(BadDatabaseTest, NestingPastTheLimitGivesTheSyntaxMessageWithTheDepth) {
         DatabaseReadStatus status;
         std::string text;
     };
+    const std::string tooDeep =
+        "Error in the XML file:\rMessage: elements nested deeper than 1000 levels\rLine: 1001   Character: 1";
     const std::vector<Case> cases = {
         {kMaxXmlDepth, DatabaseReadStatus::Loaded, ""},
-        {kMaxXmlDepth + 1, DatabaseReadStatus::TooDeep,
-         "Error in the XML file:\rMessage: elements nested deeper than 1000 levels\rLine: 1001   Character: "
-         "1"},
-        {100000, DatabaseReadStatus::TooDeep,
-         "Error in the XML file:\rMessage: elements nested deeper than 1000 levels\rLine: 1001   Character: "
-         "1"},
+        {kMaxXmlDepth + 1, DatabaseReadStatus::TooDeep, tooDeep},
+        {100000, DatabaseReadStatus::TooDeep, tooDeep},
     };
     TempFolder folder;
     for (const Case& c : cases) {

