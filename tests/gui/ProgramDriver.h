@@ -24,8 +24,8 @@ namespace quillmate::test {
 std::unique_ptr<Application> StartProgram(const TempProgramFolder& folder);
 
 // Dispatches the program's queued events and processes GTK events, as the event loop does,
-// until both have been idle for `quiet`; fails the test when that takes ten seconds.
-void Settle(Application& app, std::chrono::milliseconds quiet = std::chrono::milliseconds(60));
+// until both have been idle for `quiet`; false when that has not happened within ten seconds.
+bool Settle(Application& app, std::chrono::milliseconds quiet = std::chrono::milliseconds(60));
 // Dispatches and processes events as Settle does until `done` holds; returns `done()`.
 bool RunUntil(Application& app, const std::function<bool()>& done,
               std::chrono::milliseconds timeout = std::chrono::seconds(10));
