@@ -110,4 +110,17 @@ std::string ToValidUtf8(std::string_view text, std::string_view replacement) {
     return out;
 }
 
+std::string ShownText(std::string_view text, std::size_t limit) {
+    std::size_t pos = 0;
+    for (std::size_t characters = 0; pos < text.size() && characters < limit; ++characters) {
+        const std::size_t length = Utf8SequenceLength(text, pos);
+        pos += length == 0 ? 1 : length;
+    }
+    std::string shown = ToValidUtf8(text.substr(0, pos));
+    if (pos < text.size()) {
+        shown.append(kEllipsis);
+    }
+    return shown;
+}
+
 }  // namespace quillmate

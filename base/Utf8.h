@@ -30,4 +30,13 @@ void EncodeUtf8(char32_t c, std::string& out);
 // `text` with each undecodable byte replaced by `replacement` (`text` itself when it is valid).
 std::string ToValidUtf8(std::string_view text, std::string_view replacement = kReplacementUtf8);
 
+// Longest texts the widgets are given: longer ones cost GTK seconds and gigabytes to lay out.
+inline constexpr std::size_t kRowTextLimit = 1000;           // an index row, a menu item
+inline constexpr std::size_t kLabelTextLimit = 4096;         // a label, tooltip or message box
+inline constexpr std::size_t kDescriptionTextLimit = 65536;  // the description line
+inline constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
+// What a widget shows of `text`: its valid form (as ToValidUtf8), cut after `limit` characters
+// with "…" added. Reads no further into `text` than the cut.
+std::string ShownText(std::string_view text, std::size_t limit);
+
 }  // namespace quillmate

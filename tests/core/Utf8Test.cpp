@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace quillmate {
@@ -57,6 +58,17 @@ TEST(Utf8Test, ValidFormOfAnyBytesIsStableAndKeepsTheValidParts) {
         const std::string valid = ToValidUtf8(bytes);
         EXPECT_EQ(ToValidUtf8(valid), valid);
         EXPECT_EQ(DecodeUtf8(valid), DecodeUtf8(bytes));
+    }
+}
+
+TEST(Utf8Test, ShownTextIsValidAndCutAfterTheLimit) {
+    const std::tuple<std::string, std::size_t, std::string> cases[] = {
+        {"abc", 3, "abc"},
+        {"abcd", 3, "abc\xE2\x80\xA6"},
+        {"\xC3\xA4\xC3\xB6\xC3\xBC", 2, "\xC3\xA4\xC3\xB6\xE2\x80\xA6"},  // cut between characters
+        {"a\xFF\xFEz", 3, "a\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x80\xA6"}};      // a stray byte is one
+    for (const auto& [text, limit, shown] : cases) {
+        EXPECT_EQ(ShownText(text, limit), shown) << text;
     }
 }
 
