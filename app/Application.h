@@ -64,6 +64,8 @@ struct UserInterface {
     // Widget texts that a language switch replaces; each window adds its own when it is built.
     TextTargetRegistry textTargets;
     HighlightRuns highlight;
+    // Counts the code-file loads; a load that sees it move on while it waits has been overtaken.
+    std::uint64_t codeLoads = 0;
     std::unique_ptr<PopupMenus> menus;
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<DatabaseInfoWindow> databaseInfoWindow;

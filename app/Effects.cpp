@@ -5,7 +5,9 @@
 #include <gtkmm/stylecontext.h>
 #include <gtkmm/window.h>
 
+#include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 
 namespace quillmate {
@@ -57,6 +59,31 @@ void ShakeSteps(Gtk::Window& window, int x, int y, int amplitude) {
 void RefreshWidget(Gtk::Widget& widget) {
     widget.queue_draw();
     ProcessPendingEvents();
+}
+
+bool RunAnswering(const std::function<void(std::stop_token)>& work, const std::function<bool()>& overtaken,
+                  std::chrono::milliseconds quietWait) {
+    std::atomic<bool> done = false;
+    std::promise<void> finished;
+    std::future<void> finishing = finished.get_future();
+    std::jthread worker([&](std::stop_token stop) {
+        work(stop);
+        done = true;
+        finished.set_value();
+        g_main_context_wakeup(nullptr);  // the loop below may be waiting for an event
+    });
+    // Short work is waited for: no event comes between, and the view lays the text out once.
+    if (finishing.wait_for(quietWait) == std::future_status::ready) {
+        return true;
+    }
+    while (!done) {
+        if (overtaken()) {
+            worker.request_stop();
+            return false;  // joins the worker
+        }
+        Gtk::Main::iteration(true);
+    }
+    return !overtaken();
 }
 
 void FlashWidget(Gtk::Widget& widget, const std::string& colour) {

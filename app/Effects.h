@@ -4,6 +4,9 @@
 
 #include <gdk/gdk.h>
 
+#include <chrono>
+#include <functional>
+#include <stop_token>
 #include <string>
 
 namespace Gtk {
@@ -19,6 +22,14 @@ void RefreshWidget(Gtk::Widget& widget);
 void FlashWidget(Gtk::Widget& widget, const std::string& colour);
 // Moves the window left and right twice around its position (about 320 ms).
 void ShakeWindow(Gtk::Window& window, int amplitude);
+// Runs `work` on a second thread while this one goes on handling GUI events, so that the window
+// answers during long work; work that ends within `quietWait` is simply waited for. When
+// `overtaken` turns true meanwhile (checked after each event), a stop is requested from `work`,
+// which should then end soon; returns false in that case. Either way `work` has ended when this
+// returns.
+inline constexpr std::chrono::milliseconds kQuietWait{50};  // well within a frame the user notices
+bool RunAnswering(const std::function<void(std::stop_token)>& work, const std::function<bool()>& overtaken,
+                  std::chrono::milliseconds quietWait = kQuietWait);
 void FlashAndShake(Gtk::Window& window, Gtk::Widget& widget, const std::string& colour, int amplitude);
 
 }  // namespace quillmate

@@ -5,7 +5,9 @@
 // Side by side with GtkSourceView 4 (Korvex definition in bench/korvex.lang) on the bundled
 // library's code files repeated to 20,000 lines, with their link lines and with the links turned
 // into plain comments: showing the text highlighted until the view has settled, and scrolling
-// through 20 pages afterwards; the ratios are printed at the end.
+// through 20 pages afterwards; the ratios are printed at the end. The view without highlighting
+// on the same text tells what laying out the text alone costs. Tokens on one long line are set
+// against the same tokens on lines of normal length.
 // Needs a display; not part of the test run:
 //   xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ./build/bench/bench_highlightview
 #include <benchmark/benchmark.h>
@@ -463,6 +465,7 @@ void LiteralLoop(benchmark::State& state, CodeWindow& window, const std::string&
     // Both must tag the same text the same way, or the comparison means nothing.
     window.Load(text);
     Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
+    HighlightEverything(window.Runs());
     const std::string fast = Fingerprint(window.Buffer());
     window.Load(text);
     literal.Run();
@@ -514,6 +517,19 @@ void SideBySideHighlightLoop(benchmark::State& state, CodeWindow& window, const 
     }
 }
 
+// The same without highlighting: what putting the text into the view and laying it out costs.
+void SideBySidePlainLoop(benchmark::State& state, CodeWindow& window, const std::string& text) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.Load("");
+        DrawWatch::WaitForNextFrame();
+        const int mark = window.Draws().Mark();
+        state.ResumeTiming();
+        window.Buffer()->set_text(text);
+        window.Draws().Settle(mark);
+    }
+}
+
 void SideBySideSourceLoop(benchmark::State& state, SourceWindow& window, const std::string& text) {
     if (!window.Highlights(text)) {
         state.SkipWithError("bench/korvex.lang was not found or not understood");
@@ -553,6 +569,20 @@ void ScrollPages(benchmark::State& state, Window& window, const std::function<vo
     }
 }
 
+// Keywords and names on one line of about `bytes` bytes, or the same tokens with a line break
+// in place of every eighth space.
+std::string KeywordText(std::size_t bytes, bool oneLine) {
+    const std::string tokens = "If x And y Or z EndIf ";
+    std::string text;
+    for (std::size_t i = 0; text.size() < bytes; ++i) {
+        text += tokens;
+        if (!oneLine && i % 2 == 1) {
+            text.back() = '\n';
+        }
+    }
+    return text;
+}
+
 // Console output plus the ratio of the literal passes to Highlight on the 2,000-line file.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
@@ -570,6 +600,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 m_plainShow = run.GetAdjustedRealTime();
             } else if (name.starts_with("BM_HighlightedShow20000Lines")) {
                 m_highlightedShow = run.GetAdjustedRealTime();
+            } else if (name.starts_with("BM_LongLine")) {
+                m_longLine[name.find("OneLine") != std::string::npos] = run.GetAdjustedRealTime();
             } else if (name.starts_with("BM_SideBySide")) {
                 const std::size_t start = name.find('/') + 1;
                 m_sideBySide[name.substr(start, name.find('/', start) - start)] = run.GetAdjustedRealTime();
@@ -599,6 +631,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
         };
         ratio("Library text with links, Highlight", "Highlight:Links", "SourceView:Links", 0.7);
         ratio("Library text without links, Highlight", "Highlight:NoLinks", "SourceView:NoLinks", 0.4);
+        if (m_longLine[0] > 0 && m_longLine[1] > 0) {
+            std::cout << "Tokens on one long line: " << m_longLine[1] << " ms against " << m_longLine[0]
+                      << " ms on lines of normal length, ratio " << m_longLine[1] / m_longLine[0]
+                      << " (target at most 2)\n";
+        }
         ratio("Scrolling 20 pages with links", "Scroll20Pages:Highlight", "Scroll20Pages:SourceView", 1.5);
     }
 
@@ -608,6 +645,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     double m_plainShow = 0;
     double m_highlightedShow = 0;
     std::map<std::string, double> m_sideBySide;
+    double m_longLine[2] = {0, 0};  // by "on one line"
 };
 
 // The reference must know every keyword the program highlights.
@@ -656,6 +694,7 @@ int main(int argc, char** argv) {
     sideBySide("SourceView:Links", SideBySideSourceLoop, std::ref(source), library.withLinks);
     sideBySide("Highlight:NoLinks", SideBySideHighlightLoop, std::ref(window), library.withoutLinks);
     sideBySide("SourceView:NoLinks", SideBySideSourceLoop, std::ref(source), library.withoutLinks);
+    sideBySide("PlainView:NoLinks", SideBySidePlainLoop, std::ref(window), library.withoutLinks);
     sideBySide("Scroll20Pages:Highlight", ScrollPages<CodeWindow>, std::ref(window), [&] {
         window.Load("");
         window.Buffer()->set_text(library.withLinks);
@@ -665,6 +704,13 @@ int main(int argc, char** argv) {
         source.Load("");
         source.SetHighlighted(library.withLinks);
     });
+    for (const bool oneLine : {false, true}) {
+        benchmark::RegisterBenchmark(oneLine ? "BM_LongLine/OneLine" : "BM_LongLine/ManyLines",
+                                     SideBySideHighlightLoop, std::ref(window), KeywordText(100000, oneLine))
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(3);
+    }
     benchmark::RegisterBenchmark("BM_Highlight20000Lines", HighlightLoop, std::ref(window), long20000)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()

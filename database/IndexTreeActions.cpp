@@ -75,8 +75,11 @@ bool ShowEntry(Application& app, int index, bool reload) {
         return false;
     }
     const std::string file = entry.file;  // the entry stays, but keep the path safe from rebuilds
-    const bool loaded = LoadCodeFile(app, file, false);
-    window.SetDescriptionBackground(loaded ? std::string() : app.records.palette.warning);
+    const CodeLoad load = LoadCodeFile(app, file, false);
+    if (load == CodeLoad::Overtaken) {
+        return true;  // the newer load shows its own file, title and colours
+    }
+    window.SetDescriptionBackground(load == CodeLoad::Shown ? std::string() : app.records.palette.warning);
     app.records.state.currentCodeFile = file;
     const CodeFileInfo& info = app.records.codeFileInfo;
     window.SetAdminLabels(info.srcUtf8 != 0 ? "Src: UTF8" : "Src: Ascii",

@@ -1,6 +1,7 @@
 #include "viewer/CodeViewActions.h"
 
 #include "app/Application.h"
+#include "app/Effects.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "base/Utf8.h"
@@ -9,15 +10,17 @@
 
 namespace quillmate {
 
-bool LoadCodeFile(Application& app, const std::string& path, bool external) {
+CodeLoad LoadCodeFile(Application& app, const std::string& path, bool external) {
     MainWindow& window = *app.ui.mainWindow;
+    const std::uint64_t load = ++app.ui.codeLoads;
+    const auto overtaken = [&app, load] { return app.ui.codeLoads != load; };
     app.records.codeFileInfo = CodeFileInfo{};
     std::string fullPath;
     if (external) {
         const DropChoice choice = ChooseDroppedFile(path);
         if (!choice.accepted) {
             ShowMessage(kProgramTitle, UnsupportedFileTypeMessage(choice.extension));
-            return false;
+            return CodeLoad::NotShown;
         }
         fullPath = choice.fullPath;
         // File names are bytes; the title shows undecodable ones as replacement characters.
@@ -28,8 +31,11 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
         app.records.state.shownCodeFile = {path, false};
     }
 
-    CodeFileLoad load = LoadCodeFileText(fullPath);
-    if (load.outcome != CodeFileOutcome::Loaded) {
+    CodeFileLoad file;
+    if (!RunAnswering([&](std::stop_token) { file = LoadCodeFileText(fullPath); }, overtaken)) {
+        return CodeLoad::Overtaken;
+    }
+    if (file.outcome != CodeFileOutcome::Loaded) {
         window.SetCodeText("");
         app.services.starter.Start(kMissingFileBeepProgram, kMissingFileBeepParameters, "");
         const MissingFileReport report =
@@ -39,15 +45,16 @@ bool LoadCodeFile(Application& app, const std::string& path, bool external) {
         } else {
             window.SetCodeText(report.text);
         }
-        return false;
+        return overtaken() ? CodeLoad::Overtaken : CodeLoad::NotShown;
     }
-    app.records.codeFileInfo = load.info;
-    window.SetCodeText(load.text);
-    if (HighlightsCodeFile(app.records.preferences.codeMarks, fullPath)) {
+    app.records.codeFileInfo = file.info;
+    window.SetCodeText(file.text);
+    file.text = std::string();  // the view holds it now
+    if (!overtaken() && HighlightsCodeFile(app.records.preferences.codeMarks, fullPath)) {
         Highlight(window.CodeView(), app.ui.highlight, app.records.palette,
                   app.records.preferences.codeMarks);
     }
-    return true;
+    return overtaken() ? CodeLoad::Overtaken : CodeLoad::Shown;
 }
 
 void ClearCodeView(Application& app) {
@@ -59,7 +66,7 @@ void ShowDroppedFile(Application& app, const std::string& dropList) {
     if (dropList.empty()) {
         return;
     }
-    if (LoadCodeFile(app, dropList, true)) {
+    if (LoadCodeFile(app, dropList, true) == CodeLoad::Shown) {
         app.ui.mainWindow->SetDescriptionText("Extern file ...");
         app.ui.mainWindow->Tree().ClearSelection();
     }

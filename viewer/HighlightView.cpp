@@ -1,10 +1,12 @@
 #include "viewer/HighlightView.h"
 
+#include <glibmm/main.h>
 #include <glibmm/markup.h>
 #include <gtkmm/label.h>
 #include <gtkmm/textbuffer.h>
 #include <gtkmm/textview.h>
 
+#include <algorithm>
 #include <array>
 
 #include "app/Effects.h"
@@ -16,8 +18,11 @@ namespace {
 
 using Tags = std::array<Glib::RefPtr<Gtk::TextTag>, kHighlightTagCount>;
 
-// The clock is read after this many spans, not after each one.
-constexpr std::size_t kSpansPerClockCheck = 64;
+// The result is put onto the buffer in blocks of this many characters.
+constexpr std::uint32_t kBlockCharacters = 4096;
+// The lowest line height looked for: lines not measured yet have none, so this bounds the
+// lines that an area can hold.
+constexpr int kMinLineHeight = 4;
 
 struct TagLook {
     HighlightTag tag;
@@ -75,31 +80,6 @@ void WatchText(HighlightRuns& runs, const Glib::RefPtr<Gtk::TextBuffer>& buffer)
     runs.textWatch = buffer->signal_changed().connect([&runs] { ++runs.generation; });
 }
 
-// Applies the spans; when that takes longer than a slice, the window is redrawn between slices.
-// Returns false when the run was overtaken meanwhile: the buffer must not be touched any more.
-bool ApplySpans(Gtk::TextView& codeView, const Glib::RefPtr<Gtk::TextBuffer>& buffer, const Tags& tags,
-                const std::vector<TagSpan>& spans, const HighlightRuns& runs, std::uint64_t generation) {
-    using Clock = std::chrono::steady_clock;
-    auto sliceStart = Clock::now();
-    for (std::size_t i = 0; i < spans.size(); ++i) {
-        const TagSpan& span = spans[i];
-        if (const Glib::RefPtr<Gtk::TextTag>& tag = tags[static_cast<std::size_t>(span.tag)]) {
-            buffer->apply_tag(tag, buffer->get_iter_at_offset(static_cast<int>(span.start)),
-                              buffer->get_iter_at_offset(static_cast<int>(span.end)));
-        }
-        const std::size_t done = i + 1;
-        if (done % kSpansPerClockCheck == 0 && done < spans.size() &&
-            Clock::now() - sliceStart >= runs.sliceTime) {
-            RefreshWidget(codeView);
-            if (runs.generation != generation) {
-                return false;
-            }
-            sliceStart = Clock::now();
-        }
-    }
-    return true;
-}
-
 Glib::ustring LinkMarkup(const std::string& address) {
     const Glib::ustring escaped = Glib::Markup::escape_text(address);
     return "<a href=\"" + escaped + "\">" + escaped + "</a>";
@@ -107,8 +87,9 @@ Glib::ustring LinkMarkup(const std::string& address) {
 
 // From the last link backwards, so that the offsets of the earlier ones stay valid. A link line
 // without an address keeps its text: an empty link could neither be seen nor clicked.
-void ReplaceLinks(Gtk::TextView& codeView, const Glib::RefPtr<Gtk::TextBuffer>& buffer,
-                  const std::vector<LinkReplacement>& links) {
+std::vector<Glib::RefPtr<Gtk::TextChildAnchor>> MakeAnchors(const Glib::RefPtr<Gtk::TextBuffer>& buffer,
+                                                            const std::vector<LinkReplacement>& links) {
+    std::vector<Glib::RefPtr<Gtk::TextChildAnchor>> anchors;
     for (auto link = links.rbegin(); link != links.rend(); ++link) {
         if (link->address.empty()) {
             continue;
@@ -116,14 +97,181 @@ void ReplaceLinks(Gtk::TextView& codeView, const Glib::RefPtr<Gtk::TextBuffer>& 
         const Gtk::TextIter position =
             buffer->erase(buffer->get_iter_at_offset(static_cast<int>(link->offset)),
                           buffer->get_iter_at_offset(static_cast<int>(link->offset + link->length)));
-        const Glib::RefPtr<Gtk::TextChildAnchor> anchor = buffer->create_child_anchor(position);
-        auto* label = Gtk::make_managed<Gtk::Label>();
-        label->set_markup(LinkMarkup(link->address));
-        // Not handled here: the label's own handling opens the address with the desktop's
-        // default program for it.
-        label->signal_activate_link().connect([](const Glib::ustring&) { return false; }, false);
-        codeView.add_child_at_anchor(*label, anchor);
-        label->show();
+        anchors.push_back(buffer->create_child_anchor(position));
+    }
+    std::reverse(anchors.begin(), anchors.end());
+    return anchors;
+}
+
+void MakeLabel(Gtk::TextView& view, const Glib::RefPtr<Gtk::TextChildAnchor>& anchor,
+               const std::string& address) {
+    if (anchor->get_deleted() || !anchor->get_widgets().empty()) {
+        return;
+    }
+    auto* label = Gtk::make_managed<Gtk::Label>();
+    label->set_markup(LinkMarkup(address));
+    // Not handled here: the label's own handling opens the address with the desktop's default
+    // program for it.
+    label->signal_activate_link().connect([](const Glib::ustring&) { return false; }, false);
+    view.add_child_at_anchor(*label, anchor);
+    label->show();
+}
+
+bool Current(const HighlightRuns& runs) {
+    return runs.view != nullptr && runs.generation == runs.shownGeneration;
+}
+
+// Tags the characters of block `block` and makes the link labels standing there.
+void TagBlock(HighlightRuns& runs, std::size_t block) {
+    if (runs.taggedBlocks[block]) {
+        return;
+    }
+    runs.taggedBlocks[block] = true;
+    const Glib::RefPtr<Gtk::TextBuffer> buffer = runs.view->get_buffer();
+    const auto start = static_cast<std::uint32_t>(block * kBlockCharacters);
+    const std::uint32_t end = start + kBlockCharacters;
+    // The buffer counts the characters of a text run again each time a tag splits it, so a long
+    // line is first cut at the block's ends: the tags then split runs of one block, not of the
+    // whole line.
+    const Gtk::TextIter blockStart = buffer->get_iter_at_offset(static_cast<int>(start));
+    if (blockStart.get_chars_in_line() > static_cast<int>(kBlockCharacters)) {
+        for (const std::uint32_t cut : {start, end}) {
+            runs.cuts.push_back(buffer->create_mark(buffer->get_iter_at_offset(static_cast<int>(cut))));
+        }
+    }
+    for (std::size_t tag = 0; tag < kHighlightTagCount; ++tag) {
+        if (!runs.tags[tag]) {
+            continue;
+        }
+        const std::vector<ShownRange>& ranges = runs.shown.runs[tag];
+        auto range = std::partition_point(ranges.begin(), ranges.end(),
+                                          [&](const ShownRange& r) { return r.end <= start; });
+        for (; range != ranges.end() && range->start < end; ++range) {
+            buffer->apply_tag(runs.tags[tag],
+                              buffer->get_iter_at_offset(static_cast<int>(std::max(start, range->start))),
+                              buffer->get_iter_at_offset(static_cast<int>(std::min(end, range->end))));
+        }
+    }
+    const std::vector<std::uint32_t>& anchors = runs.shown.anchors;
+    for (auto at = std::lower_bound(anchors.begin(), anchors.end(), start); at != anchors.end() && *at < end;
+         ++at) {
+        const auto index = static_cast<std::size_t>(at - anchors.begin());
+        MakeLabel(*runs.view, runs.anchors[index], runs.shown.addresses[index]);
+    }
+}
+
+// Tags the blocks of the characters that show in the view's area widened by `pages` visible
+// areas on every side. Returns true when it tagged anything.
+bool TagArea(HighlightRuns& runs, int pages) {
+    if (!Current(runs)) {
+        return false;
+    }
+    Gtk::TextView& view = *runs.view;
+    Gdk::Rectangle visible;
+    view.get_visible_rect(visible);
+    const int left = visible.get_x() - pages * visible.get_width();
+    const int right = visible.get_x() + (pages + 1) * visible.get_width();
+    const int top = visible.get_y() - pages * visible.get_height();
+    const int bottom = visible.get_y() + (pages + 1) * visible.get_height();
+    const int characterWidth =
+        std::max(1, PANGO_PIXELS(view.get_pango_context()
+                                     ->get_metrics(view.get_pango_context()->get_font_description())
+                                     .get_approximate_char_width()));
+    Gtk::TextIter line;
+    int lineTop = 0;
+    view.get_line_at_y(line, std::max(top, 0), lineTop);
+    bool tagged = false;
+    for (int looked = 0; looked <= (bottom - top) / kMinLineHeight; ++looked) {
+        int height = 0;
+        view.get_line_yrange(line, lineTop, height);
+        if (lineTop >= bottom) {
+            break;
+        }
+        // Of a long line only the part near the visible columns, told from the character width
+        // (asking the view would lay the whole line out): a character is at least half as wide,
+        // a tab at most twice.
+        Gtk::TextIter from = line;
+        Gtk::TextIter to = line;
+        if (line.get_chars_in_line() > static_cast<int>(kBlockCharacters)) {
+            from.forward_chars(std::max(left, 0) / (2 * characterWidth));
+            to.forward_chars(2 * std::max(right, 0) / characterWidth);
+        } else {
+            to.forward_to_line_end();
+        }
+        const auto first = static_cast<std::size_t>(from.get_offset()) / kBlockCharacters;
+        const auto last = std::min(static_cast<std::size_t>(to.get_offset()) / kBlockCharacters,
+                                   runs.taggedBlocks.size() - 1);
+        for (std::size_t block = first; block <= last; ++block) {
+            tagged = tagged || !runs.taggedBlocks[block];
+            TagBlock(runs, block);
+        }
+        if (!line.forward_line()) {
+            break;
+        }
+    }
+    return tagged;
+}
+
+// What shows is tagged before the next frame; the area around it when the window is idle.
+void ScheduleTagging(HighlightRuns& runs) {
+    if (!Current(runs)) {
+        return;
+    }
+    if (!runs.visibleWork.connected()) {
+        runs.visibleWork = Glib::signal_idle().connect(
+            [&runs] {
+                if (TagArea(runs, 0)) {
+                    runs.view->queue_draw();
+                }
+                return false;
+            },
+            G_PRIORITY_HIGH_IDLE);
+    }
+    if (!runs.aroundWork.connected()) {
+        runs.aroundWork = Glib::signal_idle().connect(
+            [&runs] {
+                TagArea(runs, 1);
+                return false;
+            },
+            G_PRIORITY_DEFAULT_IDLE);
+    }
+}
+
+// Drops the kept result of an earlier run.
+void Forget(HighlightRuns& runs) {
+    runs.visibleWork.disconnect();
+    runs.aroundWork.disconnect();
+    runs.shown = {};
+    runs.anchors.clear();
+    runs.taggedBlocks.clear();
+    for (const Glib::RefPtr<Gtk::TextMark>& cut : runs.cuts) {
+        if (!cut->get_deleted()) {
+            cut->get_buffer()->delete_mark(cut);
+        }
+    }
+    runs.cuts.clear();
+}
+
+// Each draw and scroll of the view looks for blocks that came into view.
+void WatchView(HighlightRuns& runs, Gtk::TextView& view) {
+    if (runs.view == &view) {
+        return;
+    }
+    runs.drawWatch.disconnect();
+    runs.scrollWatch.disconnect();
+    runs.view = &view;
+    runs.drawWatch = view.signal_draw().connect(
+        [&runs](const Cairo::RefPtr<Cairo::Context>&) {
+            if (Current(runs)) {
+                ScheduleTagging(runs);
+            } else if (!runs.taggedBlocks.empty()) {
+                Forget(runs);
+            }
+            return false;
+        },
+        false);
+    if (const Glib::RefPtr<Gtk::Adjustment> scrolling = view.get_vadjustment()) {
+        runs.scrollWatch = scrolling->signal_value_changed().connect([&runs] { ScheduleTagging(runs); });
     }
 }
 
@@ -131,6 +279,10 @@ void ReplaceLinks(Gtk::TextView& codeView, const Glib::RefPtr<Gtk::TextBuffer>& 
 
 HighlightRuns::~HighlightRuns() {
     textWatch.disconnect();
+    drawWatch.disconnect();
+    scrollWatch.disconnect();
+    visibleWork.disconnect();
+    aroundWork.disconnect();
 }
 
 void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& palette, int codeMarks) {
@@ -139,19 +291,42 @@ void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& pale
         return;
     }
     WatchText(runs, buffer);
+    Forget(runs);
     const std::uint64_t generation = ++runs.generation;
     // The slice keeps a placeholder character for each child anchor, so that the highlighter's
     // character offsets are the buffer's.
     const Glib::ustring text = buffer->get_slice(buffer->begin(), buffer->end(), true);
-    const HighlightResult result = ComputeHighlight(text.raw(), codeMarks);
-
-    CreateTags(buffer, palette);
-    buffer->remove_all_tags(buffer->begin(), buffer->end());
-    if (!ApplySpans(codeView, buffer, LookUpTags(buffer), result.spans, runs, generation)) {
+    HighlightResult result;
+    if (!RunAnswering([&](std::stop_token stop) { result = ComputeHighlight(text.raw(), codeMarks, stop); },
+                      [&] { return runs.generation != generation; }, runs.quietWait)) {
         return;
     }
-    ReplaceLinks(codeView, buffer, result.links);
+    CreateTags(buffer, palette);
+    // Removing a tag that sets the weight throws away the layout of every line it covers, so
+    // only tags that are on the text are removed (a freshly loaded text has none).
+    for (const Glib::RefPtr<Gtk::TextTag>& tag : LookUpTags(buffer)) {
+        Gtk::TextIter start = buffer->begin();
+        if (tag && (start.starts_tag(tag) || start.forward_to_tag_toggle(tag))) {
+            buffer->remove_tag(tag, buffer->begin(), buffer->end());
+        }
+    }
+    runs.anchors = MakeAnchors(buffer, result.links);
+    runs.shown = ShownAfterLinks(result);
+    runs.taggedBlocks.assign(static_cast<std::size_t>(buffer->get_char_count()) / kBlockCharacters + 1,
+                             false);
+    runs.tags = LookUpTags(buffer);
+    WatchView(runs, codeView);
+    runs.shownGeneration = runs.generation;  // the anchors changed the text
+    TagArea(runs, 0);
     RefreshWidget(codeView);
+}
+
+void HighlightEverything(HighlightRuns& runs) {
+    if (Current(runs)) {
+        for (std::size_t block = 0; block < runs.taggedBlocks.size(); ++block) {
+            TagBlock(runs, block);
+        }
+    }
 }
 
 }  // namespace quillmate

@@ -1,6 +1,7 @@
 #include "viewer/Highlighter.h"
 
 #include <algorithm>
+#include <functional>
 #include <unordered_map>
 
 #include "base/Utf8.h"
@@ -376,7 +377,7 @@ std::uint8_t KeywordBit(int codeMarks) {
 
 }  // namespace
 
-HighlightResult ComputeHighlight(std::string_view input, int codeMarks) {
+HighlightResult ComputeHighlight(std::string_view input, int codeMarks, const std::stop_token& stop) {
     std::string sanitized;
     std::string_view text = input;
     if (!IsValidUtf8(input)) {
@@ -385,14 +386,69 @@ HighlightResult ComputeHighlight(std::string_view input, int codeMarks) {
     }
     Marks marks(text.size(), 0);
     HighlightResult result;
-    MarkComments(text, marks);
-    MarkStrings(text, marks);
-    MarkConstants(text, marks);
-    MarkKeywords(text, marks, KeywordBit(codeMarks), result.procedureNames);
-    MarkProcedureUses(text, marks, result.procedureNames);
-    result.spans = CollectSpans(text, marks);
-    result.links = ToCharacterOffsets(text, FindLinks(text));
+    const std::function<void()> passes[] = {
+        [&] { MarkComments(text, marks); },
+        [&] { MarkStrings(text, marks); },
+        [&] { MarkConstants(text, marks); },
+        [&] { MarkKeywords(text, marks, KeywordBit(codeMarks), result.procedureNames); },
+        [&] { MarkProcedureUses(text, marks, result.procedureNames); },
+        [&] { result.spans = CollectSpans(text, marks); },
+        [&] { result.links = ToCharacterOffsets(text, FindLinks(text)); },
+    };
+    for (const auto& pass : passes) {
+        if (stop.stop_requested()) {
+            break;
+        }
+        pass();
+    }
     return result;
+}
+
+ShownHighlight ShownAfterLinks(const HighlightResult& result) {
+    ShownHighlight shown;
+    // Each made link: where its address starts and ends in the original text, and how many
+    // characters it and the links before it took away.
+    struct Made {
+        std::size_t start;
+        std::size_t end;
+        std::size_t removed;
+    };
+    std::vector<Made> made;
+    std::size_t removed = 0;
+    for (const LinkReplacement& link : result.links) {
+        if (link.address.empty()) {
+            continue;
+        }
+        shown.anchors.push_back(static_cast<std::uint32_t>(link.offset - removed));
+        shown.addresses.push_back(link.address);
+        removed += link.length - 1;
+        made.push_back({link.offset, link.offset + link.length, removed});
+    }
+    // A run starts at the first character left at or after its start (behind the anchor when that
+    // is an address character) and ends behind the last one left before its end.
+    const auto map = [&](std::size_t offset, bool isStart) -> std::size_t {
+        const auto after = std::partition_point(made.begin(), made.end(), [&](const Made& link) {
+            return isStart ? link.start <= offset : link.start < offset;
+        });
+        if (after == made.begin()) {
+            return offset;
+        }
+        const Made& link = *(after - 1);
+        if (isStart ? offset >= link.end : offset > link.end) {
+            return offset - link.removed;
+        }
+        const std::size_t anchor = link.end - link.removed - 1;
+        return isStart ? anchor + 1 : anchor;
+    };
+    for (const TagSpan& span : result.spans) {
+        const std::size_t start = map(span.start, true);
+        const std::size_t end = map(span.end, false);
+        if (start < end) {
+            shown.runs[static_cast<std::size_t>(span.tag)].push_back(
+                {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end)});
+        }
+    }
+    return shown;
 }
 
 }  // namespace quillmate

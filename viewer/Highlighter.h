@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,6 +75,26 @@ struct HighlightResult {
 // untagged. The result is that of the comment, string, constant, keyword, procedure-use and link
 // passes run one after the other, each seeing the tags of the earlier ones. A byte that is not
 // part of well-formed UTF-8 counts as one character (U+FFFD).
-HighlightResult ComputeHighlight(std::string_view text, int codeMarks);
+// A stop requested through `stop` ends the work early with an incomplete result.
+HighlightResult ComputeHighlight(std::string_view text, int codeMarks, const std::stop_token& stop = {});
+
+// Characters [start, end) of the text as the view shows it once the links are made: each
+// replaced address is one anchor character there.
+struct ShownRange {
+    std::uint32_t start;
+    std::uint32_t end;
+
+    bool operator==(const ShownRange&) const = default;
+};
+
+// The result in the offsets of the shown text: for each tag (indexed by HighlightTag) its runs in
+// order, and the offset of each link anchor (links without an address are not made and have
+// none). A run of a tag that covered an address goes on over its anchor.
+struct ShownHighlight {
+    std::array<std::vector<ShownRange>, kHighlightTagCount> runs;
+    std::vector<std::uint32_t> anchors;
+    std::vector<std::string> addresses;  // by anchor
+};
+ShownHighlight ShownAfterLinks(const HighlightResult& result);
 
 }  // namespace quillmate

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <gtkmm/label.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <set>
@@ -13,6 +14,7 @@
 
 #include "ProgramDriver.h"
 #include "viewer/CodeViewActions.h"
+#include "viewer/HighlightView.h"
 #include "viewer/Highlighter.h"
 #include "viewer/Palette.h"
 
@@ -321,37 +323,39 @@ void ExpectTagsOutsideAnchors(const Glib::RefPtr<Gtk::TextBuffer>& buffer,
     }
 }
 
-// A long file whose tags are applied in many slices, each followed by a redraw.
-std::string SlicedCode() {
+// A long file, tagged block by block as it comes into view.
+std::string LongCode(int copies = 61) {
     std::string code;
-    for (int i = 0; i < 61; ++i) {
+    for (int i = 0; i < copies; ++i) {
         code += Sample();
     }
     return code;
 }
 
-// Starts highlighting the long file with the shortest slices; `interrupt` runs once, in the first
-// redraw between slices. Returns true when that redraw came while the file was tagged in part.
-bool InterruptSlicedRun(CodeViewProgram& program, const std::function<void()>& interrupt) {
-    program.app->ui.highlight.sliceTime = std::chrono::milliseconds(0);
+// Shows the long file (long enough for its highlighting to take a while); `interrupt` runs once,
+// as soon as the text is in the view. Returns true when the view was not tagged yet then: the
+// highlighter's result was still being computed.
+bool InterruptHighlight(CodeViewProgram& program, const std::function<void()>& interrupt) {
+    program.app->ui.highlight.quietWait = std::chrono::milliseconds(0);
     const auto buffer = program.Buffer();
     bool inTheMiddle = false;
-    Glib::signal_idle().connect([&] {
-        const Glib::ustring shown = SliceOf(buffer);
-        const auto lastConstant = shown.rfind("#GTK_WINDOW_TOPLEVEL)");
-        inTheMiddle = lastConstant != Glib::ustring::npos && shown.size() > 20000 &&
-                      TagsAt(buffer, 0) == Tags{"Disable"} &&
-                      TagsAt(buffer, static_cast<int>(lastConstant)).empty();
-        interrupt();
-        return false;
-    });
+    Glib::signal_idle().connect(
+        [&] {
+            if (buffer->get_char_count() < 20000) {
+                return true;
+            }
+            inTheMiddle = TagsAt(buffer, 0).empty();
+            interrupt();
+            return false;
+        },
+        G_PRIORITY_HIGH);
     program.ShowRow(test::kSimpleRow);
     return inTheMiddle;
 }
 
-TEST(HighlightSliceTest, NewLoadStopsTheRunningHighlight) {
-    CodeViewProgram program(SlicedCode(), 2);
-    EXPECT_TRUE(InterruptSlicedRun(program, [&] { LoadCodeFile(*program.app, "/Buttons/Label.kx", false); }));
+TEST(HighlightRunTest, NewLoadStopsTheRunningHighlight) {
+    CodeViewProgram program(LongCode(600), 2);
+    EXPECT_TRUE(InterruptHighlight(program, [&] { LoadCodeFile(*program.app, "/Buttons/Label.kx", false); }));
     const auto buffer = program.Buffer();
     const std::string shown = buffer->get_text(true);
     EXPECT_EQ(shown, "; Button with label\nText$ = \"Hello\" ; greeting");
@@ -359,22 +363,39 @@ TEST(HighlightSliceTest, NewLoadStopsTheRunningHighlight) {
     EXPECT_TRUE(AnchorOffsets(buffer).empty());
 }
 
-TEST(HighlightSliceTest, ClearedViewStopsTheRunningHighlight) {
-    CodeViewProgram program(SlicedCode(), 2);
-    EXPECT_TRUE(InterruptSlicedRun(program, [&] { program.Main().SetCodeText(""); }));
+TEST(HighlightRunTest, ClearedViewStopsTheRunningHighlight) {
+    CodeViewProgram program(LongCode(600), 2);
+    EXPECT_TRUE(InterruptHighlight(program, [&] { program.Main().SetCodeText(""); }));
     EXPECT_EQ(program.Buffer()->get_char_count(), 0);
 }
 
-TEST(HighlightSliceTest, SlicedRunTagsLikeOneGo) {
-    const std::string code = SlicedCode();
+TEST(HighlightRunTest, TaggingAsTheTextComesIntoViewTagsLikeOneGo) {
+    const std::string code = LongCode();
     CodeViewProgram program(code, 2);
-    program.app->ui.highlight.sliceTime = std::chrono::milliseconds(0);
     program.ShowRow(test::kSimpleRow);
     const auto buffer = program.Buffer();
     EXPECT_EQ(AnchorOffsets(buffer).size(), 61u);
     std::string shownBeforeLinks = code;
     shownBeforeLinks.pop_back();  // the line feed after the last line
-    ExpectTagsOutsideAnchors(buffer, ExpectedTags(shownBeforeLinks, 2));
+    const std::vector<Tags> expected = ExpectedTags(shownBeforeLinks, 2);
+    const int last = buffer->get_char_count() - 1;
+    const auto lastConstant = static_cast<int>(SliceOf(buffer).rfind("#GTK_WINDOW_TOPLEVEL)"));
+    EXPECT_TRUE(TagsAt(buffer, lastConstant).empty());  // not shown yet
+
+    const auto scrolling = program.Main().CodeView().get_vadjustment();
+    scrolling->set_value(scrolling->get_upper());
+    test::Settle(*program.app);
+    const std::vector<int> anchors = AnchorOffsets(buffer);
+    for (int offset = lastConstant - 500; offset <= last; ++offset) {
+        if (std::find(anchors.begin(), anchors.end(), offset) != anchors.end()) {
+            continue;  // shows a widget, not text
+        }
+        ASSERT_EQ(TagsAt(buffer, offset), expected[static_cast<std::size_t>(offset)]) << offset;
+    }
+    const auto lastLink = buffer->get_iter_at_offset(AnchorOffsets(buffer).back()).get_child_anchor();
+    EXPECT_EQ(lastLink->get_widgets().size(), 1u);
+    HighlightEverything(program.app->ui.highlight);
+    ExpectTagsOutsideAnchors(buffer, expected);
 }
 
 }  // namespace
