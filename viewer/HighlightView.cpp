@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "app/Effects.h"
 #include "viewer/Highlighter.h"
@@ -297,8 +298,14 @@ void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& pale
     // character offsets are the buffer's.
     const Glib::ustring text = buffer->get_slice(buffer->begin(), buffer->end(), true);
     HighlightResult result;
-    if (!RunAnswering([&](std::stop_token stop) { result = ComputeHighlight(text.raw(), codeMarks, stop); },
-                      [&] { return runs.generation != generation; }, runs.quietWait)) {
+    ShownHighlight shown;
+    const auto compute = [&](std::stop_token stop) {
+        result = ComputeHighlight(text.raw(), codeMarks, stop);
+        shown = ShownAfterLinks(result);
+        result.spans = {};  // only the shown runs are kept
+    };
+    if (!RunAnswering(
+            compute, [&] { return runs.generation != generation; }, runs.quietWait)) {
         return;
     }
     CreateTags(buffer, palette);
@@ -311,7 +318,7 @@ void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& pale
         }
     }
     runs.anchors = MakeAnchors(buffer, result.links);
-    runs.shown = ShownAfterLinks(result);
+    runs.shown = std::move(shown);
     runs.taggedBlocks.assign(static_cast<std::size_t>(buffer->get_char_count()) / kBlockCharacters + 1,
                              false);
     runs.tags = LookUpTags(buffer);
