@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <utility>
 
 #include "app/Effects.h"
@@ -161,6 +162,16 @@ void TagBlock(HighlightRuns& runs, std::size_t block) {
     }
 }
 
+// The font's average character width in pixels. Through the C call: pangomm's get_metrics copies
+// the metrics and never frees the original.
+int CharacterWidth(Gtk::TextView& view) {
+    PangoContext* context = view.get_pango_context()->gobj();
+    const std::unique_ptr<PangoFontMetrics, decltype(&pango_font_metrics_unref)> metrics(
+        pango_context_get_metrics(context, pango_context_get_font_description(context), nullptr),
+        &pango_font_metrics_unref);
+    return std::max(1, PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(metrics.get())));
+}
+
 // Tags the blocks of the characters that show in the view's area widened by `pages` visible
 // areas on every side. Returns true when it tagged anything.
 bool TagArea(HighlightRuns& runs, int pages) {
@@ -174,10 +185,7 @@ bool TagArea(HighlightRuns& runs, int pages) {
     const int right = visible.get_x() + (pages + 1) * visible.get_width();
     const int top = visible.get_y() - pages * visible.get_height();
     const int bottom = visible.get_y() + (pages + 1) * visible.get_height();
-    const int characterWidth =
-        std::max(1, PANGO_PIXELS(view.get_pango_context()
-                                     ->get_metrics(view.get_pango_context()->get_font_description())
-                                     .get_approximate_char_width()));
+    const int characterWidth = CharacterWidth(view);
     Gtk::TextIter line;
     int lineTop = 0;
     view.get_line_at_y(line, std::max(top, 0), lineTop);
