@@ -1,5 +1,6 @@
 #include "database/IndexTree.h"
 
+#include "base/Utf8.h"
 #include "database/RowMarkup.h"
 
 namespace quillmate {
@@ -45,25 +46,40 @@ void IndexTree::Show(const IndexRows& rows, const Glib::RefPtr<Gdk::Pixbuf>& new
     Clear();
     // Appending to a shown model costs a redraw check per row.
     unset_model();
-    for (const IndexRow& row : rows.Rows()) {
-        AppendRow(row, row.icon == quillmate::RowIcon::New       ? newIcon
-                       : row.icon == quillmate::RowIcon::Changed ? changedIcon
-                                                                 : Glib::RefPtr<Gdk::Pixbuf>());
+    const std::vector<IndexRow>& all = rows.Rows();
+    m_rows.assign(all.size(), {});
+    // Every value set asks the store for the row's path, which counts the siblings before the
+    // row and before each of its ancestors. Each row is therefore prepended, siblings last to
+    // first, and a row's subtree is filled before its earlier siblings exist: the path is found
+    // in one step per level, however many rows share a parent.
+    std::vector<int> pending;
+    const auto pushChildren = [&](int first) {
+        for (int child = first; child >= 0; child = all[static_cast<std::size_t>(child)].nextSibling) {
+            pending.push_back(child);
+        }
+    };
+    pushChildren(all.empty() ? -1 : 0);  // the first row is the first top-level row
+    while (!pending.empty()) {
+        const int index = pending.back();
+        pending.pop_back();
+        const IndexRow& row = all[static_cast<std::size_t>(index)];
+        PrependRow(index, row,
+                   row.icon == quillmate::RowIcon::New       ? newIcon
+                   : row.icon == quillmate::RowIcon::Changed ? changedIcon
+                                                             : Glib::RefPtr<Gdk::Pixbuf>());
+        pushChildren(row.firstChild);
     }
     set_model(m_store);
 }
 
-void IndexTree::AppendRow(const IndexRow& row, const Glib::RefPtr<Gdk::Pixbuf>& icon) {
-    Gtk::TreeModel::iterator iter;
-    if (row.parent < 0) {
-        iter = m_store->append();
-    } else {
-        iter = m_store->append(m_rows[static_cast<size_t>(row.parent)]->children());
-    }
+void IndexTree::PrependRow(int index, const IndexRow& row, const Glib::RefPtr<Gdk::Pixbuf>& icon) {
+    const Gtk::TreeModel::iterator iter =
+        row.parent < 0 ? m_store->prepend()
+                       : m_store->prepend(m_rows[static_cast<std::size_t>(row.parent)]->children());
     auto treeRow = *iter;
-    treeRow[m_columns.text] = row.text;
+    treeRow[m_columns.text] = ShownText(row.text, kRowTextLimit);
     treeRow[m_columns.depth] = row.depth;
-    treeRow[m_columns.index] = RowCount();
+    treeRow[m_columns.index] = index;
     treeRow[m_columns.icon] = icon;
     treeRow[m_columns.backgroundSet] = !row.background.empty();
     if (!row.background.empty()) {
@@ -73,7 +89,7 @@ void IndexTree::AppendRow(const IndexRow& row, const Glib::RefPtr<Gdk::Pixbuf>& 
     if (!row.foreground.empty()) {
         treeRow[m_columns.foreground] = Gdk::RGBA(row.foreground);
     }
-    m_rows.push_back(iter);
+    m_rows[static_cast<std::size_t>(index)] = iter;
 }
 
 std::string IndexTree::RowText(int row) const {

@@ -81,8 +81,8 @@ class IndexTree : public Gtk::TreeView {
     Glib::RefPtr<Gtk::TreeStore> Store() { return m_store; }
 
   private:
-    // A row of depth d becomes a child of the latest row of depth d - 1.
-    void AppendRow(const IndexRow& row, const Glib::RefPtr<Gdk::Pixbuf>& icon);
+    // Puts row `index` first among its parent's children; the parent must be in the store.
+    void PrependRow(int index, const IndexRow& row, const Glib::RefPtr<Gdk::Pixbuf>& icon);
 
     struct Columns : public Gtk::TreeModelColumnRecord {
         Columns() {
