@@ -72,6 +72,12 @@ class XmlDocument {
 // Entity expansion can turn a small file into far more text, so the reader stops there.
 inline constexpr std::size_t kMaxXmlHeldBytes = std::size_t{256} << 20;
 
+// Most text that entities may make of a document, as a multiple of the document's own bytes,
+// once the expansion passes expat's threshold of 8 MiB. A table of contents uses entities for
+// a few repeated words, if at all; a large entity referenced many times would otherwise hold
+// and show many times the file's size.
+inline constexpr float kMaxXmlAmplification = 4.0f;
+
 // Deepest nesting a document may have, in levels of elements (the head element is level 1). A
 // table of contents needs four or five; the tree widget walks some of its paths once per level,
 // so deeper documents are refused instead of freezing or overflowing the stack there.
