@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/WindowTitle.h"
 #include "base/Paths.h"
+#include "base/Utf8.h"
 #include "database/IndexTreeActions.h"
 
 namespace quillmate {
@@ -46,7 +47,7 @@ void SetTitleForFile(Application& app, const std::string& storedPath) {
     const std::string title =
         TitleForFile(app.records.preferences.sourceInTitle, storedPath, app.records.location.dbFolder);
     // The database folder comes from the preferences file and may hold bytes that are not UTF-8.
-    app.ui.mainWindow->set_title(Glib::ustring(title).make_valid());
+    app.ui.mainWindow->set_title(ShownText(title, kRowTextLimit));
 }
 
 void AddToHistory(Application& app, int entryIndex) {

@@ -11,6 +11,7 @@
 #include "app/Effects.h"
 #include "base/ProgramNames.h"
 #include "base/Release.h"
+#include "base/Utf8.h"
 
 namespace quillmate {
 namespace {
@@ -579,7 +580,7 @@ void MainWindow::FillHistory(const std::vector<std::string>& names) {
     m_fillingHistory = true;
     m_historyCombo.remove_all();
     for (const std::string& name : names) {
-        m_historyCombo.append(name);
+        m_historyCombo.append(ShownText(name, kRowTextLimit));
     }
     if (!names.empty()) {
         m_historyCombo.set_active(0);
@@ -591,7 +592,7 @@ void MainWindow::FillHistory(const std::vector<std::string>& names) {
 }
 
 void MainWindow::SetDescriptionText(const std::string& text) {
-    m_descriptionLine.get_buffer()->set_text(text);
+    m_descriptionLine.get_buffer()->set_text(ShownText(text, kDescriptionTextLimit));
 }
 
 void MainWindow::SetDescriptionBackground(const std::string& colour) {

@@ -168,10 +168,11 @@ std::unique_ptr<Gtk::EventBox> DatabaseInfoWindow::MakeClickablePicture(Picture 
 
 void DatabaseInfoWindow::FillDatabaseSection(const std::string& databasePath, const std::string& content,
                                              const std::string& libraryPath, int themes, int entries) {
-    // Paths are any bytes; the fields show them as valid UTF-8.
-    m_databaseField.set_text(ToValidUtf8(databasePath));
-    m_contentField.set_text(content);
-    m_libraryField.set_text(ToValidUtf8(libraryPath));
+    // Paths and the database's texts are any bytes of any length; the fields show them valid
+    // and cut.
+    m_databaseField.set_text(ShownText(databasePath, kLabelTextLimit));
+    m_contentField.set_text(ShownText(content, kLabelTextLimit));
+    m_libraryField.set_text(ShownText(libraryPath, kLabelTextLimit));
     m_themesField.set_text(std::to_string(themes));
     m_entriesField.set_text(std::to_string(entries));
 }
@@ -181,7 +182,7 @@ void DatabaseInfoWindow::SetFileSection(const std::string& file, const CodeFileI
         ClearFileSection();
         return;
     }
-    m_fileField.set_text(ToValidUtf8(file));
+    m_fileField.set_text(ShownText(file, kLabelTextLimit));
     m_codeFormatField.set_text(info.srcUtf8 != 0 ? "UTF8" : "Ascii");
     m_executableField.set_text(info.exeUnicode != 0 ? "Unicode" : "Ascii");
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/FixedLayout.h"
 #include "app/WidgetRect.h"
 #include "app/WindowContext.h"
 #include "viewer/CodeFile.h"
@@ -102,7 +103,7 @@ class DatabaseInfoWindow : public Gtk::Window {
 
     WindowContext m_context;
     Glib::RefPtr<Gtk::CssProvider> m_fieldCss;
-    Gtk::Fixed m_fixed;
+    FixedLayout m_fixed{kDatabaseInfoWidth, kDatabaseInfoHeight};
     Gtk::Frame m_databaseFrame;
     Gtk::Label m_databaseCaption{"Datenbank & Library ..."};
     Gtk::Frame m_fileFrame;

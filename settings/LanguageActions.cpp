@@ -8,6 +8,7 @@
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "base/Utf8.h"
 #include "database/IndexTreeActions.h"
 #include "settings/SettingsDialog.h"
 
@@ -27,7 +28,8 @@ void WriteTexts(Application& app, const std::array<std::string_view, N>& keys,
         }
         const auto target = targets.find(key);
         if (target != targets.end() && target->second.set) {
-            target->second.set(text ? *text : target->second.builtIn);
+            // The language file may hold texts of any length; no widget grows with them.
+            target->second.set(text ? ShownText(*text, kLabelTextLimit) : target->second.builtIn);
         }
     }
 }

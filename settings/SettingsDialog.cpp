@@ -72,7 +72,6 @@ SettingsWindow::SettingsWindow(const WindowContext& context, const Preferences& 
     set_title("Quillmate - Settings");
     set_resizable(false);
     set_default_size(kSettingsWidth, kSettingsHeight);
-    m_fixed.set_size_request(kSettingsWidth, kSettingsHeight);
     set_position(Gtk::WIN_POS_CENTER);
     if (parent != nullptr) {
         set_transient_for(*parent);
@@ -399,12 +398,12 @@ void SettingsWindow::ConnectSignals() {
 
 void SettingsWindow::SetDatabasePath(const std::string& path) {
     m_databasePath = path;
-    m_databaseField.set_text(ToValidUtf8(path));
+    m_databaseField.set_text(ShownText(path, kLabelTextLimit));
 }
 
 void SettingsWindow::SetLibraryPath(const std::string& path) {
     m_libraryPath = path;
-    m_libraryField.set_text(ToValidUtf8(path));
+    m_libraryField.set_text(ShownText(path, kLabelTextLimit));
 }
 
 void SettingsWindow::SetFont(const std::string& name, int size) {

@@ -2,6 +2,7 @@
 // actions Apply, Cancel and Save. Built once, hidden, with German texts.
 #pragma once
 
+#include "app/FixedLayout.h"
 #include "app/WidgetRect.h"
 
 #include <gtkmm/button.h>
@@ -9,7 +10,6 @@
 #include <gtkmm/combobox.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/entry.h>
-#include <gtkmm/fixed.h>
 #include <gtkmm/frame.h>
 #include <gtkmm/label.h>
 #include <gtkmm/liststore.h>
@@ -142,7 +142,7 @@ class SettingsWindow : public Gtk::Window {
     RowColumns m_columns;
     Glib::RefPtr<Gtk::CssProvider> m_css;
     std::vector<PlacedControl> m_placed;
-    Gtk::Fixed m_fixed;
+    FixedLayout m_fixed{kSettingsWidth, kSettingsHeight};
 
     Gtk::Frame m_pathsFrame;
     Gtk::Label m_pathsCaption;

@@ -3,6 +3,7 @@
 #include <gdk/gdkkeysyms.h>
 
 #include "app/WindowEvents.h"
+#include "base/Utf8.h"
 #include "settings/AboutDialogs.h"
 
 namespace quillmate {
@@ -42,9 +43,9 @@ UpdateWindow::UpdateWindow(const WindowContext& context) : m_queue(context.queue
 }
 
 void UpdateWindow::ShowAnswers(const UpdateAnswers& answers) {
-    m_fields[0].set_text(answers.otherEdition);
-    m_fields[1].set_text(answers.program);
-    m_fields[2].set_text(answers.database);
+    m_fields[0].set_text(ShownText(answers.otherEdition, kLabelTextLimit));
+    m_fields[1].set_text(ShownText(answers.program, kLabelTextLimit));
+    m_fields[2].set_text(ShownText(answers.database, kLabelTextLimit));
 }
 
 std::string UpdateWindow::FieldText(int row) const {

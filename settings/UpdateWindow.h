@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/FixedLayout.h"
 #include "app/WidgetRect.h"
 #include "app/WindowContext.h"
 #include "settings/UpdateCheck.h"
@@ -46,7 +47,7 @@ class UpdateWindow : public Gtk::Window {
   private:
     EventQueue& m_queue;
     Glib::Dispatcher m_finished;
-    Gtk::Fixed m_fixed;
+    FixedLayout m_fixed{kUpdateWindowWidth, kUpdateWindowHeight};
     Gtk::Label m_labels[3];
     Gtk::Entry m_fields[3];
 };

@@ -18,6 +18,7 @@
 #include "ProgramDriver.h"
 #include "app/MainWindow.h"
 #include "base/Release.h"
+#include "base/Utf8.h"
 #include "settings/AboutDialogs.h"
 #include "settings/SettingsDialog.h"
 
@@ -303,6 +304,44 @@ TEST_F(MainWindowTest, InvalidUtf8InThePreferencesPathsReachesNoWidget) {
     EXPECT_EQ(app->ui.settingsWindow->LibraryPath(), library);
     ASSERT_FALSE(Messages().empty());
     EXPECT_NE(Messages().back().text.find("Biblioth\uFFFDque/"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, HugeTextsAreShownCutAndSearchedWhole) {
+    // An entry whose title, description and file name are far longer than any widget shows.
+    const std::string title = std::string(200000, 'T') + "needle";
+    const std::string file = "/Buttons/" + std::string(100000, 'F') + ".kx";
+    std::string database = test::SmallDatabase();
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"theme_de=\"gtk_button_missing\"",
+                                              "theme_de=\"" + title + "\""},
+          {"descript_de=\"Fehlt\"", "descript_de=\"" + std::string(200000, 'D') + "\""},
+          {"/Buttons/Missing.kx", file}}) {
+        database.replace(database.find(from), from.size(), to);
+    }
+    test::FillSmallLibrary(folder);
+    folder.WriteFile("Quillmate-Toc.xml", database);
+    Launch();
+    test::MoveTreeCursor(*app, 6);  // the file is missing: the message quotes its path
+    ASSERT_FALSE(Messages().empty());
+    const struct {
+        const char* what;
+        std::string text;
+        std::size_t limit;
+    } shown[] = {
+        {"row", Main().Tree().RowText(6), kRowTextLimit},
+        {"description", test::DescriptionText(*app), kDescriptionTextLimit},
+        {"window title", Main().get_title(), kRowTextLimit},
+        {"message", Messages().back().text, kLabelTextLimit},
+    };
+    for (const auto& [what, text, limit] : shown) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(static_cast<std::size_t>(g_utf8_strlen(text.c_str(), -1)), limit + 1);
+        EXPECT_TRUE(text.ends_with(kEllipsis));
+    }
+    test::MoveTreeCursor(*app, 0);
+    Main().SearchEntry().set_text("needle");
+    Settle();
+    EXPECT_EQ(Main().Tree().SelectedRow(), 6);
 }
 
 #if QUILLMATE_ADMIN

@@ -9,6 +9,7 @@
 #include "ProgramDriver.h"
 #include "app/MainActions.h"
 #include "base/Paths.h"
+#include "base/Utf8.h"
 #include "settings/AboutDialogs.h"
 #include "settings/TextKeys.h"
 
@@ -80,10 +81,33 @@ TEST_F(SettingsTest, DialogIsBuiltHiddenAsAFixedWindowOverTheMainWindow) {
     EXPECT_EQ(dialog.get_focus(), &dialog.CancelButton());
 }
 
-TEST_F(SettingsTest, EveryControlStandsAtItsPlace) {
-    Start();
+// Every label, button, combo-box and tooltip text of the language file far longer than its place.
+std::string LongTextLanguageFile() {
+    const std::string text(6000, 'W');
+    std::string file = "[LanguageItems]\n";
+    for (const std::string_view key : kLabelKeys) {
+        file += "Key = " + std::string(key) + "\nde = " + text + "\nen = " + text + "\n";
+    }
+    file += "[Tooltips]\n";
+    for (const std::string_view key : kTooltipKeys) {
+        file += "Key = " + std::string(key) + "\nde = " + text + "\nen = " + text + "\n";
+    }
+    return file;
+}
+
+class SettingsPlacesTest : public SettingsTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SettingsPlacesTest, EveryControlStandsAtItsPlace) {
+    const bool longTexts = GetParam();
+    if (longTexts) {
+        folder.WriteFile("QuillmateLang.inf", LongTextLanguageFile());
+    }
+    Start({longTexts ? "Language=1" : "Language=0"});
     OpenSettings();
     SettingsWindow& dialog = Settings();
+    if (longTexts) {
+        EXPECT_EQ(g_utf8_strlen(dialog.LanguageLabel().get_text().c_str(), -1), kLabelTextLimit + 1);
+    }
     int width = 0;
     int height = 0;
     dialog.get_size(width, height);
@@ -102,6 +126,8 @@ TEST_F(SettingsTest, EveryControlStandsAtItsPlace) {
         EXPECT_EQ(control.widget->get_allocated_height(), control.rect.height);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(GermanAndLongTexts, SettingsPlacesTest, ::testing::Bool());
 
 TEST_F(SettingsTest, OpeningFillsThePathAndFontFields) {
     Start({"Lib-path=/srv/korvex/", "FontName=Sans", "FontSize=13"});
