@@ -104,7 +104,7 @@ PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& d
 
     if (!prefs.codeEditorPath.empty() && IsRegularFile(prefs.codeEditorPath) &&
         HasOwnerExecuteBit(prefs.codeEditorPath)) {
-        result.openCodeLabel = "Open code in " + ToValidUtf8(FilePart(prefs.codeEditorPath));
+        result.openCodeLabel = "Open code in " + ShownText(FilePart(prefs.codeEditorPath), kRowTextLimit);
     }
 
     if (prefs.winX < -1) {

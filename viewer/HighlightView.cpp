@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "app/Effects.h"
+#include "base/Utf8.h"
 #include "viewer/Highlighter.h"
 #include "viewer/Palette.h"
 
@@ -82,9 +83,10 @@ void WatchText(HighlightRuns& runs, const Glib::RefPtr<Gtk::TextBuffer>& buffer)
     runs.textWatch = buffer->signal_changed().connect([&runs] { ++runs.generation; });
 }
 
+// The label opens the whole address and shows at most a label's length of it.
 Glib::ustring LinkMarkup(const std::string& address) {
-    const Glib::ustring escaped = Glib::Markup::escape_text(address);
-    return "<a href=\"" + escaped + "\">" + escaped + "</a>";
+    return "<a href=\"" + Glib::Markup::escape_text(address) + "\">" +
+           Glib::Markup::escape_text(ShownText(address, kLabelTextLimit)) + "</a>";
 }
 
 // From the last link backwards, so that the offsets of the earlier ones stay valid. A link line
