@@ -5,8 +5,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -36,8 +38,8 @@ void XMLCALL IgnoreStart(void*, const XML_Char*, const XML_Char**) {}
 void XMLCALL IgnoreEnd(void*, const XML_Char*) {}
 void XMLCALL IgnoreCharacters(void*, const XML_Char*, int) {}
 
-// The same reading as the loader (256 KiB chunks into expat's buffer) with handlers that do
-// nothing.
+// The same reading as the loader (pieces of 256 KiB, growing with what has been read, into
+// expat's buffer) with handlers that do nothing.
 bool BareParse(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -47,10 +49,12 @@ bool BareParse(const std::string& path) {
     XML_SetElementHandler(parser.get(), IgnoreStart, IgnoreEnd);
     XML_SetCharacterDataHandler(parser.get(), IgnoreCharacters);
     bool ok = true;
+    std::size_t total = 0;
     for (;;) {
-        constexpr int kChunk = 256 * 1024;
-        void* buffer = XML_GetBuffer(parser.get(), kChunk);
-        const ssize_t count = buffer != nullptr ? read(fd, buffer, kChunk) : -1;
+        const std::size_t chunk = std::clamp(total, std::size_t{256} << 10, std::size_t{256} << 20);
+        void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(chunk));
+        const ssize_t count = buffer != nullptr ? read(fd, buffer, chunk) : -1;
+        total += count > 0 ? static_cast<std::size_t>(count) : 0;
         if (count < 0 ||
             XML_ParseBuffer(parser.get(), static_cast<int>(count), count == 0) != XML_STATUS_OK) {
             ok = false;
@@ -153,6 +157,13 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("LoadAndFill", BM_LoadAndFill, path)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("RebuildFromMemory", BM_RebuildFromMemory, path)
         ->Unit(benchmark::kMillisecond);
+    // One title as long as the whole library: its load should cost about as much per byte.
+    const std::string hugeTitlePath = folder + "/HugeTitle.xml";
+    std::ofstream(hugeTitlePath, std::ios::binary)
+        << "<Library title=\"" << std::string(std::filesystem::file_size(path), 'T')
+        << "\"><Theme title=\"A\"><Entry File=\"/A/a.kx\" theme_de=\"a\"/></Theme></Library>\n";
+    benchmark::RegisterBenchmark("LoadAndFillHugeTitle", BM_LoadAndFill, hugeTitlePath)
+        ->Unit(benchmark::kMillisecond);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
@@ -165,6 +176,11 @@ int main(int argc, char** argv) {
                     reporter.realTimes[load] / reporter.realTimes[bare]);
         std::printf("cpu:  bare parse %.2f ms, load + fill %.2f ms, ratio %.2f\n", reporter.cpuTimes[bare],
                     reporter.cpuTimes[load], reporter.cpuTimes[load] / reporter.cpuTimes[bare]);
+    }
+    const char* huge = "LoadAndFillHugeTitle";
+    if (reporter.realTimes.contains(load) && reporter.realTimes.contains(huge)) {
+        std::printf("one title of the same size: load + fill %.2f ms, ratio %.2f to the library\n",
+                    reporter.realTimes[huge], reporter.realTimes[huge] / reporter.realTimes[load]);
     }
     RemoveFolder(folder);
     return 0;

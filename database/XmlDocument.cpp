@@ -42,6 +42,7 @@ struct XmlParserFree {
 using XmlParserPtr = std::unique_ptr<XML_ParserStruct, XmlParserFree>;
 
 constexpr std::size_t kReadChunk = 256 * 1024;
+constexpr std::size_t kMaxReadChunk = std::size_t{256} << 20;
 
 }  // namespace
 
@@ -278,14 +279,18 @@ XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes, std
     builder.Reserve(static_cast<std::size_t>(info.st_size));
     std::size_t total = 0;
     for (;;) {
-        void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(kReadChunk));
+        // Expat scans a token that is still open again from its start with every piece. The
+        // pieces grow with what has been read, so that one huge name or value is scanned a few
+        // times and not once per 256 KiB.
+        const std::size_t chunk = std::clamp(total, kReadChunk, kMaxReadChunk);
+        void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(chunk));
         if (buffer == nullptr) {
             SetSyntaxError(result, parser.get(), builder, maxHeldBytes, maxDepth);
             break;
         }
         ssize_t count = 0;
         do {
-            count = read(file.Get(), buffer, kReadChunk);
+            count = read(file.Get(), buffer, chunk);
         } while (count < 0 && errno == EINTR);
         if (count < 0) {
             result.status = XmlReadStatus::CannotOpen;
