@@ -704,6 +704,12 @@ int main(int argc, char** argv) {
         source.Load("");
         source.SetHighlighted(library.withLinks);
     });
+    // A file of one 1 MB line, to be shown within a few seconds.
+    benchmark::RegisterBenchmark("BM_MegabyteLine", SideBySideHighlightLoop, std::ref(window),
+                                 KeywordText(1000000, true))
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1);
     for (const bool oneLine : {false, true}) {
         benchmark::RegisterBenchmark(oneLine ? "BM_LongLine/OneLine" : "BM_LongLine/ManyLines",
                                      SideBySideHighlightLoop, std::ref(window), KeywordText(100000, oneLine))
