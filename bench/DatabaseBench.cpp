@@ -38,7 +38,7 @@ void XMLCALL IgnoreStart(void*, const XML_Char*, const XML_Char**) {}
 void XMLCALL IgnoreEnd(void*, const XML_Char*) {}
 void XMLCALL IgnoreCharacters(void*, const XML_Char*, int) {}
 
-// The same reading as the loader (pieces of 256 KiB, growing with what has been read, into
+// The same reading as the loader (pieces of 256 KiB, growing with a token that stays open, into
 // expat's buffer) with handlers that do nothing.
 bool BareParse(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -51,7 +51,9 @@ bool BareParse(const std::string& path) {
     bool ok = true;
     std::size_t total = 0;
     for (;;) {
-        const std::size_t chunk = std::clamp(total, std::size_t{256} << 10, std::size_t{256} << 20);
+        const XML_Index parsed = XML_GetCurrentByteIndex(parser.get());
+        const std::size_t open = parsed >= 0 ? total - static_cast<std::size_t>(parsed) : 0;
+        const std::size_t chunk = std::clamp(2 * open, std::size_t{256} << 10, std::size_t{256} << 20);
         void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(chunk));
         const ssize_t count = buffer != nullptr ? read(fd, buffer, chunk) : -1;
         total += count > 0 ? static_cast<std::size_t>(count) : 0;

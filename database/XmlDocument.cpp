@@ -280,9 +280,11 @@ XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes, std
     std::size_t total = 0;
     for (;;) {
         // Expat scans a token that is still open again from its start with every piece. The
-        // pieces grow with what has been read, so that one huge name or value is scanned a few
-        // times and not once per 256 KiB.
-        const std::size_t chunk = std::clamp(total, kReadChunk, kMaxReadChunk);
+        // pieces grow with the open token, so that one huge name or value is scanned a few times
+        // and not once per 256 KiB.
+        const XML_Index parsed = XML_GetCurrentByteIndex(parser.get());
+        const std::size_t open = parsed >= 0 ? total - static_cast<std::size_t>(parsed) : 0;
+        const std::size_t chunk = std::clamp(2 * open, kReadChunk, kMaxReadChunk);
         void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(chunk));
         if (buffer == nullptr) {
             SetSyntaxError(result, parser.get(), builder, maxHeldBytes, maxDepth);

@@ -72,9 +72,9 @@ class XmlDocument {
 // Entity expansion can turn a small file into far more text, so the reader stops there.
 inline constexpr std::size_t kMaxXmlHeldBytes = std::size_t{256} << 20;
 
-// Most text that entities may make of a document, as a multiple of the document's own bytes,
-// once the expansion passes expat's threshold of 8 MiB. A table of contents uses entities for
-// a few repeated words, if at all; a large entity referenced many times would otherwise hold
+// Most that the document read so far and the text of its entities may be together, as a multiple
+// of the bytes read, once they pass expat's threshold of 8 MiB. A table of contents uses entities
+// for a few repeated words, if at all; a large entity referenced many times would otherwise hold
 // and show many times the file's size.
 inline constexpr float kMaxXmlAmplification = 4.0f;
 
