@@ -44,7 +44,7 @@ void IndexTree::Show(const IndexRows& rows, const Glib::RefPtr<Gdk::Pixbuf>& new
                      const Glib::RefPtr<Gdk::Pixbuf>& changedIcon) {
     const ProgrammaticChange change(*this);
     Clear();
-    // Appending to a shown model costs a redraw check per row.
+    // Filling a shown model costs a redraw check per row.
     unset_model();
     const std::vector<IndexRow>& all = rows.Rows();
     m_rows.assign(all.size(), {});

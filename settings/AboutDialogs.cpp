@@ -119,6 +119,7 @@ void DatabaseInfoWindow::Build() {
 
 void DatabaseInfoWindow::PlaceCaption(Gtk::Frame& frame, Gtk::Label& caption, const WidgetRect& rect) {
     caption.override_font(m_context.headingFont);
+    caption.set_ellipsize(Pango::ELLIPSIZE_END);
     frame.set_label_widget(caption);
     frame.override_background_color(m_context.transparent);
     PlaceAt(m_fixed, frame, rect);

@@ -29,7 +29,8 @@ void WriteTexts(Application& app, const std::array<std::string_view, N>& keys,
         const auto target = targets.find(key);
         if (target != targets.end() && target->second.set) {
             // The language file may hold texts of any length; no widget grows with them.
-            target->second.set(text ? ShownText(*text, kLabelTextLimit) : target->second.builtIn);
+            target->second.set(text ? ShownLanguageText(*text, isTooltip ? kLabelTextLimit : kRowTextLimit)
+                                    : target->second.builtIn);
         }
     }
 }

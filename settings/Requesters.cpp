@@ -31,7 +31,7 @@ bool FontFamilyExists(const std::string& family) {
 
 std::optional<std::string> ChooseDatabaseFile(const DatabaseRequest& request, const std::string& folder) {
     // The title names the stored file name, which may be any bytes.
-    Gtk::FileChooserDialog dialog(ToValidUtf8(request.title), Gtk::FILE_CHOOSER_ACTION_OPEN);
+    Gtk::FileChooserDialog dialog(ShownText(request.title, kRowTextLimit), Gtk::FILE_CHOOSER_ACTION_OPEN);
     dialog.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
     dialog.add_button("_Open", Gtk::RESPONSE_ACCEPT);
     auto filter = Gtk::FileFilter::create();

@@ -1,5 +1,7 @@
 #include "settings/TextKeys.h"
 
+#include "base/Utf8.h"
+
 namespace quillmate {
 namespace {
 
@@ -18,6 +20,15 @@ std::vector<std::string> SplitAtTabs(std::string_view text) {
 }
 
 }  // namespace
+
+std::string ShownLanguageText(std::string_view text, std::size_t limit) {
+    const std::vector<std::string> parts = SplitAtTabs(text);
+    std::string shown;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        shown += (i == 0 ? "" : "\t") + ShownText(parts[i], limit);
+    }
+    return shown;
+}
 
 std::vector<std::string> ComboRows(std::string_view text, std::string_view builtInRows, size_t rowCount) {
     const std::vector<std::string> given = SplitAtTabs(text);

@@ -46,6 +46,10 @@ struct TextTargetRegistry {
     std::map<std::string, TextTarget, std::less<>> tooltips;
 };
 
+// What a widget shows of a language text: each TAB-separated part (a combo-box row) valid and
+// cut after `limit` characters, so that a long row does not push out the rows after it.
+std::string ShownLanguageText(std::string_view text, std::size_t limit);
+
 // The rows of a combo-box text: its entries separated by TAB characters. Rows beyond the given
 // entries keep `builtInRows`' entries; entries beyond `rowCount` are dropped.
 std::vector<std::string> ComboRows(std::string_view text, std::string_view builtInRows, size_t rowCount);

@@ -24,7 +24,7 @@ CodeLoad LoadCodeFile(Application& app, const std::string& path, bool external) 
         }
         fullPath = choice.fullPath;
         // File names are bytes; the title shows undecodable ones as replacement characters.
-        window.set_title(ToValidUtf8(DroppedFileTitle(fullPath)));
+        window.set_title(ShownText(DroppedFileTitle(fullPath), kRowTextLimit));
         app.records.state.shownCodeFile = {fullPath, true};
     } else {
         fullPath = CodeFileFullPath(app.records.location.libPath, path);

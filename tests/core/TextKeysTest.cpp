@@ -34,6 +34,10 @@ TEST(TextKeysTest, ComboRowsFollowTheRowCount) {
     EXPECT_EQ(ComboRows("a", "x", 3), (Rows{"a", "", ""}));
 }
 
+TEST(TextKeysTest, ShownLanguageTextCutsEachRowAlone) {
+    EXPECT_EQ(ShownLanguageText("abcd\tab\t\tab\xFF", 3), "abc\xE2\x80\xA6\tab\t\tab\xEF\xBF\xBD");
+}
+
 // The language file shipped with the program covers every text the program switches.
 TEST(TextKeysTest, ShippedLanguageFileHasEveryTextInEveryLanguage) {
     LanguageTable table(std::string(QUILLMATE_SOURCE_DIR) + "/resources/QuillmateLang.inf");

@@ -9,7 +9,6 @@
 #include "ProgramDriver.h"
 #include "app/MainActions.h"
 #include "base/Paths.h"
-#include "base/Utf8.h"
 #include "settings/AboutDialogs.h"
 #include "settings/TextKeys.h"
 
@@ -84,13 +83,14 @@ TEST_F(SettingsTest, DialogIsBuiltHiddenAsAFixedWindowOverTheMainWindow) {
 // Every label, button, combo-box and tooltip text of the language file far longer than its place.
 std::string LongTextLanguageFile() {
     const std::string text(6000, 'W');
-    std::string file = "[LanguageItems]\n";
-    for (const std::string_view key : kLabelKeys) {
-        file += "Key = " + std::string(key) + "\nde = " + text + "\nen = " + text + "\n";
-    }
-    file += "[Tooltips]\n";
-    for (const std::string_view key : kTooltipKeys) {
-        file += "Key = " + std::string(key) + "\nde = " + text + "\nen = " + text + "\n";
+    std::string file;
+    for (const auto& [section, keys] :
+         {std::pair{"[LanguageItems]", std::vector(kLabelKeys.begin(), kLabelKeys.end())},
+          std::pair{"[Tooltips]", std::vector(kTooltipKeys.begin(), kTooltipKeys.end())}}) {
+        file += std::string(section) + "\n";
+        for (const std::string_view key : keys) {
+            file += "Key = " + std::string(key) + "\nde = " + text + "\nen = " + text + "\n";
+        }
     }
     return file;
 }
@@ -105,9 +105,6 @@ TEST_P(SettingsPlacesTest, EveryControlStandsAtItsPlace) {
     Start({longTexts ? "Language=1" : "Language=0"});
     OpenSettings();
     SettingsWindow& dialog = Settings();
-    if (longTexts) {
-        EXPECT_EQ(g_utf8_strlen(dialog.LanguageLabel().get_text().c_str(), -1), kLabelTextLimit + 1);
-    }
     int width = 0;
     int height = 0;
     dialog.get_size(width, height);
