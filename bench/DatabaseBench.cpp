@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -51,9 +50,7 @@ bool BareParse(const std::string& path) {
     bool ok = true;
     std::size_t total = 0;
     for (;;) {
-        const XML_Index parsed = XML_GetCurrentByteIndex(parser.get());
-        const std::size_t open = parsed >= 0 ? total - static_cast<std::size_t>(parsed) : 0;
-        const std::size_t chunk = std::clamp(2 * open, std::size_t{256} << 10, std::size_t{256} << 20);
+        const std::size_t chunk = XmlReadPiece(total, XML_GetCurrentByteIndex(parser.get()));
         void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(chunk));
         const ssize_t count = buffer != nullptr ? read(fd, buffer, chunk) : -1;
         total += count > 0 ? static_cast<std::size_t>(count) : 0;

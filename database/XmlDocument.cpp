@@ -41,9 +41,6 @@ struct XmlParserFree {
 };
 using XmlParserPtr = std::unique_ptr<XML_ParserStruct, XmlParserFree>;
 
-constexpr std::size_t kReadChunk = 256 * 1024;
-constexpr std::size_t kMaxReadChunk = std::size_t{256} << 20;
-
 }  // namespace
 
 // Receives expat's callbacks and builds the document. Texts of open elements collect in one
@@ -261,6 +258,12 @@ XmlReadResult OutOfMemory() {
 
 }  // namespace
 
+std::size_t XmlReadPiece(std::size_t read, long long parsed) {
+    const std::size_t open =
+        parsed >= 0 && static_cast<std::size_t>(parsed) <= read ? read - static_cast<std::size_t>(parsed) : 0;
+    return std::clamp(2 * open, std::size_t{256} << 10, std::size_t{256} << 20);
+}
+
 XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes, std::size_t maxDepth) {
     XmlReadResult result;
     // Non-blocking, so that opening a FIFO or a device cannot hang; fstat then rejects them.
@@ -279,12 +282,7 @@ XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes, std
     builder.Reserve(static_cast<std::size_t>(info.st_size));
     std::size_t total = 0;
     for (;;) {
-        // Expat scans a token that is still open again from its start with every piece. The
-        // pieces grow with the open token, so that one huge name or value is scanned a few times
-        // and not once per 256 KiB.
-        const XML_Index parsed = XML_GetCurrentByteIndex(parser.get());
-        const std::size_t open = parsed >= 0 ? total - static_cast<std::size_t>(parsed) : 0;
-        const std::size_t chunk = std::clamp(2 * open, kReadChunk, kMaxReadChunk);
+        const std::size_t chunk = XmlReadPiece(total, XML_GetCurrentByteIndex(parser.get()));
         void* buffer = XML_GetBuffer(parser.get(), static_cast<int>(chunk));
         if (buffer == nullptr) {
             SetSyntaxError(result, parser.get(), builder, maxHeldBytes, maxDepth);

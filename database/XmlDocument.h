@@ -102,6 +102,12 @@ struct XmlReadResult {
     unsigned long errorColumn = 0;
 };
 
+// How many bytes the file reader asks for next, after `read` bytes of which expat has parsed up
+// to byte `parsed` (negative: not known). Expat scans a token that is still open again from its
+// start with every piece, so the pieces grow with the open token: 256 KiB, or twice the open
+// token, at most 256 MiB. One huge name or value is then scanned a few times, not once per 256 KiB.
+std::size_t XmlReadPiece(std::size_t read, long long parsed);
+
 // Reads and parses a file in chunks. Never blocks on special files: anything that is not a
 // regular file counts as CannotOpen.
 XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes = kMaxXmlHeldBytes,
