@@ -21,8 +21,10 @@ namespace {
 
 using Tags = std::array<Glib::RefPtr<Gtk::TextTag>, kHighlightTagCount>;
 
-// The result is put onto the buffer in blocks of this many characters.
-constexpr std::uint32_t kBlockCharacters = 4096;
+// The result is put onto the buffer in blocks of this many characters. Each tag put inside a line
+// walks that line's pieces up to it, so on a long line the cost grows with the square of a
+// block: small blocks keep the part tagged around the visible columns short.
+constexpr std::uint32_t kBlockCharacters = 1024;
 // The lowest line height looked for: lines not measured yet have none, so this bounds the
 // lines that an area can hold.
 constexpr int kMinLineHeight = 4;
