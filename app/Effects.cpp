@@ -16,11 +16,9 @@ namespace {
 constexpr auto kFlashTime = std::chrono::milliseconds(200);
 constexpr auto kShakeStepTime = std::chrono::milliseconds(80);
 
-void ProcessPendingEvents() {
-    while (Gtk::Main::events_pending()) {
-        Gtk::Main::iteration(true);
-    }
-}
+// A redraw comes within a frame or two; a long text that a view lays out in the background is
+// not waited for.
+constexpr auto kRefreshBudget = std::chrono::milliseconds(100);
 
 // A background colour laid over the widget's theme while the object lives.
 class BackgroundOverride {
@@ -48,7 +46,7 @@ void ShakeSteps(Gtk::Window& window, int x, int y, int amplitude) {
         for (const int offset : {amplitude, -amplitude}) {
             window.move(x + offset, y);
             gdk_display_flush(gdk_display_get_default());
-            ProcessPendingEvents();
+            AnswerEvents(kRefreshBudget);
             std::this_thread::sleep_for(kShakeStepTime);
         }
     }
@@ -58,7 +56,14 @@ void ShakeSteps(Gtk::Window& window, int x, int y, int amplitude) {
 
 void RefreshWidget(Gtk::Widget& widget) {
     widget.queue_draw();
-    ProcessPendingEvents();
+    AnswerEvents(kRefreshBudget);
+}
+
+void AnswerEvents(std::chrono::milliseconds budget) {
+    const auto end = std::chrono::steady_clock::now() + budget;
+    while (Gtk::Main::events_pending() && std::chrono::steady_clock::now() < end) {
+        Gtk::Main::iteration(false);
+    }
 }
 
 bool RunAnswering(const std::function<void(std::stop_token)>& work, const std::function<bool()>& overtaken,

@@ -16,8 +16,12 @@ class Window;
 
 namespace quillmate {
 
-// Queues a redraw of the widget, then processes GUI events until none is pending.
+// Queues a redraw of the widget, then processes the pending GUI events, for at most 100 ms.
 void RefreshWidget(Gtk::Widget& widget);
+// Processes the GUI events that are pending, for at most `budget`: the window answers and draws,
+// while work that is never done at once (a text view laying out a long text) is left for later.
+inline constexpr std::chrono::milliseconds kAnswerBudget{20};
+void AnswerEvents(std::chrono::milliseconds budget = kAnswerBudget);
 // Colours the widget's background for 200 ms.
 void FlashWidget(Gtk::Widget& widget, const std::string& colour);
 // Moves the window left and right twice around its position (about 320 ms).

@@ -603,12 +603,25 @@ void MainWindow::SetDescriptionBackground(const std::string& colour) {
 void MainWindow::SetCodeText(const std::string& text) {
     const auto buffer = m_codeView.get_buffer();
     const unsigned generation = ++m_codeTextGeneration;
+    // A very large text leaves by slices of whole lines too, from its end, so that choosing
+    // another entry is answered at once.
+    while (buffer->get_char_count() > static_cast<int>(kCodeTextSlice)) {
+        Gtk::TextIter from =
+            buffer->get_iter_at_offset(buffer->get_char_count() - static_cast<int>(kCodeTextSlice));
+        from.set_line_offset(0);
+        buffer->erase(from, buffer->end());
+        AnswerEvents();
+        if (generation != m_codeTextGeneration) {
+            return;
+        }
+    }
     if (text.size() <= kCodeTextSlice) {
         buffer->set_text(text);
         return;
     }
-    // A very large file goes in by slices of whole lines, with the window redrawn between them,
-    // so that it keeps answering while the text is inserted. A newer text stops the old run.
+    // A very large file goes in by slices of whole lines, with the waiting events handled between
+    // them, so that the window keeps answering while the text is inserted; the view lays the
+    // lines out afterwards, as it does for any text. A newer text stops the old run.
     buffer->set_text("");
     size_t position = 0;
     while (position < text.size()) {
@@ -625,7 +638,7 @@ void MainWindow::SetCodeText(const std::string& text) {
         buffer->insert(buffer->end(), text.data() + position, text.data() + end);
         position = end;
         if (position < text.size()) {
-            RefreshWidget(m_codeView);
+            AnswerEvents();
             if (generation != m_codeTextGeneration) {
                 return;
             }

@@ -1,5 +1,7 @@
 #include "viewer/CodeViewActions.h"
 
+#include <utility>
+
 #include "app/Application.h"
 #include "app/Effects.h"
 #include "app/MainWindow.h"
@@ -49,10 +51,9 @@ CodeLoad LoadCodeFile(Application& app, const std::string& path, bool external) 
     }
     app.records.codeFileInfo = file.info;
     window.SetCodeText(file.text);
-    file.text = std::string();  // the view holds it now
     if (!overtaken() && HighlightsCodeFile(app.records.preferences.codeMarks, fullPath)) {
-        Highlight(window.CodeView(), app.ui.highlight, app.records.palette,
-                  app.records.preferences.codeMarks);
+        Highlight(window.CodeView(), app.ui.highlight, app.records.palette, app.records.preferences.codeMarks,
+                  std::move(file.text));
     }
     return overtaken() ? CodeLoad::Overtaken : CodeLoad::Shown;
 }

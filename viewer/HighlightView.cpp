@@ -92,10 +92,13 @@ Glib::ustring LinkMarkup(const std::string& address) {
 }
 
 // From the last link backwards, so that the offsets of the earlier ones stay valid. A link line
-// without an address keeps its text: an empty link could neither be seen nor clicked.
-std::vector<Glib::RefPtr<Gtk::TextChildAnchor>> MakeAnchors(const Glib::RefPtr<Gtk::TextBuffer>& buffer,
-                                                            const std::vector<LinkReplacement>& links) {
+// without an address keeps its text: an empty link could neither be seen nor clicked. Thousands
+// of links go in by slices with the waiting events handled between them; returns false when a
+// new text or run came meanwhile.
+bool MakeAnchors(HighlightRuns& runs, const Glib::RefPtr<Gtk::TextBuffer>& buffer,
+                 const std::vector<LinkReplacement>& links) {
     std::vector<Glib::RefPtr<Gtk::TextChildAnchor>> anchors;
+    auto sliceEnd = std::chrono::steady_clock::now() + kAnswerBudget;
     for (auto link = links.rbegin(); link != links.rend(); ++link) {
         if (link->address.empty()) {
             continue;
@@ -104,9 +107,18 @@ std::vector<Glib::RefPtr<Gtk::TextChildAnchor>> MakeAnchors(const Glib::RefPtr<G
             buffer->erase(buffer->get_iter_at_offset(static_cast<int>(link->offset)),
                           buffer->get_iter_at_offset(static_cast<int>(link->offset + link->length)));
         anchors.push_back(buffer->create_child_anchor(position));
+        if (std::chrono::steady_clock::now() >= sliceEnd) {
+            const std::uint64_t own = runs.generation;  // counts the changes made here
+            AnswerEvents();
+            if (runs.generation != own) {
+                return false;
+            }
+            sliceEnd = std::chrono::steady_clock::now() + kAnswerBudget;
+        }
     }
     std::reverse(anchors.begin(), anchors.end());
-    return anchors;
+    runs.anchors = std::move(anchors);
+    return true;
 }
 
 void MakeLabel(Gtk::TextView& view, const Glib::RefPtr<Gtk::TextChildAnchor>& anchor,
@@ -299,6 +311,16 @@ HighlightRuns::~HighlightRuns() {
 }
 
 void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& palette, int codeMarks) {
+    if (const Glib::RefPtr<Gtk::TextBuffer> buffer = codeView.get_buffer()) {
+        // The slice keeps a placeholder character for each child anchor, so that the
+        // highlighter's character offsets are the buffer's.
+        Highlight(codeView, runs, palette, codeMarks,
+                  buffer->get_slice(buffer->begin(), buffer->end(), true).raw());
+    }
+}
+
+void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& palette, int codeMarks,
+               std::string text) {
     const Glib::RefPtr<Gtk::TextBuffer> buffer = codeView.get_buffer();
     if (!buffer) {
         return;
@@ -306,13 +328,11 @@ void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& pale
     WatchText(runs, buffer);
     Forget(runs);
     const std::uint64_t generation = ++runs.generation;
-    // The slice keeps a placeholder character for each child anchor, so that the highlighter's
-    // character offsets are the buffer's.
-    const Glib::ustring text = buffer->get_slice(buffer->begin(), buffer->end(), true);
     HighlightResult result;
     ShownHighlight shown;
     const auto compute = [&](std::stop_token stop) {
-        result = ComputeHighlight(text.raw(), codeMarks, stop);
+        result = ComputeHighlight(text, codeMarks, stop);
+        std::string().swap(text);
         shown = ShownAfterLinks(result);
         result.spans = {};  // only the shown runs are kept
     };
@@ -329,7 +349,9 @@ void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& pale
             buffer->remove_tag(tag, buffer->begin(), buffer->end());
         }
     }
-    runs.anchors = MakeAnchors(buffer, result.links);
+    if (!MakeAnchors(runs, buffer, result.links)) {
+        return;
+    }
     runs.shown = std::move(shown);
     runs.taggedBlocks.assign(static_cast<std::size_t>(buffer->get_char_count()) / kBlockCharacters + 1,
                              false);
@@ -337,7 +359,9 @@ void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& pale
     WatchView(runs, codeView);
     runs.shownGeneration = runs.generation;  // the anchors changed the text
     TagArea(runs, 0);
-    RefreshWidget(codeView);
+    // What shows is drawn; the view lays out the rest of a long text while the window answers.
+    codeView.queue_draw();
+    AnswerEvents();
 }
 
 void HighlightEverything(HighlightRuns& runs) {

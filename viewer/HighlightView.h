@@ -8,6 +8,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/Effects.h"
@@ -63,6 +64,10 @@ struct HighlightRuns {
 // thread while the window answers; a new load or highlight meanwhile ends the run unfinished.
 // Only link lines change the text (the address becomes a link label).
 void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& palette, int codeMarks);
+// The same for `text`, which is the buffer's text as it stands (child anchors as U+FFFC): a caller
+// that has just put the text in saves reading it back.
+void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& palette, int codeMarks,
+               std::string text);
 
 // Puts the whole result onto the buffer at once, as if every line had been shown.
 void HighlightEverything(HighlightRuns& runs);

@@ -277,7 +277,7 @@ TEST_F(CodeViewTest, DroppedMissingFileIsReportedWithItsTitleAlreadySet) {
 namespace quillmate {
 namespace {
 
-TEST_F(CodeViewTest, VeryLargeFileGoesInBySlicesAndTheWindowKeepsAnswering) {
+TEST_F(CodeViewTest, VeryLargeFileGoesInAndOutBySlicesAndTheWindowKeepsAnswering) {
     test::FillSmallLibrary(folder);
     std::string code;
     for (int line = 0; code.size() < 3 * kCodeTextSlice; ++line) {
@@ -287,19 +287,24 @@ TEST_F(CodeViewTest, VeryLargeFileGoesInBySlicesAndTheWindowKeepsAnswering) {
     Launch();
     code.pop_back();  // the view holds no line feed after the last line
     const Glib::ustring shown = Glib::convert(code, "UTF-8", "ISO-8859-1");
-    // A timer that sees the buffer partly filled proves that the main loop ran in between.
+    // A timer that sees the buffer partly filled or emptied proves that the main loop ran in
+    // between.
     bool sawPartialText = false;
     const auto buffer = app->ui.mainWindow->CodeView().get_buffer();
     sigc::connection timer = Glib::signal_timeout().connect(
         [&] {
             const auto count = static_cast<Glib::ustring::size_type>(buffer->get_char_count());
-            sawPartialText = sawPartialText || (count > 0 && count < shown.size());
+            sawPartialText = sawPartialText || (count > kCodeTextSlice / 2 && count < shown.size());
             return true;
         },
         1);
-    test::MoveTreeCursor(*app, 4);
-    timer.disconnect();
+    test::MoveTreeCursor(*app, test::kSimpleRow);
     EXPECT_EQ(test::CodeText(*app), shown.raw());
+    EXPECT_TRUE(sawPartialText);
+    sawPartialText = false;
+    test::MoveTreeCursor(*app, test::kLabelRow);
+    timer.disconnect();
+    EXPECT_EQ(test::CodeText(*app), "; Button with label\nText$ = \"Hello\"");
     EXPECT_TRUE(sawPartialText);
 }
 

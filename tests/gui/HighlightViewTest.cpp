@@ -363,6 +363,31 @@ TEST(HighlightRunTest, NewLoadStopsTheRunningHighlight) {
     EXPECT_TRUE(AnchorOffsets(buffer).empty());
 }
 
+TEST(HighlightRunTest, NewLoadStopsTheLinksBeingMade) {
+    std::string code;
+    for (int i = 0; i < 40000; ++i) {
+        code += std::string(kLinkPrefix) + "https://example.org/" + std::to_string(i) + "\n";
+    }
+    CodeViewProgram program(code, 2);
+    const auto buffer = program.Buffer();
+    std::size_t anchorsThen = 0;
+    Glib::signal_idle().connect(
+        [&] {
+            Gtk::TextIter last = buffer->end();  // the links are made from the last one backwards
+            if (!last.backward_char() || !last.get_child_anchor()) {
+                return true;
+            }
+            anchorsThen = AnchorOffsets(buffer).size();
+            LoadCodeFile(*program.app, "/Buttons/Label.kx", false);
+            return false;
+        },
+        G_PRIORITY_HIGH);
+    program.ShowRow(test::kSimpleRow);
+    EXPECT_LT(anchorsThen, 40000u);
+    EXPECT_EQ(buffer->get_text(true), "; Button with label\nText$ = \"Hello\" ; greeting");
+    EXPECT_TRUE(AnchorOffsets(buffer).empty());
+}
+
 TEST(HighlightRunTest, ClearedViewStopsTheRunningHighlight) {
     CodeViewProgram program(LongCode(600), 2);
     EXPECT_TRUE(InterruptHighlight(program, [&] { program.Main().SetCodeText(""); }));
