@@ -7,14 +7,18 @@
 // Targets: start-up to the first entry shown within 1 s; expanding every row (as the start-up
 // does while counting) within 100 ms; the row-markup cell-data work for one screenful of the
 // fully expanded tree within 2 ms, at its end as at its top; start-up time per row the same at
-// 200,000 rows, in one theme or spread, as at 20,000.
+// 200,000 rows, in one theme or spread, as at 20,000. Showing a 100 MB code file, highlighted,
+// then another entry: the longest time the window does not answer, against the same for the
+// library's code files repeated to 20,000 lines, and the memory it takes against its size.
 #include <benchmark/benchmark.h>
 #include <cairomm/context.h>
 #include <cairomm/surface.h>
+#include <glibmm/main.h>
 #include <gtk/gtk.h>
 #include <gtkmm/main.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +32,9 @@
 #include "app/Dispatch.h"
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
+#include "bench/LibraryGenerator.h"
 #include "database/IndexTreeActions.h"
+#include "viewer/CodeViewActions.h"
 
 namespace quillmate {
 namespace {
@@ -71,7 +77,8 @@ std::string GeneratedDatabase(int themes = kThemes, int entriesPerTheme = kEntri
 // A program folder under /tmp with the generated database and its preferences, removed at the end.
 class GeneratedProgramFolder {
   public:
-    explicit GeneratedProgramFolder(int themes = kThemes, int entriesPerTheme = kEntriesPerTheme) {
+    explicit GeneratedProgramFolder(int themes = kThemes, int entriesPerTheme = kEntriesPerTheme,
+                                    int codeMarks = 0) {
         std::string pattern = (std::filesystem::temp_directory_path() / "quillmate-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) {
             std::perror("mkdtemp");
@@ -82,7 +89,9 @@ class GeneratedProgramFolder {
             << GeneratedDatabase(themes, entriesPerTheme);
         std::ofstream(m_path + "QuillmateViewer.ini", std::ios::binary)
             << "\xEF\xBB\xBF\ndb-path=" << m_path
-            << "Quillmate-Toc.xml\nLib-path=\nabout=1\nLanguage=0\nSearchHint=0\nSearchMode=0\nCodeMarks=0\n"
+            << "Quillmate-Toc.xml\nLib-path=\nabout=1\nLanguage=0\nSearchHint=0\nSearchMode=0\nCodeMarks="
+            << codeMarks
+            << "\n"
                "FontName=Monospace\nFontSize=10\nSavePaths=1\nSourceInTitle=1\nSaveWinSetting=0\nDyeingNews="
                "1\n"
                "DarkMode=0\nCodeEditorPath=\n";
@@ -255,6 +264,82 @@ void BM_DrawScreenful(benchmark::State& state) {
     state.counters["rowsPerDraw"] = benchmark::Counter(static_cast<double>(cellDataCalls) / draws);
 }
 BENCHMARK(BM_DrawScreenful)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Resident and peak resident memory of this process in bytes, from /proc/self/status.
+std::size_t StatusBytes(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field + ":")) {
+            return std::stoul(line.substr(field.size() + 1)) * 1024;
+        }
+    }
+    return 0;
+}
+
+struct HugeFileRun {
+    double longestPauseMs = 0;
+    double peakPerByte = 0;  // peak memory the load added, per byte of the file
+};
+
+// The first entry's code file, of about `lines` lines of the library's code, shown highlighted,
+// then the next entry: the longest gap between ticks of a 5 ms timer, which is how long a key
+// press could wait for an answer, and the peak memory the showing added.
+HugeFileRun ShowHugeFile(int lines) {
+    const GeneratedProgramFolder folder(1, 2, 2);
+    std::filesystem::create_directories(folder.Path() + "Theme0");
+    std::size_t bytes = 0;
+    {
+        const std::string text = RepeatedLibraryText(QUILLMATE_LIBRARY_DIR, lines);
+        bytes = text.size();
+        std::ofstream(folder.Path() + "Theme0/Example0_0.kx", std::ios::binary) << text;
+        std::ofstream(folder.Path() + "Theme0/Example0_1.kx", std::ios::binary) << "Define a\n";
+    }
+    auto app = StartAndShowFirstEntry(folder);
+    const auto settle = Clock::now() + std::chrono::milliseconds(300);
+    RunUntil(*app, [&] { return Clock::now() > settle; });
+    std::ofstream("/proc/self/clear_refs") << "5";  // starts the peak afresh
+    const std::size_t before = StatusBytes("VmRSS");
+    Clock::time_point last = Clock::now();
+    Clock::duration longest{};
+    sigc::connection ticks = Glib::signal_timeout().connect(
+        [&] {
+            longest = std::max(longest, Clock::now() - last);
+            last = Clock::now();
+            return true;
+        },
+        5);
+    last = Clock::now();
+    LoadCodeFile(*app, "/Theme0/Example0_0.kx", false);
+    LoadCodeFile(*app, "/Theme0/Example0_1.kx", false);
+    longest = std::max(longest, Clock::now() - last);
+    ticks.disconnect();
+    HugeFileRun run;
+    run.longestPauseMs = std::chrono::duration<double, std::milli>(longest).count();
+    run.peakPerByte = static_cast<double>(StatusBytes("VmHWM") - before) / static_cast<double>(bytes);
+    app.reset();
+    ProcessPendingEvents();
+    return run;
+}
+
+// 100 MB against the 20,000-line text of 660 KB that the highlight benchmarks use.
+void BM_HugeCodeFile(benchmark::State& state) {
+    HugeFileRun huge;
+    HugeFileRun reference;
+    for (auto _ : state) {
+        reference = ShowHugeFile(20000);
+        huge = ShowHugeFile(3000000);
+    }
+    state.counters["pauseMs"] = benchmark::Counter(huge.longestPauseMs);
+    state.counters["pauseRatio"] = benchmark::Counter(huge.longestPauseMs / reference.longestPauseMs);
+    state.counters["peakPerByte"] = benchmark::Counter(huge.peakPerByte);
+    std::printf(
+        "100 MB code file: longest pause %.0f ms against %.0f ms for 20,000 lines (ratio %.2f); "
+        "peak memory %.1f x the file (target below 4)\n",
+        huge.longestPauseMs, reference.longestPauseMs, huge.longestPauseMs / reference.longestPauseMs,
+        huge.peakPerByte);
+}
+BENCHMARK(BM_HugeCodeFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 }  // namespace quillmate
