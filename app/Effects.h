@@ -16,15 +16,18 @@ class Window;
 
 namespace quillmate {
 
-// Queues a redraw of the widget, then processes the pending GUI events, for at most 100 ms.
+// Queues a redraw of the widget, then processes the pending GUI events, taking no more after
+// 100 ms.
 void RefreshWidget(Gtk::Widget& widget);
-// Processes the GUI events that are pending, for at most `budget`: the window answers and draws,
-// while work that is never done at once (a text view laying out a long text) is left for later.
+// Processes the GUI events that are pending, taking no more once `budget` has passed: the window
+// answers and draws, while work that is never done at once (a text view laying out a long text)
+// is left for later.
 inline constexpr std::chrono::milliseconds kAnswerBudget{20};
 void AnswerEvents(std::chrono::milliseconds budget = kAnswerBudget);
 // Colours the widget's background for 200 ms.
 void FlashWidget(Gtk::Widget& widget, const std::string& colour);
-// Moves the window left and right twice around its position (about 320 ms).
+// Moves the window left and right twice around its position (about 320 ms, longer while the
+// window has much to draw).
 void ShakeWindow(Gtk::Window& window, int amplitude);
 // Runs `work` on a second thread while this one goes on handling GUI events, so that the window
 // answers during long work; work that ends within `quietWait` is simply waited for. When

@@ -600,11 +600,11 @@ void MainWindow::SetDescriptionBackground(const std::string& colour) {
                                                     : "textview text { background-color: " + colour + "; }");
 }
 
-void MainWindow::SetCodeText(const std::string& text) {
+bool MainWindow::SetCodeText(const std::string& text) {
     const auto buffer = m_codeView.get_buffer();
     const unsigned generation = ++m_codeTextGeneration;
-    // A very large text leaves by slices of whole lines too, from its end, so that choosing
-    // another entry is answered at once.
+    // A very large text leaves by slices of whole lines too, from its end, so that the window
+    // keeps answering while it goes.
     while (buffer->get_char_count() > static_cast<int>(kCodeTextSlice)) {
         Gtk::TextIter from =
             buffer->get_iter_at_offset(buffer->get_char_count() - static_cast<int>(kCodeTextSlice));
@@ -612,12 +612,12 @@ void MainWindow::SetCodeText(const std::string& text) {
         buffer->erase(from, buffer->end());
         AnswerEvents();
         if (generation != m_codeTextGeneration) {
-            return;
+            return false;
         }
     }
     if (text.size() <= kCodeTextSlice) {
         buffer->set_text(text);
-        return;
+        return true;
     }
     // A very large file goes in by slices of whole lines, with the waiting events handled between
     // them, so that the window keeps answering while the text is inserted; the view lays the
@@ -640,10 +640,11 @@ void MainWindow::SetCodeText(const std::string& text) {
         if (position < text.size()) {
             AnswerEvents();
             if (generation != m_codeTextGeneration) {
-                return;
+                return false;
             }
         }
     }
+    return true;
 }
 
 std::string MainWindow::CodeText() {

@@ -108,8 +108,9 @@ class MainWindow : public Gtk::Window {
     // Description line background: the warning colour, or the theme default when empty.
     void SetDescriptionBackground(const std::string& colour);
     // Replaces the code view's text: in one insertion, or for very large texts in slices of
-    // whole lines with redraws between them.
-    void SetCodeText(const std::string& text);
+    // whole lines with the waiting events handled between them. Returns false when a newer text
+    // came meanwhile and this one was left unfinished.
+    bool SetCodeText(const std::string& text);
     std::string CodeText();
     void SetCodeFont(const Pango::FontDescription& font);
 

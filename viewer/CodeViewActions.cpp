@@ -38,7 +38,9 @@ CodeLoad LoadCodeFile(Application& app, const std::string& path, bool external) 
         return CodeLoad::Overtaken;
     }
     if (file.outcome != CodeFileOutcome::Loaded) {
-        window.SetCodeText("");
+        if (!window.SetCodeText("")) {
+            return CodeLoad::Overtaken;
+        }
         app.services.starter.Start(kMissingFileBeepProgram, kMissingFileBeepParameters, "");
         const MissingFileReport report =
             ReportMissingFile(path, app.records.location.libPath, app.records.state.missingFileNotice);
@@ -50,7 +52,9 @@ CodeLoad LoadCodeFile(Application& app, const std::string& path, bool external) 
         return overtaken() ? CodeLoad::Overtaken : CodeLoad::NotShown;
     }
     app.records.codeFileInfo = file.info;
-    window.SetCodeText(file.text);
+    if (!window.SetCodeText(file.text)) {
+        return CodeLoad::Overtaken;
+    }
     if (!overtaken() && HighlightsCodeFile(app.records.preferences.codeMarks, fullPath)) {
         Highlight(window.CodeView(), app.ui.highlight, app.records.palette, app.records.preferences.codeMarks,
                   std::move(file.text));

@@ -214,14 +214,25 @@ bool TagArea(HighlightRuns& runs, int pages) {
         }
         // Of a long line only the part near the visible columns, told from the character width
         // (asking the view would lay the whole line out): a character is at least half as wide,
-        // a tab at most twice.
+        // a tab at most twice. A wrapped line is laid out to be drawn anyway; its rows in the
+        // area are asked for.
         Gtk::TextIter from = line;
         Gtk::TextIter to = line;
-        if (line.get_chars_in_line() > static_cast<int>(kBlockCharacters)) {
+        if (line.get_chars_in_line() <= static_cast<int>(kBlockCharacters)) {
+            to.forward_to_line_end();
+        } else if (view.get_wrap_mode() == Gtk::WRAP_NONE) {
             from.forward_chars(std::max(left, 0) / (2 * characterWidth));
             to.forward_chars(2 * std::max(right, 0) / characterWidth);
         } else {
-            to.forward_to_line_end();
+            view.get_iter_at_location(from, 0, std::max(top, lineTop));
+            view.get_iter_at_location(to, visible.get_width(), std::min(bottom, lineTop + height) - 1);
+            if (from.get_line() != line.get_line()) {
+                from = line;
+            }
+            if (to.get_line() != line.get_line()) {
+                to = line;
+                to.forward_to_line_end();
+            }
         }
         const auto first = static_cast<std::size_t>(from.get_offset()) / kBlockCharacters;
         const auto last = std::min(static_cast<std::size_t>(to.get_offset()) / kBlockCharacters,

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ProgramDriver.h"
+#include "app/MainActions.h"
 #include "viewer/CodeViewActions.h"
 #include "viewer/HighlightView.h"
 #include "viewer/Highlighter.h"
@@ -392,6 +393,22 @@ TEST(HighlightRunTest, ClearedViewStopsTheRunningHighlight) {
     CodeViewProgram program(LongCode(600), 2);
     EXPECT_TRUE(InterruptHighlight(program, [&] { program.Main().SetCodeText(""); }));
     EXPECT_EQ(program.Buffer()->get_char_count(), 0);
+}
+
+TEST(HighlightRunTest, LongLineWrappedAfterShowingIsTaggedToItsEnd) {
+    std::string code;
+    while (code.size() < 2000) {
+        code += "If x ";
+    }
+    CodeViewProgram program(code, 2);
+    program.ShowRow(test::kSimpleRow);
+    ToggleCodeWrap(*program.app);
+    test::Settle(*program.app);
+    const auto buffer = program.Buffer();
+    const auto lastKeyword = static_cast<int>(SliceOf(buffer).rfind("If"));
+    EXPECT_EQ(TagsAt(buffer, lastKeyword),
+              ExpectedTags(SliceOf(buffer), 2)[static_cast<std::size_t>(lastKeyword)]);
+    EXPECT_FALSE(TagsAt(buffer, lastKeyword).empty());
 }
 
 TEST(HighlightRunTest, TaggingAsTheTextComesIntoViewTagsLikeOneGo) {
