@@ -637,11 +637,9 @@ bool MainWindow::SetCodeText(const std::string& text) {
         }
         buffer->insert(buffer->end(), text.data() + position, text.data() + end);
         position = end;
-        if (position < text.size()) {
-            AnswerEvents();
-            if (generation != m_codeTextGeneration) {
-                return false;
-            }
+        AnswerEvents();  // after the last slice too: the highlighting follows without a pause
+        if (generation != m_codeTextGeneration) {
+            return false;
         }
     }
     return true;
