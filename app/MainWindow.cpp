@@ -603,6 +603,11 @@ void MainWindow::SetDescriptionBackground(const std::string& colour) {
 bool MainWindow::SetCodeText(const std::string& text) {
     const auto buffer = m_codeView.get_buffer();
     const unsigned generation = ++m_codeTextGeneration;
+    // Between slices the waiting events are handled; a newer text stops this one.
+    const auto answered = [&] {
+        AnswerEvents();
+        return generation == m_codeTextGeneration;
+    };
     // A very large text leaves by slices of whole lines too, from its end, so that the window
     // keeps answering while it goes.
     while (buffer->get_char_count() > static_cast<int>(kCodeTextSlice)) {
@@ -610,8 +615,7 @@ bool MainWindow::SetCodeText(const std::string& text) {
             buffer->get_iter_at_offset(buffer->get_char_count() - static_cast<int>(kCodeTextSlice));
         from.set_line_offset(0);
         buffer->erase(from, buffer->end());
-        AnswerEvents();
-        if (generation != m_codeTextGeneration) {
+        if (!answered()) {
             return false;
         }
     }
@@ -619,9 +623,8 @@ bool MainWindow::SetCodeText(const std::string& text) {
         buffer->set_text(text);
         return true;
     }
-    // A very large file goes in by slices of whole lines, with the waiting events handled between
-    // them, so that the window keeps answering while the text is inserted; the view lays the
-    // lines out afterwards, as it does for any text. A newer text stops the old run.
+    // A very large file goes in by slices of whole lines, so that the window keeps answering
+    // while the text is inserted; the view lays the lines out afterwards, as it does for any text.
     buffer->set_text("");
     size_t position = 0;
     while (position < text.size()) {
@@ -637,8 +640,7 @@ bool MainWindow::SetCodeText(const std::string& text) {
         }
         buffer->insert(buffer->end(), text.data() + position, text.data() + end);
         position = end;
-        AnswerEvents();  // after the last slice too: the highlighting follows without a pause
-        if (generation != m_codeTextGeneration) {
+        if (!answered()) {  // after the last slice too: the highlighting follows without a pause
             return false;
         }
     }

@@ -370,9 +370,7 @@ void Highlight(Gtk::TextView& codeView, HighlightRuns& runs, const Palette& pale
     WatchView(runs, codeView);
     runs.shownGeneration = runs.generation;  // the anchors changed the text
     TagArea(runs, 0);
-    // What shows is drawn; the view lays out the rest of a long text while the window answers.
-    codeView.queue_draw();
-    AnswerEvents();
+    RefreshWidget(codeView);  // the view lays out the rest of a long text while the window answers
 }
 
 void HighlightEverything(HighlightRuns& runs) {
