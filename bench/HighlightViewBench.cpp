@@ -27,6 +27,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -103,6 +104,69 @@ class DrawWatch {
   private:
     int m_draws = 0;
 };
+
+// True when some of the first characters at the top of the view carry a tag.
+bool TopLinesTagged(Gtk::TextView& view) {
+    Gdk::Rectangle visible;
+    view.get_visible_rect(visible);
+    Gtk::TextIter at;
+    int top = 0;
+    view.get_line_at_y(at, visible.get_y(), top);
+    for (int i = 0; i < 2000 && !at.is_end(); ++i, at.forward_char()) {
+        if (!at.get_tags().empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Milliseconds from `show` starting to the first frame drawn with tags on its top lines, the view
+// emptied by `empty` and settled before; -1 when no such frame came within two seconds.
+double FirstColouredFrame(Gtk::TextView& view, const std::function<void()>& empty,
+                          const std::function<void()>& show) {
+    using Clock = std::chrono::steady_clock;
+    empty();
+    DrawWatch::WaitForNextFrame();
+    std::optional<Clock::time_point> coloured;
+    sigc::connection watch = view.signal_draw().connect(
+        [&](const Cairo::RefPtr<Cairo::Context>&) {
+            if (!coloured && TopLinesTagged(view)) {
+                coloured = Clock::now();
+            }
+            return false;
+        },
+        true);
+    sigc::connection wake = Glib::signal_timeout().connect([] { return true; }, 5);
+    const auto start = Clock::now();
+    show();
+    while (!coloured && Clock::now() < start + std::chrono::seconds(2)) {
+        Gtk::Main::iteration(true);
+    }
+    wake.disconnect();
+    watch.disconnect();
+    return coloured ? std::chrono::duration<double, std::milli>(*coloured - start).count() : -1;
+}
+
+// The mean of five first coloured frames, as the benchmark's counter "firstColouredMs".
+void CountFirstColouredFrame(benchmark::State& state, const std::function<double()>& measure) {
+    double sum = 0;
+    for (int run = 0; run < 5; ++run) {
+        const double ms = measure();
+        if (ms < 0) {
+            state.SkipWithError("no coloured frame");
+            return;
+        }
+        sum += ms;
+    }
+    state.counters["firstColouredMs"] = benchmark::Counter(sum / 5);
+}
+
+// A view left full would go on laying its text out while the next benchmark runs.
+template <class Window>
+void LeaveEmpty(Window& window) {
+    window.Load("");
+    DrawWatch::WaitForNextFrame();
+}
 
 // A window with a scrolled code view set up like the main window's.
 class CodeWindow {
@@ -515,6 +579,15 @@ void SideBySideHighlightLoop(benchmark::State& state, CodeWindow& window, const 
         Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
         window.Draws().Settle(mark);
     }
+    CountFirstColouredFrame(state, [&] {
+        return FirstColouredFrame(
+            window.View(), [&] { window.Load(""); },
+            [&] {
+                window.Buffer()->set_text(text);
+                Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
+            });
+    });
+    LeaveEmpty(window);
 }
 
 // The same without highlighting: what putting the text into the view and laying it out costs.
@@ -528,6 +601,7 @@ void SideBySidePlainLoop(benchmark::State& state, CodeWindow& window, const std:
         window.Buffer()->set_text(text);
         window.Draws().Settle(mark);
     }
+    LeaveEmpty(window);
 }
 
 void SideBySideSourceLoop(benchmark::State& state, SourceWindow& window, const std::string& text) {
@@ -544,6 +618,12 @@ void SideBySideSourceLoop(benchmark::State& state, SourceWindow& window, const s
         window.SetHighlighted(text);
         window.Draws().Settle(mark);
     }
+    // Here the view highlights what it shows as it draws, as it does when used in a program.
+    CountFirstColouredFrame(state, [&] {
+        return FirstColouredFrame(
+            window.View(), [&] { window.Load(""); }, [&] { window.View().get_buffer()->set_text(text); });
+    });
+    LeaveEmpty(window);
 }
 
 // Page by page from the top, each page drawn; the text is highlighted afresh before each
@@ -567,6 +647,7 @@ void ScrollPages(benchmark::State& state, Window& window, const std::function<vo
             window.Draws().Settle(mark);
         }
     }
+    LeaveEmpty(window);
 }
 
 // Keywords and names on one line of about `bytes` bytes, or the same tokens with a line break
@@ -604,7 +685,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 m_longLine[name.find("OneLine") != std::string::npos] = run.GetAdjustedRealTime();
             } else if (name.starts_with("BM_SideBySide")) {
                 const std::size_t start = name.find('/') + 1;
-                m_sideBySide[name.substr(start, name.find('/', start) - start)] = run.GetAdjustedRealTime();
+                const std::string what = name.substr(start, name.find('/', start) - start);
+                m_sideBySide[what] = run.GetAdjustedRealTime();
+                if (const auto counter = run.counters.find("firstColouredMs");
+                    counter != run.counters.end()) {
+                    m_firstColoured[what] = counter->second.value;
+                }
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -631,6 +717,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
         };
         ratio("Library text with links, Highlight", "Highlight:Links", "SourceView:Links", 0.7);
         ratio("Library text without links, Highlight", "Highlight:NoLinks", "SourceView:NoLinks", 0.4);
+        for (const char* links : {"Links", "NoLinks"}) {
+            const double ours = m_firstColoured[std::string("Highlight:") + links];
+            const double theirs = m_firstColoured[std::string("SourceView:") + links];
+            if (ours > 0 && theirs > 0) {
+                std::cout << "First coloured frame, library text " << (links[0] == 'L' ? "with" : "without")
+                          << " links: " << ours << " ms against GtkSourceView's " << theirs << " ms, ratio "
+                          << ours / theirs << " (target at most 1)\n";
+            }
+        }
         if (m_longLine[0] > 0 && m_longLine[1] > 0) {
             std::cout << "Tokens on one long line: " << m_longLine[1] << " ms against " << m_longLine[0]
                       << " ms on lines of normal length, ratio " << m_longLine[1] / m_longLine[0]
@@ -645,6 +740,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     double m_plainShow = 0;
     double m_highlightedShow = 0;
     std::map<std::string, double> m_sideBySide;
+    std::map<std::string, double> m_firstColoured;
     double m_longLine[2] = {0, 0};  // by "on one line"
 };
 
