@@ -154,8 +154,6 @@ void DispatchMain(Application& app, const ProgramEvent& event) {
         case EventKind::CloseRequest:
             app.records.state.quitRequest = true;
             break;
-        case EventKind::SizeChanged:
-            break;
         case EventKind::FilesDropped:
             ShowDroppedFile(app, event.text);
             break;

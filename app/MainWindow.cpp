@@ -477,10 +477,6 @@ void MainWindow::ConnectSignals() {
                 data.set_uris(std::vector<Glib::ustring>{Glib::filename_to_uri(path)});
             }
         });
-
-    // The splitter's divider moved: the right pane's children follow through their packing.
-    m_mainSplitter.property_position().signal_changed().connect(
-        [this] { PostWidgetEvent(WidgetId::MainSplitter, WidgetEventType::LeftClick); });
 }
 
 bool MainWindow::OnKeyPress(GdkEventKey* event) {

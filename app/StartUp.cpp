@@ -184,7 +184,7 @@ void StartUp(Application& app) {
     window.SearchEntry().grab_focus();
 }
 
-int RunProgram(int argc, char** argv) {
+void RunProgram(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     InitialiseGtk(&argc, &argv);
     const std::string folder = FindProgramFolder(argc > 0 ? argv[0] : nullptr);

@@ -29,6 +29,6 @@ void StartUp(Application& app);
 
 // The entry point's work: locale, GTK, program folder as working folder, StartUp, the event
 // loop and EndProgram. Does not return.
-[[noreturn]] int RunProgram(int argc, char** argv);
+[[noreturn]] void RunProgram(int argc, char** argv);
 
 }  // namespace quillmate

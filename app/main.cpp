@@ -7,5 +7,5 @@ int main(int argc, char** argv) {
     if (const auto fault = quillmate::HandedOverFault()) {
         return quillmate::RunErrorReport(*fault, argc, argv);
     }
-    return quillmate::RunProgram(argc, argv);
+    quillmate::RunProgram(argc, argv);
 }

@@ -10,7 +10,7 @@ namespace quillmate {
 
 enum class WindowId { Main, Settings, DatabaseInfo, Update };
 
-enum class EventKind { CloseRequest, SizeChanged, FilesDropped, Command, Widget };
+enum class EventKind { CloseRequest, FilesDropped, Command, Widget };
 
 enum class WidgetId {
     None,
@@ -23,7 +23,6 @@ enum class WidgetId {
     HelpButton,
     InfoButton,
     AdminButton,
-    MainSplitter,
     IndexTree,
     // Settings window
     DatabaseChooser,
@@ -37,16 +36,8 @@ enum class WidgetId {
     LibraryIcon,
 };
 
-// Sub-types of widget events. The numbers of the left click and the selection change are the
-// ones the index tree's selection handler is given.
-enum class WidgetEventType : int {
-    LeftClick = 0,
-    DoubleClick = 1,
-    DragStart = 2,
-    IconPress = 3,
-    Activate = 4,
-    Change = 768,
-};
+// Sub-types of widget events.
+enum class WidgetEventType { LeftClick, DoubleClick, IconPress, Activate, Change };
 
 enum class Command {
     None,
@@ -97,7 +88,6 @@ class EventQueue {
         m_events.pop_front();
         return event;
     }
-    void Clear() { m_events.clear(); }
 
   private:
     std::deque<ProgramEvent> m_events;

@@ -24,8 +24,6 @@
 
 namespace quillmate {
 
-class Application;
-
 // Fixed geometry of the database-info window.
 inline constexpr int kDatabaseInfoWidth = 720;
 inline constexpr int kDatabaseInfoHeight = 252;

@@ -179,12 +179,11 @@ void SaveSettings(Application& app) {
 
     ApplyLanguage(app, false);
 
-    if (decisions.coloursChanged || dialog.LanguageRow() != prefs.language) {
+    if (decisions.coloursChanged) {
         IndexTree& tree = window.Tree();
         const int selected = tree.SelectedRow();
         RebuildIndexTree(app);
         tree.SelectRow(selected);
-        prefs.language = dialog.LanguageRow();
     }
     if (decisions.titleChanged && EntryFileShown(app)) {
         SetTitleForFile(app, app.records.state.shownCodeFile.path);

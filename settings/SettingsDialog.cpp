@@ -6,7 +6,6 @@
 #include <gtkmm/cellrenderertext.h>
 #include <gtkmm/stylecontext.h>
 
-#include "app/MainWindow.h"
 #include "app/WindowEvents.h"
 #include "base/Utf8.h"
 

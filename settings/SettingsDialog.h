@@ -25,8 +25,6 @@
 
 namespace quillmate {
 
-class Application;
-
 // Position and size of a control, relative to the window's client area.
 inline constexpr int kSettingsWidth = 634;
 inline constexpr int kSettingsHeight = 512;

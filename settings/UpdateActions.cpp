@@ -9,7 +9,6 @@ void CheckForUpdates(Application& app) {
     if (!app.ui.updateWindow) {
         return;
     }
-    app.records.state.version = kProgramVersion;
     const std::string& server = app.records.preferences.updateServer.empty()
                                     ? DefaultUpdateServer()
                                     : app.records.preferences.updateServer;

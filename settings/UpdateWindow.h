@@ -20,8 +20,6 @@
 
 namespace quillmate {
 
-class Application;
-
 inline constexpr int kUpdateWindowWidth = 640;
 inline constexpr int kUpdateWindowHeight = 105;
 inline constexpr WidgetRect kUpdateLabelRects[3] = {{5, 15, 345, 22}, {5, 45, 345, 22}, {5, 75, 345, 22}};
