@@ -25,8 +25,6 @@
 #include "settings/Preferences.h"
 #include "settings/TextKeys.h"
 #include "settings/UpdateCheck.h"
-#include "viewer/CodeFile.h"
-#include "viewer/HighlightView.h"
 #include "viewer/Palette.h"
 
 namespace quillmate {
@@ -50,12 +48,10 @@ struct ProgramRecords {
     std::string lastGroupTitle;
     History history;
     ZoomState zoom;
-    CodeFileInfo codeFileInfo;
     SearchHaystacks searchHaystacks;  // folded search texts of the index rows
 };
 
-// The windows and what they show with: pictures, fonts, the texts a language switch replaces,
-// the highlighting in progress.
+// The windows and what they show with: pictures, fonts, the texts a language switch replaces.
 struct UserInterface {
     PictureBook pictures;
     Pango::FontDescription codeFont;
@@ -63,9 +59,6 @@ struct UserInterface {
     Gdk::RGBA transparent;
     // Widget texts that a language switch replaces; each window adds its own when it is built.
     TextTargetRegistry textTargets;
-    HighlightRuns highlight;
-    // Counts the code-file loads; a load that sees it move on while it waits has been overtaken.
-    std::uint64_t codeLoads = 0;
     std::unique_ptr<PopupMenus> menus;
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<DatabaseInfoWindow> databaseInfoWindow;

@@ -16,7 +16,7 @@
 #include "settings/UpdateActions.h"
 #include "settings/UpdateWindow.h"
 #include "viewer/ClipboardActions.h"
-#include "viewer/CodeViewActions.h"
+#include "viewer/CodeViewerActions.h"
 #include "viewer/ExportActions.h"
 
 namespace quillmate {

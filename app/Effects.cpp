@@ -8,7 +8,10 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <optional>
 #include <thread>
+
+#include "app/ErrorTrap.h"
 
 namespace quillmate {
 namespace {
@@ -59,36 +62,56 @@ void RefreshWidget(Gtk::Widget& widget) {
     AnswerEvents(kRefreshBudget);
 }
 
-void AnswerEvents(std::chrono::milliseconds budget) {
+void AnswerEvents(std::chrono::milliseconds budget, const std::function<bool()>& enough) {
     const auto end = std::chrono::steady_clock::now() + budget;
-    while (Gtk::Main::events_pending() && std::chrono::steady_clock::now() < end) {
+    while (Gtk::Main::events_pending() && std::chrono::steady_clock::now() < end && !(enough && enough())) {
         Gtk::Main::iteration(false);
     }
 }
 
-bool RunAnswering(const std::function<void(std::stop_token)>& work, const std::function<bool()>& overtaken,
-                  std::chrono::milliseconds quietWait) {
+WorkEnd RunAnswering(const std::function<void(std::stop_token)>& work, const std::function<bool()>& overtaken,
+                     std::chrono::milliseconds quietWait) {
+    std::atomic<bool> failed = false;
+    const auto guarded = [&](std::stop_token stop) {
+        try {
+            work(std::move(stop));
+        } catch (...) {
+            failed = true;
+        }
+    };
+    const auto ended = [&] { return failed ? WorkEnd::Failed : WorkEnd::Finished; };
     std::atomic<bool> done = false;
     std::promise<void> finished;
     std::future<void> finishing = finished.get_future();
-    std::jthread worker([&](std::stop_token stop) {
-        work(stop);
-        done = true;
-        finished.set_value();
-        g_main_context_wakeup(nullptr);  // the loop below may be waiting for an event
-    });
+    std::optional<std::jthread> worker;
+    try {
+        worker.emplace([&](std::stop_token stop) {
+            try {
+                const ThreadSignalStack signalStack;
+                guarded(std::move(stop));
+            } catch (...) {
+                failed = true;  // no memory for the signal stack
+            }
+            done = true;
+            finished.set_value();
+            g_main_context_wakeup(nullptr);  // the loop below may be waiting for an event
+        });
+    } catch (const std::exception&) {
+        guarded(std::stop_token());
+        return ended();
+    }
     // Short work is waited for: no event comes between, and the view lays the text out once.
     if (finishing.wait_for(quietWait) == std::future_status::ready) {
-        return true;
+        return ended();
     }
     while (!done) {
         if (overtaken()) {
-            worker.request_stop();
-            return false;  // joins the worker
+            worker->request_stop();
+            return WorkEnd::Stopped;  // joins the worker
         }
         Gtk::Main::iteration(true);
     }
-    return !overtaken();
+    return overtaken() ? WorkEnd::Stopped : ended();
 }
 
 void FlashWidget(Gtk::Widget& widget, const std::string& colour) {

@@ -467,6 +467,19 @@ void InstallErrorTrap() {
     }
 }
 
+ThreadSignalStack::ThreadSignalStack() : m_stack(std::make_unique<char[]>(kSignalStackBytes)) {
+    stack_t stack{};
+    stack.ss_sp = m_stack.get();
+    stack.ss_size = kSignalStackBytes;
+    ::sigaltstack(&stack, nullptr);
+}
+
+ThreadSignalStack::~ThreadSignalStack() {
+    stack_t stack{};
+    stack.ss_flags = SS_DISABLE;
+    ::sigaltstack(&stack, nullptr);
+}
+
 void ResetErrorTrap() {
     for (const int signalNumber : kTrappedSignals) {
         ::signal(signalNumber, SIG_DFL);

@@ -2,6 +2,7 @@
 // SIGSEGV, SIGSYS) into a readable report followed by the orderly end of the program.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,19 @@ std::string ErrorReportText(const ErrorRecord& record);
 void InstallErrorTrap();
 // Restores the default handling of the seven signals.
 void ResetErrorTrap();
+
+// An alternate signal stack belongs to one thread: a second thread holds one of these while it
+// works, so that a stack overflow there is reported like one on the main thread.
+class ThreadSignalStack {
+  public:
+    ThreadSignalStack();
+    ~ThreadSignalStack();
+    ThreadSignalStack(const ThreadSignalStack&) = delete;
+    ThreadSignalStack& operator=(const ThreadSignalStack&) = delete;
+
+  private:
+    std::unique_ptr<char[]> m_stack;
+};
 
 // In the report process, which is to show the record and end: the fault it was started for.
 // Nothing in any other process. Called first in main, before anything else runs.

@@ -10,6 +10,7 @@
 #include "base/Paths.h"
 #include "base/Utf8.h"
 #include "database/IndexTreeActions.h"
+#include "viewer/CodeViewerActions.h"
 
 namespace quillmate {
 
@@ -79,11 +80,6 @@ void ShowHistoryEntry(Application& app) {
     }
     window.Tree().SelectRow(index);
     ShowEntry(app, index);
-}
-
-void ToggleCodeWrap(Application& app) {
-    Gtk::TextView& view = app.ui.mainWindow->CodeView();
-    view.set_wrap_mode(view.get_wrap_mode() == Gtk::WRAP_NONE ? Gtk::WRAP_WORD : Gtk::WRAP_NONE);
 }
 
 void PopupMenuAtPointer(Application& app, Gtk::Menu& menu) {

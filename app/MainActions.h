@@ -24,8 +24,6 @@ void AddToHistory(Application& app, int entryIndex);
 void ShowHistoryEntry(Application& app);
 // Clears the history list and its combo box.
 void ClearHistory(Application& app);
-// F5: switches the code view between no wrapping and word wrapping.
-void ToggleCodeWrap(Application& app);
 // Opens a popup menu at the mouse pointer over the main window. A button's event is handled
 // after GTK has finished with the click, when there is no current event to place the menu by.
 void PopupMenuAtPointer(Application& app, Gtk::Menu& menu);

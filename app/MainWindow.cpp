@@ -28,7 +28,6 @@ constexpr const char* kTopBarCss =
     "#QuickCopyButton, #SettingsButton, #HelpButton, #InfoButton, #AdminButton {\n"
     "padding: 0;\nmin-width: 0;\nmin-height: 0;\n}\n"
     "#SearchEntry, #HistoryCombo entry, #HistoryCombo button {\nmin-height: 0;\n}\n";
-constexpr int kTabStopPixels = 16;
 
 struct Shortcut {
     guint keyval;
@@ -101,7 +100,10 @@ std::string DroppedFileNames(const std::vector<Glib::ustring>& uris) {
 
 MainWindow::MainWindow(const WindowContext& context, const Preferences& preferences,
                        const MonitorArea& monitor, MainWindowHooks hooks)
-    : m_context(context), m_hooks(std::move(hooks)), m_indexTree(std::make_unique<IndexTree>()) {
+    : m_context(context),
+      m_hooks(std::move(hooks)),
+      m_indexTree(std::make_unique<IndexTree>()),
+      m_code(context.queue, context.palette, context.codeFont) {
     set_title(kProgramTitle);
     set_resizable(true);
     set_size_request(kMinimumWidth, kMinimumHeight);
@@ -317,26 +319,10 @@ void MainWindow::BuildPanes(int splitter) {
     m_descriptionLine.get_style_context()->add_provider(m_descriptionCss,
                                                         GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 
-    m_codeView.set_editable(false);
-    m_codeView.set_cursor_visible(false);
-    m_codeView.set_wrap_mode(Gtk::WRAP_NONE);
-    m_codeView.set_left_margin(4);
-    m_codeView.set_right_margin(4);
-    m_codeView.get_accessible()->set_name("Code");
-    Pango::TabArray tabs(1, true);
-    tabs.set_tab(0, Pango::TAB_LEFT, kTabStopPixels);
-    m_codeView.set_tabs(tabs);
-    m_codeCss = Gtk::CssProvider::create();
-    m_codeCss->load_from_data("textview text { color: " + m_context.palette.codeText + "; }");
-    m_codeView.get_style_context()->add_provider(m_codeCss, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    SetCodeFont(m_context.codeFont);
-    m_codeView.add_events(Gdk::SCROLL_MASK | Gdk::SMOOTH_SCROLL_MASK);
-    m_codeScroller.add(m_codeView);
-    m_codeScroller.set_shadow_type(Gtk::SHADOW_IN);
-    m_codeScroller.set_margin_end(2);
+    m_code.set_margin_end(2);
 
     m_rightPane.pack_start(m_descriptionScroller, false, false);
-    m_rightPane.pack_start(m_codeScroller, true, true);
+    m_rightPane.pack_start(m_code, true, true);
 }
 
 void MainWindow::ConnectSignals() {
@@ -415,7 +401,8 @@ void MainWindow::ConnectSignals() {
             return false;
         },
         false);
-    m_codeView.signal_scroll_event().connect(
+    Gtk::TextView& codeView = m_code.View();
+    codeView.signal_scroll_event().connect(
         [this](GdkEventScroll* event) { return m_hooks.codeViewScrolled(event); }, false);
     m_indexTree->signal_key_press_event().connect(
         [this](GdkEventKey* event) { return m_hooks.treeKey(event); }, false);
@@ -424,36 +411,36 @@ void MainWindow::ConnectSignals() {
     // handling refuses everything and would ask a moving source to delete what it sent, so the
     // view's handlers do the whole drop themselves and never let the source delete its files.
     const std::vector<Gtk::TargetEntry> uriTargets = {Gtk::TargetEntry("text/uri-list")};
-    m_codeView.drag_dest_set(uriTargets, Gtk::DestDefaults(0), Gdk::ACTION_COPY | Gdk::ACTION_MOVE);
-    m_codeView.signal_drag_motion().connect(
+    codeView.drag_dest_set(uriTargets, Gtk::DestDefaults(0), Gdk::ACTION_COPY | Gdk::ACTION_MOVE);
+    codeView.signal_drag_motion().connect(
         [this](const Glib::RefPtr<Gdk::DragContext>& context, int, int, guint time) {
             const Gdk::DragAction offered = context->get_suggested_action();
             const Gdk::DragAction action =
                 (offered & (Gdk::ACTION_COPY | Gdk::ACTION_MOVE)) != 0 ? offered : Gdk::ACTION_COPY;
-            const bool accepted = !m_codeView.drag_dest_find_target(context).empty();
+            const bool accepted = !m_code.View().drag_dest_find_target(context).empty();
             context->drag_status(accepted ? action : Gdk::DragAction(0), time);
             return true;
         },
         false);
-    m_codeView.signal_drag_drop().connect(
+    codeView.signal_drag_drop().connect(
         [this](const Glib::RefPtr<Gdk::DragContext>& context, int, int, guint time) {
-            const Glib::ustring target = m_codeView.drag_dest_find_target(context);
+            const Glib::ustring target = m_code.View().drag_dest_find_target(context);
             if (target.empty()) {
                 context->drag_finish(false, false, time);
             } else {
-                m_codeView.drag_get_data(context, target, time);
+                m_code.View().drag_get_data(context, target, time);
             }
             return true;
         },
         false);
-    m_codeView.signal_drag_data_received().connect(
+    codeView.signal_drag_data_received().connect(
         [this](const Glib::RefPtr<Gdk::DragContext>& context, int, int, const Gtk::SelectionData& data, guint,
                guint time) {
             const std::string names = DroppedFileNames(data.get_uris());
             if (context) {
                 context->drag_finish(!names.empty(), false, time);
             }
-            g_signal_stop_emission_by_name(m_codeView.gobj(), "drag-data-received");
+            g_signal_stop_emission_by_name(m_code.View().gobj(), "drag-data-received");
             if (!names.empty()) {
                 ProgramEvent event;
                 event.kind = EventKind::FilesDropped;
@@ -594,61 +581,6 @@ void MainWindow::SetDescriptionText(const std::string& text) {
 void MainWindow::SetDescriptionBackground(const std::string& colour) {
     m_descriptionCss->load_from_data(colour.empty() ? std::string("textview text {}")
                                                     : "textview text { background-color: " + colour + "; }");
-}
-
-bool MainWindow::SetCodeText(const std::string& text) {
-    const auto buffer = m_codeView.get_buffer();
-    const unsigned generation = ++m_codeTextGeneration;
-    // Between slices the waiting events are handled; a newer text stops this one.
-    const auto answered = [&] {
-        AnswerEvents();
-        return generation == m_codeTextGeneration;
-    };
-    // A very large text leaves by slices of whole lines too, from its end, so that the window
-    // keeps answering while it goes.
-    while (buffer->get_char_count() > static_cast<int>(kCodeTextSlice)) {
-        Gtk::TextIter from =
-            buffer->get_iter_at_offset(buffer->get_char_count() - static_cast<int>(kCodeTextSlice));
-        from.set_line_offset(0);
-        buffer->erase(from, buffer->end());
-        if (!answered()) {
-            return false;
-        }
-    }
-    if (text.size() <= kCodeTextSlice) {
-        buffer->set_text(text);
-        return true;
-    }
-    // A very large file goes in by slices of whole lines, so that the window keeps answering
-    // while the text is inserted; the view lays the lines out afterwards, as it does for any text.
-    buffer->set_text("");
-    size_t position = 0;
-    while (position < text.size()) {
-        size_t end = std::min(position + kCodeTextSlice, text.size());
-        if (end < text.size()) {
-            const size_t lineEnd = text.rfind('\n', end);
-            if (lineEnd != std::string::npos && lineEnd > position) {
-                end = lineEnd + 1;
-            }
-            while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-                ++end;
-            }
-        }
-        buffer->insert(buffer->end(), text.data() + position, text.data() + end);
-        position = end;
-        if (!answered()) {  // after the last slice too: the highlighting follows without a pause
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string MainWindow::CodeText() {
-    return m_codeView.get_buffer()->get_text(true).raw();
-}
-
-void MainWindow::SetCodeFont(const Pango::FontDescription& font) {
-    m_codeView.override_font(font);
 }
 
 }  // namespace quillmate

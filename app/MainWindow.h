@@ -28,6 +28,7 @@
 #include "database/IndexTree.h"
 #include "resources/Pictures.h"
 #include "settings/Preferences.h"
+#include "viewer/CodeViewer.h"
 
 namespace quillmate {
 
@@ -70,8 +71,6 @@ inline constexpr int kPictureButtonSize = 30;
 inline constexpr int kDescriptionHeight = 40;
 inline constexpr int kMinimumWidth = 800;
 inline constexpr int kMinimumHeight = 400;
-// Texts up to this size go into the code view in one insertion.
-inline constexpr size_t kCodeTextSlice = size_t{1} << 20;
 
 class MainWindow : public Gtk::Window {
   public:
@@ -84,7 +83,7 @@ class MainWindow : public Gtk::Window {
     Gtk::ComboBoxText& HistoryCombo() { return m_historyCombo; }
     IndexTree& Tree() { return *m_indexTree; }
     Gtk::TextView& DescriptionLine() { return m_descriptionLine; }
-    Gtk::TextView& CodeView() { return m_codeView; }
+    CodeViewer& Code() { return m_code; }
     Gtk::Paned& MainSplitter() { return m_mainSplitter; }
     // Picture-only controls; null when their picture did not decode.
     Gtk::EventBox* ExpandToggle() { return m_expandToggle.get(); }
@@ -107,12 +106,6 @@ class MainWindow : public Gtk::Window {
     void SetDescriptionText(const std::string& text);
     // Description line background: the warning colour, or the theme default when empty.
     void SetDescriptionBackground(const std::string& colour);
-    // Replaces the code view's text: in one insertion, or for very large texts in slices of
-    // whole lines with the waiting events handled between them. Returns false when a newer text
-    // came meanwhile and this one was left unfinished.
-    bool SetCodeText(const std::string& text);
-    std::string CodeText();
-    void SetCodeFont(const Pango::FontDescription& font);
 
   private:
     void BuildTopBar();
@@ -131,7 +124,6 @@ class MainWindow : public Gtk::Window {
     MainWindowHooks m_hooks;
     bool m_fillingHistory = false;
     std::vector<sigc::connection> m_historyChoiceWatches;
-    unsigned m_codeTextGeneration = 0;
     bool m_dragAllowed = false;  // the row under the last button press can be dragged out
     Gtk::Box m_root{Gtk::ORIENTATION_VERTICAL};
     Gtk::Box m_topBar{Gtk::ORIENTATION_HORIZONTAL};
@@ -153,10 +145,8 @@ class MainWindow : public Gtk::Window {
     Gtk::Box m_rightPane{Gtk::ORIENTATION_VERTICAL};
     Gtk::ScrolledWindow m_descriptionScroller;
     Gtk::TextView m_descriptionLine;
-    Gtk::ScrolledWindow m_codeScroller;
-    Gtk::TextView m_codeView;
+    CodeViewer m_code;
     Glib::RefPtr<Gtk::CssProvider> m_descriptionCss;
-    Glib::RefPtr<Gtk::CssProvider> m_codeCss;
 };
 
 }  // namespace quillmate

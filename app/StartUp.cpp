@@ -43,7 +43,7 @@ WindowContext ContextOf(Application& app) {
 MainWindowHooks MainHooks(Application& app) {
     return {[&app](int row) { return DraggedEntryPath(app, row); },
             [&app](const GdkEventScroll* event) {
-                return CodeViewScrolled(app, app.ui.mainWindow->CodeView(), event);
+                return CodeViewScrolled(app, app.ui.mainWindow->Code().View(), event);
             },
             [&app](const GdkEventKey* event) { return TreeKeyNavigate(app, event); }};
 }

@@ -2,6 +2,7 @@
 // event loop takes them one at a time, so that no dispatched handler runs inside another.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <string>
@@ -80,6 +81,11 @@ class EventQueue {
   public:
     void Post(ProgramEvent event) { m_events.push_back(std::move(event)); }
     bool Empty() const { return m_events.empty(); }
+    // True when an event that `matches` waits in the queue.
+    template <class Matches>
+    bool Holds(Matches matches) const {
+        return std::any_of(m_events.begin(), m_events.end(), matches);
+    }
     std::optional<ProgramEvent> Take() {
         if (m_events.empty()) {
             return std::nullopt;
@@ -92,6 +98,37 @@ class EventQueue {
   private:
     std::deque<ProgramEvent> m_events;
 };
+
+// True for an event after which the code view shows something else or the program ends: a choice
+// in the tree or the history, a search, the help button or key, a drop, a quit. A load that sees
+// one waiting stops, and is not started at all.
+inline bool LeavesShownCode(const ProgramEvent& event) {
+    if (event.window != WindowId::Main) {
+        return false;
+    }
+    switch (event.kind) {
+        case EventKind::CloseRequest:
+        case EventKind::FilesDropped:
+            return true;
+        case EventKind::Command:
+            return event.command == Command::Quit || event.command == Command::HelpKey ||
+                   event.command == Command::SearchNext;
+        case EventKind::Widget:
+            switch (event.widget) {
+                case WidgetId::IndexTree:
+                    return event.type == WidgetEventType::Change;
+                case WidgetId::HistoryCombo:
+                case WidgetId::HelpButton:
+                    return true;
+                case WidgetId::SearchEntry:
+                    return event.type == WidgetEventType::Change ||
+                           (event.type == WidgetEventType::IconPress && event.data == 0);
+                default:
+                    return false;
+            }
+    }
+    return false;
+}
 
 inline ProgramEvent WidgetEvent(WindowId window, WidgetId widget, WidgetEventType type, int data = 0) {
     ProgramEvent event;

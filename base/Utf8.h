@@ -19,6 +19,14 @@ inline bool IsUtf8Continuation(char byte) {
 // Length of the well-formed sequence that starts at `pos` (inside `text`); 0 when none does.
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos);
 bool IsValidUtf8(std::string_view text);
+// Characters of valid UTF-8 text, as a text buffer counts its offsets.
+inline std::size_t Utf8CharacterCount(std::string_view text) {
+    std::size_t count = 0;
+    for (const char byte : text) {
+        count += IsUtf8Continuation(byte) ? 0 : 1;
+    }
+    return count;
+}
 // The code point at `pos` (inside `text`), and `pos` moved past it; a byte that does not start
 // a well-formed sequence gives `replacement` and moves `pos` by one.
 char32_t DecodeNextUtf8(std::string_view text, std::size_t& pos,

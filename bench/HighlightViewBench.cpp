@@ -1,11 +1,12 @@
-// Highlighting of a real text view: the whole Highlight (computing the spans, tagging the buffer,
-// replacing the links, the closing redraw) on a 20,000-line file, and against the passes done
-// literally with text-iterator searches on a 2,000-line file; the ratio is printed at the end.
+// Highlighting in the program's code viewer: the text shown highlighted, every link made and every
+// block tagged, on a 20,000-line file, and against the passes done literally with text-iterator
+// searches on a 2,000-line file; the ratio is printed at the end.
 // Showing the long file with and without highlighting tells what highlighting adds to a load.
 // Side by side with GtkSourceView 4 (Korvex definition in bench/korvex.lang) on the bundled
 // library's code files repeated to 20,000 lines, with their link lines and with the links turned
-// into plain comments: showing the text highlighted until the view has settled, and scrolling
-// through 20 pages afterwards; the ratios are printed at the end. The view without highlighting
+// into plain comments: showing the text highlighted until the view has settled, the first frame
+// drawn with the top lines coloured, and scrolling through 20 pages afterwards; the ratios are
+// printed at the end. The view without highlighting
 // on the same text tells what laying out the text alone costs. Tokens on one long line are set
 // against the same tokens on lines of normal length.
 // Needs a display; not part of the test run:
@@ -37,7 +38,7 @@
 #include "bench/LibraryGenerator.h"
 #include "resources/KeywordList.h"
 #include "viewer/CodeFile.h"
-#include "viewer/HighlightView.h"
+#include "viewer/CodeViewer.h"
 #include "viewer/Highlighter.h"
 #include "viewer/Palette.h"
 
@@ -55,7 +56,7 @@ void ProcessPendingEvents() {
     }
 }
 
-// Both views are set up as the program's code view is.
+// The reference view is set up as the program's code view is.
 void SetUpLikeCodeView(Gtk::TextView& view) {
     view.set_editable(false);
     view.set_cursor_visible(false);
@@ -120,8 +121,9 @@ bool TopLinesTagged(Gtk::TextView& view) {
     return false;
 }
 
-// Milliseconds from `show` starting to the first frame drawn with tags on its top lines, the view
-// emptied by `empty` and settled before; -1 when no such frame came within two seconds.
+// Milliseconds from `show` starting to the first frame drawn with tags on its top lines (seen as
+// the drawing starts: what is tagged then is drawn), the view emptied by `empty` and settled
+// before; -1 when no such frame came within two seconds.
 double FirstColouredFrame(Gtk::TextView& view, const std::function<void()>& empty,
                           const std::function<void()>& show) {
     using Clock = std::chrono::steady_clock;
@@ -135,7 +137,7 @@ double FirstColouredFrame(Gtk::TextView& view, const std::function<void()>& empt
             }
             return false;
         },
-        true);
+        false);
     sigc::connection wake = Glib::signal_timeout().connect([] { return true; }, 5);
     const auto start = Clock::now();
     show();
@@ -171,41 +173,42 @@ void LeaveEmpty(Window& window) {
 // A window with a scrolled code view set up like the main window's.
 class CodeWindow {
   public:
-    CodeWindow() {
-        ApplyPalette(m_palette, false);
-        SetUpLikeCodeView(m_view);
-        m_css->load_from_data("textview text { color: " + m_palette.codeText + "; }");
-        m_view.get_style_context()->add_provider(m_css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-        m_scroller.add(m_view);
-        m_window.add(m_scroller);
+    CodeWindow()
+        : m_palette(LightPalette()), m_viewer(m_queue, m_palette, Pango::FontDescription("Monospace 10")) {
+        m_window.add(m_viewer);
         m_window.set_default_size(640, 600);
         m_window.move(0, 0);
         m_window.show_all();
-        Highlight(m_view, m_runs, m_palette, kCodeMarks);  // creates the tags
+        m_viewer.ShowText("", kCodeMarks);  // creates the tags
         ProcessPendingEvents();
     }
 
-    Gtk::TextView& View() { return m_view; }
-    Glib::RefPtr<Gtk::TextBuffer> Buffer() { return m_view.get_buffer(); }
-    Glib::RefPtr<Gtk::Adjustment> Scrolling() { return m_scroller.get_vadjustment(); }
+    Gtk::TextView& View() { return m_viewer.View(); }
+    Glib::RefPtr<Gtk::TextBuffer> Buffer() { return View().get_buffer(); }
+    Glib::RefPtr<Gtk::Adjustment> Scrolling() { return m_viewer.get_vadjustment(); }
     const DrawWatch& Draws() const { return m_draws; }
-    HighlightRuns& Runs() { return m_runs; }
-    const Palette& Colours() const { return m_palette; }
+    CodeViewer& Viewer() { return m_viewer; }
+    // What a load does once the file is read: the text put in and highlighted.
+    void Show(const std::string& text) { m_viewer.ShowText(text, kCodeMarks); }
 
     // Puts fresh text into the view and lets it settle, outside the measured time.
     void Load(const std::string& text) {
-        Buffer()->set_text(text);
+        m_viewer.ShowText(text, 0);
         ProcessPendingEvents();
     }
 
   private:
+    static Palette LightPalette() {
+        Palette palette;
+        ApplyPalette(palette, false);
+        return palette;
+    }
+
+    EventQueue m_queue;
     Palette m_palette;
-    HighlightRuns m_runs;
     Gtk::Window m_window;
-    Gtk::ScrolledWindow m_scroller;
-    Gtk::TextView m_view;
-    Glib::RefPtr<Gtk::CssProvider> m_css = Gtk::CssProvider::create();
-    DrawWatch m_draws{m_view};
+    CodeViewer m_viewer;
+    DrawWatch m_draws{m_viewer.View()};
 };
 
 // The same window with a GtkSourceView that highlights Korvex by the definition in bench/.
@@ -292,6 +295,7 @@ class LiteralPasses {
     }
 
     void Run() {
+        m_buffer = m_window.Buffer();
         m_buffer->remove_all_tags(m_buffer->begin(), m_buffer->end());
         Comments();
         Strings();
@@ -504,23 +508,19 @@ void ShowLoop(benchmark::State& state, CodeWindow& window, const std::string& te
         state.PauseTiming();
         window.Load("");
         state.ResumeTiming();
-        window.Buffer()->set_text(text);
-        if (highlighted) {
-            Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
-        } else {
-            RefreshWidget(window.View());
-        }
+        window.Viewer().ShowText(text, highlighted ? kCodeMarks : 0);
+        RefreshWidget(window.View());
     }
 }
 
-// Highlight on text that is already shown and laid out: its closing redraw lays out every line
-// again.
+// The text put into the emptied view and highlighted, every link made and every block tagged.
 void HighlightLoop(benchmark::State& state, CodeWindow& window, const std::string& text) {
     for (auto _ : state) {
         state.PauseTiming();
-        window.Load(text);
+        window.Load("");
         state.ResumeTiming();
-        Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
+        window.Show(text);
+        window.Viewer().HighlightEverything();
     }
 }
 
@@ -528,8 +528,8 @@ void LiteralLoop(benchmark::State& state, CodeWindow& window, const std::string&
     LiteralPasses literal(window);
     // Both must tag the same text the same way, or the comparison means nothing.
     window.Load(text);
-    Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
-    HighlightEverything(window.Runs());
+    window.Show(text);
+    window.Viewer().HighlightEverything();
     const std::string fast = Fingerprint(window.Buffer());
     window.Load(text);
     literal.Run();
@@ -575,17 +575,12 @@ void SideBySideHighlightLoop(benchmark::State& state, CodeWindow& window, const 
         DrawWatch::WaitForNextFrame();
         const int mark = window.Draws().Mark();
         state.ResumeTiming();
-        window.Buffer()->set_text(text);
-        Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
+        window.Show(text);
         window.Draws().Settle(mark);
     }
     CountFirstColouredFrame(state, [&] {
         return FirstColouredFrame(
-            window.View(), [&] { window.Load(""); },
-            [&] {
-                window.Buffer()->set_text(text);
-                Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
-            });
+            window.View(), [&] { window.Load(""); }, [&] { window.Show(text); });
     });
     LeaveEmpty(window);
 }
@@ -598,7 +593,7 @@ void SideBySidePlainLoop(benchmark::State& state, CodeWindow& window, const std:
         DrawWatch::WaitForNextFrame();
         const int mark = window.Draws().Mark();
         state.ResumeTiming();
-        window.Buffer()->set_text(text);
+        window.Viewer().ShowText(text, 0);
         window.Draws().Settle(mark);
     }
     LeaveEmpty(window);
@@ -793,8 +788,7 @@ int main(int argc, char** argv) {
     sideBySide("PlainView:NoLinks", SideBySidePlainLoop, std::ref(window), library.withoutLinks);
     sideBySide("Scroll20Pages:Highlight", ScrollPages<CodeWindow>, std::ref(window), [&] {
         window.Load("");
-        window.Buffer()->set_text(library.withLinks);
-        Highlight(window.View(), window.Runs(), window.Colours(), kCodeMarks);
+        window.Show(library.withLinks);
     });
     sideBySide("Scroll20Pages:SourceView", ScrollPages<SourceWindow>, std::ref(source), [&] {
         source.Load("");

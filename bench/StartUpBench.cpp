@@ -9,7 +9,9 @@
 // fully expanded tree within 2 ms, at its end as at its top; start-up time per row the same at
 // 200,000 rows, in one theme or spread, as at 20,000. Showing a 100 MB code file, highlighted,
 // then another entry: the longest time the window does not answer, against the same for the
-// library's code files repeated to 20,000 lines, and the memory it takes against its size.
+// library's code files repeated to 20,000 lines, and the memory it takes against its size. The
+// 100 MB file left 0.5 s into its load, through the real event loop: the time to the next
+// entry's title against showing that entry alone, and to the end of the loop after Escape.
 #include <benchmark/benchmark.h>
 #include <cairomm/context.h>
 #include <cairomm/surface.h>
@@ -20,6 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +39,6 @@
 #include "app/StartUp.h"
 #include "bench/LibraryGenerator.h"
 #include "database/IndexTreeActions.h"
-#include "viewer/CodeViewActions.h"
 
 namespace quillmate {
 namespace {
@@ -279,6 +281,35 @@ std::size_t StatusBytes(const std::string& field) {
     return 0;
 }
 
+// A folder whose first entry's code file holds about `lines` lines of the library's code (with
+// CodeMarks 2) and whose second entry's file is one line.
+std::unique_ptr<GeneratedProgramFolder> HugeFileFolder(int lines, std::size_t* bytes = nullptr) {
+    auto folder = std::make_unique<GeneratedProgramFolder>(1, 2, 2);
+    std::filesystem::create_directories(folder->Path() + "Theme0");
+    const std::string text = RepeatedLibraryText(QUILLMATE_LIBRARY_DIR, lines);
+    if (bytes != nullptr) {
+        *bytes = text.size();
+    }
+    std::ofstream(folder->Path() + "Theme0/Example0_0.kx", std::ios::binary) << text;
+    std::ofstream(folder->Path() + "Theme0/Example0_1.kx", std::ios::binary) << "Define a\n";
+    return folder;
+}
+
+// Rows of the folder's tree: head, the program's theme, its help entry, the theme, two entries.
+constexpr int kHugeEntryRow = 4;
+constexpr int kSmallEntryRow = 5;
+
+// Selects a row as the tree does for a user and posts its change to the queue.
+void ChooseRow(Application& app, int row) {
+    app.ui.mainWindow->Tree().SelectRow(row);
+    app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+}
+
+// The title names the entry's file once it is shown.
+bool TitleNames(Application& app, const char* file) {
+    return app.ui.mainWindow->get_title().find(file) != Glib::ustring::npos;
+}
+
 struct HugeFileRun {
     double longestPauseMs = 0;
     double peakPerByte = 0;  // peak memory the load added, per byte of the file
@@ -288,16 +319,9 @@ struct HugeFileRun {
 // then the next entry: the longest gap between ticks of a 5 ms timer, which is how long a key
 // press could wait for an answer, and the peak memory the showing added.
 HugeFileRun ShowHugeFile(int lines) {
-    const GeneratedProgramFolder folder(1, 2, 2);
-    std::filesystem::create_directories(folder.Path() + "Theme0");
     std::size_t bytes = 0;
-    {
-        const std::string text = RepeatedLibraryText(QUILLMATE_LIBRARY_DIR, lines);
-        bytes = text.size();
-        std::ofstream(folder.Path() + "Theme0/Example0_0.kx", std::ios::binary) << text;
-        std::ofstream(folder.Path() + "Theme0/Example0_1.kx", std::ios::binary) << "Define a\n";
-    }
-    auto app = StartAndShowFirstEntry(folder);
+    const auto folder = HugeFileFolder(lines, &bytes);
+    auto app = StartAndShowFirstEntry(*folder);
     const auto settle = Clock::now() + std::chrono::milliseconds(300);
     RunUntil(*app, [&] { return Clock::now() > settle; });
     ::malloc_trim(0);  // what earlier runs freed must not hide what this one takes
@@ -313,8 +337,10 @@ HugeFileRun ShowHugeFile(int lines) {
         },
         5);
     last = Clock::now();
-    LoadCodeFile(*app, "/Theme0/Example0_0.kx", false);
-    LoadCodeFile(*app, "/Theme0/Example0_1.kx", false);
+    ChooseRow(*app, kHugeEntryRow);
+    RunUntil(*app, [&] { return TitleNames(*app, "Example0_0"); });
+    ChooseRow(*app, kSmallEntryRow);
+    RunUntil(*app, [&] { return TitleNames(*app, "Example0_1"); });
     longest = std::max(longest, Clock::now() - last);
     ticks.disconnect();
     HugeFileRun run;
@@ -344,30 +370,6 @@ void BM_HugeCodeFile(benchmark::State& state) {
 }
 BENCHMARK(BM_HugeCodeFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-// A folder whose first entry's code file holds about `lines` lines of the library's code (with
-// CodeMarks 2) and whose second entry's file is one line.
-std::unique_ptr<GeneratedProgramFolder> HugeFileFolder(int lines, std::size_t* bytes = nullptr) {
-    auto folder = std::make_unique<GeneratedProgramFolder>(1, 2, 2);
-    std::filesystem::create_directories(folder->Path() + "Theme0");
-    const std::string text = RepeatedLibraryText(QUILLMATE_LIBRARY_DIR, lines);
-    if (bytes != nullptr) {
-        *bytes = text.size();
-    }
-    std::ofstream(folder->Path() + "Theme0/Example0_0.kx", std::ios::binary) << text;
-    std::ofstream(folder->Path() + "Theme0/Example0_1.kx", std::ios::binary) << "Define a\n";
-    return folder;
-}
-
-// Rows of the folder's tree: head, the program's theme, its help entry, the theme, two entries.
-constexpr int kHugeEntryRow = 4;
-constexpr int kSmallEntryRow = 5;
-
-// Selects a row as the tree does for a user and posts its change to the queue.
-void ChooseRow(Application& app, int row) {
-    app.ui.mainWindow->Tree().SelectRow(row);
-    app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
-}
-
 // Through the real event loop: the huge entry chosen, and `after` into its load the small entry
 // (or, with `quit`, Escape). Returns the milliseconds from that second event to the small entry's
 // title (to the loop's end); with `after` 0 the small entry is chosen alone, nothing loading.
@@ -376,7 +378,7 @@ double LeaveHugeLoad(const GeneratedProgramFolder& folder, std::chrono::millisec
     Clock::time_point event;
     Clock::time_point answered;
     sigc::connection title = app->ui.mainWindow->property_title().signal_changed().connect([&] {
-        if (app->ui.mainWindow->get_title().find("Example0_1") != Glib::ustring::npos) {
+        if (TitleNames(*app, "Example0_1")) {
             answered = Clock::now();
             app->services.queue.Post(CommandEvent(WindowId::Main, Command::Quit));
         }
@@ -415,7 +417,13 @@ void BM_LeaveHugeLoad(benchmark::State& state) {
     double next = 0;
     double quit = 0;
     for (auto _ : state) {
-        alone = LeaveHugeLoad(*folder, std::chrono::milliseconds(0), false);
+        // The median of three: the first entry shown in a process pays for more than the others.
+        std::array<double, 3> alones{};
+        for (double& one : alones) {
+            one = LeaveHugeLoad(*folder, std::chrono::milliseconds(0), false);
+        }
+        std::sort(alones.begin(), alones.end());
+        alone = alones[1];
         next = LeaveHugeLoad(*folder, std::chrono::milliseconds(500), false);
         quit = LeaveHugeLoad(*folder, std::chrono::milliseconds(500), true);
     }
@@ -423,8 +431,8 @@ void BM_LeaveHugeLoad(benchmark::State& state) {
     state.counters["nextRatio"] = benchmark::Counter(next / alone);
     state.counters["quitMs"] = benchmark::Counter(quit);
     std::printf(
-        "100 MB code file left 0.5 s into its load: next entry's title after %.0f ms, %.2f x showing it "
-        "alone (%.0f ms; targets 150 ms and 2); Escape ends the loop after %.0f ms (target 150 ms)\n",
+        "100 MB code file left 0.5 s into its load: next entry's title after %.1f ms, %.2f x showing it "
+        "alone (%.1f ms; targets 150 ms and 2); Escape ends the loop after %.1f ms (target 150 ms)\n",
         next, next / alone, alone, quit);
 }
 BENCHMARK(BM_LeaveHugeLoad)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);

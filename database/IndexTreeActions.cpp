@@ -10,7 +10,7 @@
 #include "settings/AboutActions.h"
 #include "settings/AboutDialogs.h"
 #include "viewer/CodeFile.h"
-#include "viewer/CodeViewActions.h"
+#include "viewer/CodeViewerActions.h"
 
 namespace quillmate {
 namespace {
@@ -56,47 +56,6 @@ void ShowSelectedEntry(Application& app, WidgetEventType type) {
     if (!ShowEntry(app, row) && type == WidgetEventType::LeftClick) {
         AddToHistory(app, row);
     }
-}
-
-bool ShowEntry(Application& app, int index, bool reload) {
-    if (index < 0 || static_cast<size_t>(index) >= app.records.entries.size()) {
-        return false;
-    }
-    MainWindow& window = *app.ui.mainWindow;
-    const DbEntry& entry = app.records.entries[static_cast<size_t>(index)];
-    const int depth = app.records.indexRows.Depth(index);
-    window.SetDescriptionText(depth >= 2 ? DescriptionIn(entry, app.IndexLanguage()) : entry.nodeText);
-
-    if (entry.file.empty()) {
-        ShowNoEntryFile(app);
-        return true;
-    }
-    if (!reload && app.records.state.shownCodeFile.IsEntryFile(entry.file)) {
-        return false;
-    }
-    const std::string file = entry.file;  // the entry stays, but keep the path safe from rebuilds
-    const CodeLoad load = LoadCodeFile(app, file, false);
-    if (load == CodeLoad::Overtaken) {
-        return true;  // the newer load shows its own file, title and colours
-    }
-    window.SetDescriptionBackground(load == CodeLoad::Shown ? std::string() : app.records.palette.warning);
-    app.records.state.currentCodeFile = file;
-    const CodeFileInfo& info = app.records.codeFileInfo;
-    window.SetAdminLabels(info.srcUtf8 != 0 ? "Src: UTF8" : "Src: Ascii",
-                          info.exeUnicode != 0 ? "Exe: UNI" : "Exe: Ascii",
-                          info.subSystem == 1   ? "Sub: gtk2"
-                          : info.subSystem == 2 ? "Sub: gtk3"
-                                                : "");
-    SetTitleForFile(app, file);
-    SetDatabaseInfoFile(app, file);
-    return true;
-}
-
-void ShowNoEntryFile(Application& app) {
-    ClearCodeView(app);
-    app.records.state.currentCodeFile.clear();
-    app.ui.mainWindow->set_title(kProgramTitle);
-    SetDatabaseInfoFile(app, "");
 }
 
 bool TreeKeyNavigate(Application& app, const GdkEventKey* event) {

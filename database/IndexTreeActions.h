@@ -20,16 +20,6 @@ void CountThemesAndEntries(Application& app);
 // Shows the selected row's entry (ShowEntry); a left click on the entry whose file is already
 // shown adds it to the history.
 void ShowSelectedEntry(Application& app, WidgetEventType type);
-// Every road to an entry (the tree, the history, a new code marking) shows it here: the
-// description line, then, unless the code view holds the entry's file already (or with
-// `reload`), the file loaded, the description line coloured by the result, the file made current
-// and shown, the title, the admin labels and the database-info file section. An entry without a
-// file shows no file. Returns false when nothing but the description was written. The caller has
-// selected the entry's row.
-bool ShowEntry(Application& app, int index, bool reload = false);
-// No entry file: empties the code view, forgets the current file, gives the window the plain
-// title and empties the database-info file section.
-void ShowNoEntryFile(Application& app);
 // Space, Left and Right on the tree open and close nodes; never consumes the key.
 bool TreeKeyNavigate(Application& app, const GdkEventKey* event);
 // Absolute path of the code file of row `row` for dragging it out; empty when there is no such

@@ -40,7 +40,7 @@ void ShowDatabaseInfo(Application& app) {
 
 void SetDatabaseInfoFile(Application& app, const std::string& file) {
     if (app.ui.databaseInfoWindow) {
-        app.ui.databaseInfoWindow->SetFileSection(file, app.records.codeFileInfo);
+        app.ui.databaseInfoWindow->SetFileSection(file, app.ui.mainWindow->Code().FileInfo());
     }
 }
 
@@ -54,7 +54,8 @@ void CopyInfoFilePath(Application& app) {
     }
     FlashWidget(window.FileField(), app.records.palette.flash);
     Gtk::Clipboard::get(GDK_SELECTION_CLIPBOARD)
-        ->set_text(CodeFileFullPath(app.records.location.libPath, app.records.state.currentCodeFile));
+        ->set_text(
+            CodeFileFullPath(app.records.location.libPath, app.ui.mainWindow->Code().CurrentEntryFile()));
 }
 
 }  // namespace quillmate

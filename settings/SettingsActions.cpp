@@ -19,6 +19,7 @@
 #include "settings/LanguageActions.h"
 #include "settings/Requesters.h"
 #include "settings/SettingsDialog.h"
+#include "viewer/CodeViewerActions.h"
 
 namespace quillmate {
 namespace {
@@ -31,8 +32,8 @@ bool EntryFileShown(Application& app) {
     MainWindow& window = *app.ui.mainWindow;
     const int row = window.Tree().SelectedRow();
     return row >= 0 && static_cast<size_t>(row) < app.records.entries.size() &&
-           app.records.state.shownCodeFile.IsEntryFile(app.records.entries[static_cast<size_t>(row)].file) &&
-           window.CodeView().get_buffer()->size() > 0;
+           window.Code().ShownFile().IsEntryFile(app.records.entries[static_cast<size_t>(row)].file) &&
+           !window.Code().Text().empty();
 }
 
 // The code font from "FontName" and "FontSize"; a font that cannot be loaded leaves the view's font.
@@ -46,7 +47,7 @@ void TakeCodeFont(Application& app) {
     // A zoomed view stays zoomed by the same step.
     Pango::FontDescription shown = app.ui.codeFont;
     shown.set_size(ZoomedFontSize(prefs.fontSize, app.records.zoom.current));
-    app.ui.mainWindow->SetCodeFont(shown);
+    app.ui.mainWindow->Code().SetFont(shown);
 }
 
 std::optional<WindowGeometry> MainWindowGeometry(Application& app) {
@@ -186,7 +187,7 @@ void SaveSettings(Application& app) {
         tree.SelectRow(selected);
     }
     if (decisions.titleChanged && EntryFileShown(app)) {
-        SetTitleForFile(app, app.records.state.shownCodeFile.path);
+        SetTitleForFile(app, window.Code().ShownFile().path);
     }
     app.records.state.missingFileNotice = true;
     if (decisions.restartNeeded) {

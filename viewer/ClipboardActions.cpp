@@ -27,7 +27,7 @@ void SetClipboardText(const std::string& text) {
 
 void QuickCopy(Application& app) {
     MainWindow& window = *app.ui.mainWindow;
-    Gtk::TextView& view = window.CodeView();
+    Gtk::TextView& view = window.Code().View();
     const auto buffer = view.get_buffer();
     // Hidden text and link widgets are not part of the copied code.
     const std::string text = buffer->get_text(buffer->begin(), buffer->end(), false);
@@ -43,12 +43,12 @@ void QuickCopy(Application& app) {
 }
 
 void CopyCodePath(Application& app) {
-    SetClipboardText(CodePath(app.records.location.dbFolder, app.records.state.currentCodeFile));
+    SetClipboardText(CodePath(app.records.location.dbFolder, app.ui.mainWindow->Code().CurrentEntryFile()));
 }
 
 void OpenCode(Application& app) {
     StartCodeOpener(app.services.starter, app.records.preferences.codeEditorPath,
-                    CodePath(app.records.location.dbFolder, app.records.state.currentCodeFile));
+                    CodePath(app.records.location.dbFolder, app.ui.mainWindow->Code().CurrentEntryFile()));
 }
 
 void OpenLibraryFolder(Application& app) {

@@ -7,11 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <exception>
 
 #include "base/Paths.h"
 #include "base/ProgramNames.h"
+#include "base/StopPoll.h"
 #include "base/Utf8.h"
 
 namespace quillmate {
@@ -41,9 +44,11 @@ class ByteSource {
             ++m_pos;
         }
     }
-    std::string_view AsciiRun() {
+    // At most `limit` bytes, so that the reader looks up now and then.
+    std::string_view AsciiRun(std::size_t limit) {
         const unsigned char* start = m_pos;
-        while (m_pos != m_end && IsPlainAscii(*m_pos)) {
+        const unsigned char* end = m_end - m_pos > static_cast<std::ptrdiff_t>(limit) ? m_pos + limit : m_end;
+        while (m_pos != end && IsPlainAscii(*m_pos)) {
             ++m_pos;
         }
         return {reinterpret_cast<const char*>(start), static_cast<std::size_t>(m_pos - start)};
@@ -135,9 +140,11 @@ void ReadTrailerLine(std::string_view line, CodeFileInfo& info) {
 }
 
 // One pass over the source, writing every shown line straight into `out`. A trailer line is
-// decoded in place as well, read, and cut off again together with its separator.
+// decoded in place as well, read, and cut off again together with its separator. A stop ends it
+// with the text read so far.
 template <class Source>
-void ReadLines(Source& source, std::string& out, CodeFileInfo& info) {
+void ReadLines(Source& source, std::string& out, CodeFileInfo& info, const std::stop_token& stop) {
+    StopPoll stopped(stop);
     bool inTrailer = false;
     bool anyLineShown = false;
     while (!source.AtEnd()) {
@@ -148,8 +155,11 @@ void ReadLines(Source& source, std::string& out, CodeFileInfo& info) {
         const std::size_t contentBegin = out.size();
         bool inLeadingMarks = true;  // still dropping the line's leading "?"
         for (;;) {
+            if (stopped(out.size())) {
+                return;
+            }
             if constexpr (Source::kHasAsciiRuns) {
-                std::string_view run = source.AsciiRun();
+                std::string_view run = source.AsciiRun(kStopPollBytes);
                 if (inLeadingMarks && !run.empty()) {
                     const std::size_t first = run.find_first_not_of('?');
                     run.remove_prefix(first == std::string_view::npos ? run.size() : first);
@@ -225,7 +235,7 @@ EncodingMark DetectEncoding(std::string_view bytes) {
     return {TextEncoding::EightBit, 0};
 }
 
-DecodedCodeText DecodeCodeText(std::string_view bytes) {
+DecodedCodeText DecodeCodeText(std::string_view bytes, const std::stop_token& stop) {
     DecodedCodeText result;
     const EncodingMark mark = DetectEncoding(bytes);
     const std::string_view body = bytes.substr(mark.markLength);
@@ -236,26 +246,27 @@ DecodedCodeText DecodeCodeText(std::string_view bytes) {
             result.info.srcUtf8 = 1;
             result.text.reserve(body.size());
             Utf8Source source(body);
-            ReadLines(source, result.text, result.info);
+            ReadLines(source, result.text, result.info, stop);
             break;
         }
         case TextEncoding::Utf16Le: {
             result.text.reserve(body.size() / 2 * 3 + 3);
             Utf16LeSource source(body);
-            ReadLines(source, result.text, result.info);
+            ReadLines(source, result.text, result.info, stop);
             break;
         }
         case TextEncoding::EightBit: {
             result.text.reserve(body.size() * 2);
             EightBitSource source(body);
-            ReadLines(source, result.text, result.info);
+            ReadLines(source, result.text, result.info, stop);
             break;
         }
     }
     return result;
 }
 
-std::optional<std::string> ReadCodeFileBytes(const std::string& fullPath, std::size_t maxBytes) {
+std::optional<std::string> ReadCodeFileBytes(const std::string& fullPath, std::size_t maxBytes,
+                                             const std::stop_token& stop) {
     // Non-blocking, so that opening a FIFO or a device never waits; fstat then refuses them.
     const FileDescriptor file(::open(fullPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.Get() < 0) {
@@ -269,7 +280,11 @@ std::optional<std::string> ReadCodeFileBytes(const std::string& fullPath, std::s
     std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t used = 0;
     while (used < bytes.size()) {
-        const ssize_t count = ReadSome(file.Get(), bytes.data() + used, bytes.size() - used);
+        if (stop.stop_requested()) {
+            return std::nullopt;
+        }
+        const ssize_t count =
+            ReadSome(file.Get(), bytes.data() + used, std::min(bytes.size() - used, kStopPollBytes));
         if (count < 0) {
             return std::nullopt;
         }
@@ -282,6 +297,9 @@ std::optional<std::string> ReadCodeFileBytes(const std::string& fullPath, std::s
     // The file may have grown since fstat (or reports no size at all): read on to its end.
     char chunk[4096];
     for (;;) {
+        if (stop.stop_requested()) {
+            return std::nullopt;
+        }
         const ssize_t count = ReadSome(file.Get(), chunk, sizeof chunk);
         if (count < 0) {
             return std::nullopt;
@@ -296,16 +314,21 @@ std::optional<std::string> ReadCodeFileBytes(const std::string& fullPath, std::s
     }
 }
 
-CodeFileLoad LoadCodeFileText(const std::string& fullPath) {
+CodeFileLoad LoadCodeFileText(const std::string& fullPath, const std::stop_token& stop, CodeDecoder decode) {
     CodeFileLoad load;
-    std::optional<std::string> bytes = ReadCodeFileBytes(fullPath);
-    if (!bytes) {
-        return load;
+    try {
+        std::optional<std::string> bytes = ReadCodeFileBytes(fullPath, kMaxCodeFileBytes, stop);
+        if (!bytes) {
+            return load;
+        }
+        DecodedCodeText decoded = decode(*bytes, stop);
+        load.outcome = CodeFileOutcome::Loaded;
+        load.text = std::move(decoded.text);
+        load.info = decoded.info;
+    } catch (const std::exception&) {
+        // Out of memory for a huge file, for one: a file that cannot be loaded.
+        return CodeFileLoad{};
     }
-    DecodedCodeText decoded = DecodeCodeText(*bytes);
-    load.outcome = CodeFileOutcome::Loaded;
-    load.text = std::move(decoded.text);
-    load.info = decoded.info;
     return load;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -42,8 +43,9 @@ struct DecodedCodeText {
 // Turns the bytes of a code file into the text shown in the code view. Line ends are LF, CR and
 // CR LF; a NUL also ends a line. Leading "?" of every line are removed; from the first line
 // beginning "; IDE Options = " on, every line is option trailer: read into `info`, not shown.
-// Undecodable UTF-8 bytes become "?" one by one; broken UTF-16 becomes U+FFFD.
-DecodedCodeText DecodeCodeText(std::string_view bytes);
+// Undecodable UTF-8 bytes become "?" one by one; broken UTF-16 becomes U+FFFD. A stop requested
+// through `stop` ends it early with part of the text.
+DecodedCodeText DecodeCodeText(std::string_view bytes, const std::stop_token& stop = {});
 
 // Files above this size are not loaded: the library holds small examples, and the code view
 // could not show much more anyway.
@@ -51,9 +53,10 @@ inline constexpr std::size_t kMaxCodeFileBytes = std::size_t{256} << 20;
 
 // The whole content of a regular file of at most `maxBytes` bytes; std::nullopt when the path
 // cannot be opened, is not a regular file (folder, FIFO, socket, device), cannot be read or is
-// too large. Never blocks on special files.
+// too large, and when a stop was requested. Never blocks on special files.
 std::optional<std::string> ReadCodeFileBytes(const std::string& fullPath,
-                                             std::size_t maxBytes = kMaxCodeFileBytes);
+                                             std::size_t maxBytes = kMaxCodeFileBytes,
+                                             const std::stop_token& stop = {});
 
 enum class CodeFileOutcome { Loaded, Missing };
 
@@ -63,8 +66,13 @@ struct CodeFileLoad {
     CodeFileInfo info;  // all zero when missing
 };
 
-// Reads and decodes one code file; anything ReadCodeFileBytes refuses counts as missing.
-CodeFileLoad LoadCodeFileText(const std::string& fullPath);
+using CodeDecoder = DecodedCodeText (*)(std::string_view bytes, const std::stop_token& stop);
+
+// Reads and decodes one code file through `decode`; anything ReadCodeFileBytes refuses counts as
+// missing, and so does a file whose reading or decoding throws (a failed allocation). After a
+// stop the result is incomplete.
+CodeFileLoad LoadCodeFileText(const std::string& fullPath, const std::stop_token& stop = {},
+                              CodeDecoder decode = DecodeCodeText);
 
 // Text after the last "." of the last path component, cut at a double quote. Scanning back
 // from the end, a space or "/" met first means none; so does a "." right after "/" or "\\" or

@@ -4,6 +4,7 @@
 #include <functional>
 #include <unordered_map>
 
+#include "base/StopPoll.h"
 #include "base/Utf8.h"
 #include "resources/KeywordList.h"
 
@@ -75,10 +76,10 @@ std::size_t LineEnd(std::string_view text, std::size_t i) {
 
 // A ";" starts a comment up to the line end unless the double quotes before it on its line are
 // odd in number (it stands inside a string). A line holds at most one comment.
-void MarkComments(std::string_view text, Marks& marks) {
+void MarkComments(std::string_view text, Marks& marks, StopPoll& stopped) {
     std::size_t quotes = 0;
     std::size_t i = 0;
-    while (i < text.size()) {
+    while (i < text.size() && !stopped(i)) {
         const char c = text[i];
         if (c == '"') {
             ++quotes;
@@ -103,9 +104,9 @@ void MarkComments(std::string_view text, Marks& marks) {
 
 // A string runs from an opening quote outside comments to the next quote anywhere, across lines;
 // the quotes stay untagged. An opening quote without a closing one ends the pass.
-void MarkStrings(std::string_view text, Marks& marks) {
+void MarkStrings(std::string_view text, Marks& marks, StopPoll& stopped) {
     std::size_t from = 0;
-    while (true) {
+    while (!stopped(from)) {
         const std::size_t open = text.find('"', from);
         if (open == std::string_view::npos) {
             return;
@@ -125,9 +126,9 @@ void MarkStrings(std::string_view text, Marks& marks) {
 
 // "#" plus the following word characters, unless a word character stands in front of the "#" or
 // the "#" is in a comment. Constants inside strings are tagged too.
-void MarkConstants(std::string_view text, Marks& marks) {
+void MarkConstants(std::string_view text, Marks& marks, StopPoll& stopped) {
     std::size_t from = 0;
-    while (true) {
+    while (!stopped(from)) {
         const std::size_t hash = text.find('#', from);
         if (hash == std::string_view::npos) {
             return;
@@ -147,9 +148,9 @@ void MarkConstants(std::string_view text, Marks& marks) {
 
 // Calls visit(start, end) for every maximal run of word characters.
 template <class Visit>
-void ForEachWord(std::string_view text, Visit&& visit) {
+void ForEachWord(std::string_view text, StopPoll& stopped, Visit&& visit) {
     std::size_t i = 0;
-    while (i < text.size()) {
+    while (i < text.size() && !stopped(i)) {
         if (!IsWordByte(text[i])) {
             ++i;
             continue;
@@ -204,9 +205,12 @@ class WordTable {
 // never end.
 void MarkDeclarations(std::string_view text, Marks& marks, std::uint8_t keywordBit,
                       const std::vector<std::size_t>& starts, std::size_t keywordLength,
-                      std::vector<std::string>& names) {
+                      std::vector<std::string>& names, StopPoll& stopped) {
     std::size_t resume = 0;
     for (const std::size_t start : starts) {
+        if (stopped(start)) {
+            return;
+        }
         if (start < resume) {
             continue;
         }
@@ -233,7 +237,7 @@ void MarkDeclarations(std::string_view text, Marks& marks, std::uint8_t keywordB
 
 // Whole-word keywords outside comments and strings, and the procedure declarations.
 void MarkKeywords(std::string_view text, Marks& marks, std::uint8_t keywordBit,
-                  std::vector<std::string>& names) {
+                  std::vector<std::string>& names, const std::stop_token& stop) {
     const std::span<const std::string_view> keywords = KorvexKeywords();
     WordTable table(keywords.size());
     std::vector<bool> isProcedureKeyword(keywords.size());
@@ -244,7 +248,8 @@ void MarkKeywords(std::string_view text, Marks& marks, std::uint8_t keywordBit,
     }
     // Word starts of each procedure keyword, by the index of its first list entry.
     std::vector<std::vector<std::size_t>> procedureStarts(keywords.size());
-    ForEachWord(text, [&](std::size_t start, std::size_t end) {
+    StopPoll wordsStopped(stop);
+    ForEachWord(text, wordsStopped, [&](std::size_t start, std::size_t end) {
         if (marks[start] & (kDisable | kLiteral)) {
             return;
         }
@@ -260,14 +265,16 @@ void MarkKeywords(std::string_view text, Marks& marks, std::uint8_t keywordBit,
     });
     for (std::size_t k = 0; k < keywords.size(); ++k) {
         if (isProcedureKeyword[k]) {
+            StopPoll declarationsStopped(stop);
             MarkDeclarations(text, marks, keywordBit, procedureStarts[table.Find(keywords[k])],
-                             keywords[k].size(), names);
+                             keywords[k].size(), names, declarationsStopped);
         }
     }
 }
 
 // Whole-word uses of declared names outside comments and strings, except the declarations.
-void MarkProcedureUses(std::string_view text, Marks& marks, const std::vector<std::string>& names) {
+void MarkProcedureUses(std::string_view text, Marks& marks, const std::vector<std::string>& names,
+                       StopPoll& stopped) {
     if (names.empty()) {
         return;
     }
@@ -275,7 +282,7 @@ void MarkProcedureUses(std::string_view text, Marks& marks, const std::vector<st
     for (const std::string& name : names) {
         table.Add(name, 0);
     }
-    ForEachWord(text, [&](std::size_t start, std::size_t end) {
+    ForEachWord(text, stopped, [&](std::size_t start, std::size_t end) {
         if ((marks[start] & (kDisable | kLiteral | kFunction)) == 0 &&
             table.Find(text.substr(start, end - start)) != kNone) {
             Mark(marks, start, end, kFuncCall);
@@ -290,10 +297,10 @@ struct ByteRange {
 
 // The address behind each link prefix, up to the first space or the line end. The search goes on
 // behind the address, where the link widget will stand.
-std::vector<ByteRange> FindLinks(std::string_view text) {
+std::vector<ByteRange> FindLinks(std::string_view text, StopPoll& stopped) {
     std::vector<ByteRange> links;
     std::size_t from = 0;
-    while (true) {
+    while (!stopped(from)) {
         const std::size_t prefix = text.find(kLinkPrefix, from);
         if (prefix == std::string_view::npos) {
             return links;
@@ -307,6 +314,7 @@ std::vector<ByteRange> FindLinks(std::string_view text) {
         links.push_back({start, end});
         from = end;
     }
+    return links;
 }
 
 // Opens and closes the spans of the tags whose bit differs between `from` and `to`.
@@ -327,12 +335,12 @@ void ChangeTags(std::vector<TagSpan>& spans, std::array<std::size_t, kHighlightT
     }
 }
 
-std::vector<TagSpan> CollectSpans(std::string_view text, const Marks& marks) {
+std::vector<TagSpan> CollectSpans(std::string_view text, const Marks& marks, StopPoll& stopped) {
     std::vector<TagSpan> spans;
     std::array<std::size_t, kHighlightTagCount> open{};
     std::uint8_t current = 0;
     std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size() && !stopped(i); ++i) {
         if (IsUtf8Continuation(text[i])) {
             continue;
         }
@@ -346,7 +354,8 @@ std::vector<TagSpan> CollectSpans(std::string_view text, const Marks& marks) {
     return spans;
 }
 
-std::vector<LinkReplacement> ToCharacterOffsets(std::string_view text, const std::vector<ByteRange>& links) {
+std::vector<LinkReplacement> ToCharacterOffsets(std::string_view text, const std::vector<ByteRange>& links,
+                                                StopPoll& stopped) {
     std::vector<LinkReplacement> result;
     result.reserve(links.size());
     std::size_t byte = 0;
@@ -358,6 +367,9 @@ std::vector<LinkReplacement> ToCharacterOffsets(std::string_view text, const std
         return characters;
     };
     for (const ByteRange& link : links) {
+        if (stopped(link.start)) {
+            break;
+        }
         const std::size_t start = charactersUpTo(link.start);
         const std::size_t end = charactersUpTo(link.end);
         result.push_back({start, end - start, std::string(text.substr(link.start, link.end - link.start))});
@@ -375,37 +387,61 @@ std::uint8_t KeywordBit(int codeMarks) {
     return 0;
 }
 
+// Whole UTF-8 sequences never straddle a piece cut before a byte that begins one, so the text is
+// valid when every piece is; the pieces let a stop come between them.
+bool IsValidUtf8ByPieces(std::string_view text, StopPoll& stopped) {
+    std::size_t start = 0;
+    while (start < text.size() && !stopped(start)) {
+        std::size_t end = std::min(start + kStopPollBytes, text.size());
+        while (end < text.size() && IsUtf8Continuation(text[end])) {
+            ++end;
+        }
+        if (!IsValidUtf8(text.substr(start, end - start))) {
+            return false;
+        }
+        start = end;
+    }
+    return true;
+}
+
 }  // namespace
 
 HighlightResult ComputeHighlight(std::string_view input, int codeMarks, const std::stop_token& stop) {
     std::string sanitized;
     std::string_view text = input;
-    if (!IsValidUtf8(input)) {
+    StopPoll checking(stop);
+    if (!IsValidUtf8ByPieces(input, checking)) {
         sanitized = ToValidUtf8(input);
         text = sanitized;
     }
     Marks marks(text.size(), 0);
     HighlightResult result;
-    const std::function<void()> passes[] = {
-        [&] { MarkComments(text, marks); },
-        [&] { MarkStrings(text, marks); },
-        [&] { MarkConstants(text, marks); },
-        [&] { MarkKeywords(text, marks, KeywordBit(codeMarks), result.procedureNames); },
-        [&] { MarkProcedureUses(text, marks, result.procedureNames); },
-        [&] { result.spans = CollectSpans(text, marks); },
-        [&] { result.links = ToCharacterOffsets(text, FindLinks(text)); },
+    const std::function<void(StopPoll&)> passes[] = {
+        [&](StopPoll& stopped) { MarkComments(text, marks, stopped); },
+        [&](StopPoll& stopped) { MarkStrings(text, marks, stopped); },
+        [&](StopPoll& stopped) { MarkConstants(text, marks, stopped); },
+        [&](StopPoll&) { MarkKeywords(text, marks, KeywordBit(codeMarks), result.procedureNames, stop); },
+        [&](StopPoll& stopped) { MarkProcedureUses(text, marks, result.procedureNames, stopped); },
+        [&](StopPoll& stopped) { result.spans = CollectSpans(text, marks, stopped); },
+        [&](StopPoll& stopped) {
+            std::vector<ByteRange> links = FindLinks(text, stopped);
+            StopPoll converting(stop);
+            result.links = ToCharacterOffsets(text, links, converting);
+        },
     };
     for (const auto& pass : passes) {
         if (stop.stop_requested()) {
             break;
         }
-        pass();
+        StopPoll stopped(stop);
+        pass(stopped);
     }
     return result;
 }
 
-ShownHighlight ShownAfterLinks(const HighlightResult& result) {
+ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::stop_token& stop) {
     ShownHighlight shown;
+    StopPoll linksStopped(stop);
     // Each made link: where its address starts and ends in the original text, and how many
     // characters it and the links before it took away.
     struct Made {
@@ -416,6 +452,9 @@ ShownHighlight ShownAfterLinks(const HighlightResult& result) {
     std::vector<Made> made;
     std::size_t removed = 0;
     for (const LinkReplacement& link : result.links) {
+        if (linksStopped(link.offset)) {
+            return shown;
+        }
         if (link.address.empty()) {
             continue;
         }
@@ -440,7 +479,11 @@ ShownHighlight ShownAfterLinks(const HighlightResult& result) {
         const std::size_t anchor = link.end - link.removed - 1;
         return isStart ? anchor + 1 : anchor;
     };
+    StopPoll spansStopped(stop);
     for (const TagSpan& span : result.spans) {
+        if (spansStopped(span.start)) {
+            break;
+        }
         const std::size_t start = map(span.start, true);
         const std::size_t end = map(span.end, false);
         if (start < end) {

@@ -95,6 +95,7 @@ struct ShownHighlight {
     std::vector<std::uint32_t> anchors;
     std::vector<std::string> addresses;  // by anchor
 };
-ShownHighlight ShownAfterLinks(const HighlightResult& result);
+// A stop requested through `stop` ends it early with part of the result.
+ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::stop_token& stop = {});
 
 }  // namespace quillmate

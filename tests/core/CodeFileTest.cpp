@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "base/StopPoll.h"
+
 namespace quillmate {
 namespace {
 
@@ -537,6 +539,25 @@ TEST_F(CodeFileReadTest, FilesAboveSizeLimitAreRefused) {
     const std::string huge = Write("huge.kx", "");
     ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(kMaxCodeFileBytes + 1)), 0);
     EXPECT_EQ(LoadCodeFileText(huge).outcome, CodeFileOutcome::Missing);
+}
+
+TEST_F(CodeFileReadTest, DecoderOutOfMemoryCountsAsMissing) {
+    const std::string path = Write("Simple.kx", "Print 1");
+    const CodeFileLoad load = LoadCodeFileText(path, {}, [](std::string_view, const std::stop_token&) {
+        throw std::bad_alloc();
+        return DecodedCodeText{};
+    });
+    EXPECT_EQ(load.outcome, CodeFileOutcome::Missing);
+    EXPECT_EQ(load.text, "");
+}
+
+TEST_F(CodeFileReadTest, StopRequestedBeforehandEndsReadingAndDecodingAtOnce) {
+    const std::string bytes(3 * kStopPollBytes, 'x');
+    std::stop_source stopped;
+    stopped.request_stop();
+    EXPECT_EQ(ReadCodeFileBytes(Write("Long.kx", bytes), kMaxCodeFileBytes, stopped.get_token()),
+              std::nullopt);
+    EXPECT_LE(DecodeCodeText(bytes, stopped.get_token()).text.size(), kStopPollBytes);
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ class CodeViewZoomTest : public test::ProgramTest {
     }
     void TearDown() override { EXPECT_TRUE(watcher.Seen().empty()); }
 
-    Gtk::TextView& View() { return Main().CodeView(); }
+    Gtk::TextView& View() { return Main().Code().View(); }
     ZoomState& Zoom() { return app->records.zoom; }
 
     // A wheel event on the code text as the pointer delivers it. Returns whether the code view's

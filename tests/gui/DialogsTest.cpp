@@ -47,8 +47,8 @@ using AboutDialogTest = test::ProgramTest;
 TEST_F(QuickCopyTest, PutsTheWholeCodeOnTheClipboardAndLeavesNoSelection) {
     Start();
     ShowRow(kLabelRow);
-    const auto buffer = app->ui.mainWindow->CodeView().get_buffer();
-    ASSERT_EQ(app->ui.mainWindow->CodeText(), "; Button with label\nText$ = \"Hello\"");
+    const auto buffer = app->ui.mainWindow->Code().View().get_buffer();
+    ASSERT_EQ(app->ui.mainWindow->Code().Text(), "; Button with label\nText$ = \"Hello\"");
 
     SetClipboardText("before");
     app->services.queue.Post(
@@ -62,7 +62,7 @@ TEST_F(QuickCopyTest, PutsTheWholeCodeOnTheClipboardAndLeavesNoSelection) {
 TEST_F(QuickCopyTest, AnEmptyCodeViewCopiesNothing) {
     Start();
     ShowRow(kButtonsThemeRow);
-    ASSERT_EQ(app->ui.mainWindow->CodeText(), "");
+    ASSERT_EQ(app->ui.mainWindow->Code().Text(), "");
     SetClipboardText("before");
     app->services.queue.Post(
         WidgetEvent(WindowId::Main, WidgetId::QuickCopyButton, WidgetEventType::LeftClick));
@@ -336,7 +336,7 @@ TEST_F(ExternalProgramsGuiTest, LibraryPictureOpensTheLibraryFolderOrBeeps) {
 TEST_F(ExternalProgramsGuiTest, HelpKeyShowsTheHelpEntry) {
     Start();
     test::SendKey(*app->ui.mainWindow, GDK_KEY_F1);
-    ASSERT_TRUE(RunUntil(*app, [&] { return app->ui.mainWindow->CodeText() == "Help text"; }));
+    ASSERT_TRUE(RunUntil(*app, [&] { return app->ui.mainWindow->Code().Text() == "Help text"; }));
     EXPECT_EQ(app->ui.mainWindow->Tree().SelectedRow(), kHelpRow);
 
     app->records.state.helpEntryIndex = 0;

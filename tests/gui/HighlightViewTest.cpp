@@ -1,21 +1,16 @@
 // Highlighting in the real code view: tags at chosen places under both marking schemes, the tag
-// table, link labels, plain text, and runs overtaken by a new load.
+// table, link labels, plain text, and tagging as the text comes into view.
 #include <gdkmm/rgba.h>
-#include <glibmm/main.h>
 #include <gtest/gtest.h>
 #include <gtkmm/label.h>
 
 #include <algorithm>
-#include <chrono>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "ProgramDriver.h"
-#include "app/MainActions.h"
-#include "viewer/CodeViewActions.h"
-#include "viewer/HighlightView.h"
+#include "viewer/CodeViewerActions.h"
 #include "viewer/Highlighter.h"
 #include "viewer/Palette.h"
 
@@ -37,7 +32,7 @@ struct CodeViewProgram : test::Program {
         Launch();
     }
     ~CodeViewProgram() { EXPECT_TRUE(watcher.Seen().empty()); }
-    Glib::RefPtr<Gtk::TextBuffer> Buffer() const { return Main().CodeView().get_buffer(); }
+    Glib::RefPtr<Gtk::TextBuffer> Buffer() const { return Main().Code().View().get_buffer(); }
 };
 
 // The names of the tags on the character at `offset`.
@@ -333,68 +328,6 @@ std::string LongCode(int copies = 61) {
     return code;
 }
 
-// Shows the long file (long enough for its highlighting to take a while); `interrupt` runs once,
-// as soon as the text is in the view. Returns true when the view was not tagged yet then: the
-// highlighter's result was still being computed.
-bool InterruptHighlight(CodeViewProgram& program, const std::function<void()>& interrupt) {
-    program.app->ui.highlight.quietWait = std::chrono::milliseconds(0);
-    const auto buffer = program.Buffer();
-    bool inTheMiddle = false;
-    Glib::signal_idle().connect(
-        [&] {
-            if (buffer->get_char_count() < 20000) {
-                return true;
-            }
-            inTheMiddle = TagsAt(buffer, 0).empty();
-            interrupt();
-            return false;
-        },
-        G_PRIORITY_HIGH);
-    program.ShowRow(test::kSimpleRow);
-    return inTheMiddle;
-}
-
-TEST(HighlightRunTest, NewLoadStopsTheRunningHighlight) {
-    CodeViewProgram program(LongCode(600), 2);
-    EXPECT_TRUE(InterruptHighlight(program, [&] { LoadCodeFile(*program.app, "/Buttons/Label.kx", false); }));
-    const auto buffer = program.Buffer();
-    const std::string shown = buffer->get_text(true);
-    EXPECT_EQ(shown, "; Button with label\nText$ = \"Hello\" ; greeting");
-    ExpectTagsOutsideAnchors(buffer, ExpectedTags(shown, 2));
-    EXPECT_TRUE(AnchorOffsets(buffer).empty());
-}
-
-TEST(HighlightRunTest, NewLoadStopsTheLinksBeingMade) {
-    std::string code;
-    for (int i = 0; i < 40000; ++i) {
-        code += std::string(kLinkPrefix) + "https://example.org/" + std::to_string(i) + "\n";
-    }
-    CodeViewProgram program(code, 2);
-    const auto buffer = program.Buffer();
-    std::size_t anchorsThen = 0;
-    Glib::signal_idle().connect(
-        [&] {
-            Gtk::TextIter last = buffer->end();  // the links are made from the last one backwards
-            if (!last.backward_char() || !last.get_child_anchor()) {
-                return true;
-            }
-            anchorsThen = AnchorOffsets(buffer).size();
-            LoadCodeFile(*program.app, "/Buttons/Label.kx", false);
-            return false;
-        },
-        G_PRIORITY_HIGH);
-    program.ShowRow(test::kSimpleRow);
-    EXPECT_LT(anchorsThen, 40000u);
-    EXPECT_EQ(buffer->get_text(true), "; Button with label\nText$ = \"Hello\" ; greeting");
-    EXPECT_TRUE(AnchorOffsets(buffer).empty());
-}
-
-TEST(HighlightRunTest, ClearedViewStopsTheRunningHighlight) {
-    CodeViewProgram program(LongCode(600), 2);
-    EXPECT_TRUE(InterruptHighlight(program, [&] { program.Main().SetCodeText(""); }));
-    EXPECT_EQ(program.Buffer()->get_char_count(), 0);
-}
-
 TEST(HighlightRunTest, LongLineWrappedAfterShowingIsTaggedToItsEnd) {
     std::string code;
     while (code.size() < 2000) {
@@ -424,7 +357,7 @@ TEST(HighlightRunTest, TaggingAsTheTextComesIntoViewTagsLikeOneGo) {
     const auto lastConstant = static_cast<int>(SliceOf(buffer).rfind("#GTK_WINDOW_TOPLEVEL)"));
     EXPECT_TRUE(TagsAt(buffer, lastConstant).empty());  // not shown yet
 
-    const auto scrolling = program.Main().CodeView().get_vadjustment();
+    const auto scrolling = program.Main().Code().View().get_vadjustment();
     scrolling->set_value(scrolling->get_upper());
     test::Settle(*program.app);
     const std::vector<int> anchors = AnchorOffsets(buffer);
@@ -436,7 +369,7 @@ TEST(HighlightRunTest, TaggingAsTheTextComesIntoViewTagsLikeOneGo) {
     }
     const auto lastLink = buffer->get_iter_at_offset(AnchorOffsets(buffer).back()).get_child_anchor();
     EXPECT_EQ(lastLink->get_widgets().size(), 1u);
-    HighlightEverything(program.app->ui.highlight);
+    program.Main().Code().HighlightEverything();
     ExpectTagsOutsideAnchors(buffer, expected);
 }
 

@@ -65,7 +65,7 @@ TEST_F(IndexTreeTest, SelectingAThemeShowsItsTextAndEmptiesTheCode) {
     EXPECT_EQ(DescriptionText(*app), "Buttons text");
     EXPECT_EQ(CodeText(*app), "");
     EXPECT_EQ(app->ui.mainWindow->get_title(), "Quillmate");
-    EXPECT_EQ(app->records.state.currentCodeFile, "");
+    EXPECT_EQ(app->ui.mainWindow->Code().CurrentEntryFile(), "");
     EXPECT_TRUE(HistoryRows(*app).empty());
 }
 
@@ -155,7 +155,7 @@ TEST_F(IndexTreeTest, KeyboardMoveOntoAnotherEntryOfTheShownFileAddsNothing) {
     IndexTree& tree = app->ui.mainWindow->Tree();
     tree.CollapseRow(kParentRow);
     MoveTreeCursor(*app, kParentRow);
-    ASSERT_EQ(app->records.state.currentCodeFile, "/Buttons/Simple.kx");
+    ASSERT_EQ(app->ui.mainWindow->Code().CurrentEntryFile(), "/Buttons/Simple.kx");
     SendKey(*app->ui.mainWindow, GDK_KEY_Down);  // onto the sibling, which has the same file
     Settle();
     ASSERT_EQ(tree.SelectedRow(), kSiblingRow);

@@ -77,7 +77,7 @@ TEST_F(MainWindowTest, ControlsFollowTheWindowSize) {
         // Description line (40 high in its frame) and code view below it, both as wide as the
         // pane less 2.
         Gtk::Widget& descriptionFrame = *window.DescriptionLine().get_parent();
-        Gtk::Widget& codeFrame = *window.CodeView().get_parent();
+        Gtk::Widget& codeFrame = *window.Code().View().get_parent();
         EXPECT_EQ(descriptionFrame.get_allocated_width(), rightPane.get_allocated_width() - 2);
         EXPECT_EQ(window.DescriptionLine().get_allocated_height(), 40);
         EXPECT_EQ(codeFrame.get_allocated_width(), rightPane.get_allocated_width() - 2);
@@ -180,7 +180,7 @@ TEST_F(MainWindowTest, ChoosingFromTheHistoryShowsThatEntry) {
     EXPECT_EQ(test::DescriptionText(*app), "Ein Knopf");
     EXPECT_EQ(test::CodeText(*app), "; Simple button\nOpenWindow()");
     EXPECT_EQ(window.get_title(), "Quillmate ~ /Buttons/Simple.kx");
-    EXPECT_EQ(app->records.state.currentCodeFile, "/Buttons/Simple.kx");
+    EXPECT_EQ(app->ui.mainWindow->Code().CurrentEntryFile(), "/Buttons/Simple.kx");
     // The history itself keeps its order.
     EXPECT_EQ(test::HistoryRows(*app), (std::vector<std::string>{"Label.kx", "Simple.kx"}));
 }
@@ -256,7 +256,7 @@ TEST_F(MainWindowTest, ScrollbarSlidersAreAtLeastTenPixelsWithoutStyleWarnings) 
     for (const char* domain : {"Gtk-", "Gdk-", "Pango-", "GLib-GObject-"}) {
         EXPECT_EQ(written.find(domain), std::string::npos) << written;
     }
-    auto* scroller = dynamic_cast<Gtk::ScrolledWindow*>(app->ui.mainWindow->CodeView().get_parent());
+    auto* scroller = dynamic_cast<Gtk::ScrolledWindow*>(app->ui.mainWindow->Code().View().get_parent());
     ASSERT_NE(scroller, nullptr);
     Gtk::Scrollbar* bar = scroller->get_vscrollbar();
     ASSERT_NE(bar, nullptr);

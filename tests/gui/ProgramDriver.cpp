@@ -164,7 +164,7 @@ std::string DescriptionText(Application& app) {
 }
 
 std::string CodeText(Application& app) {
-    return app.ui.mainWindow->CodeText();
+    return app.ui.mainWindow->Code().Text();
 }
 
 std::vector<std::string> HistoryRows(Application& app) {

@@ -59,7 +59,7 @@ TEST_F(SearchTest, TypingSearchesFromTheFirstRowAndShowsTheFoundEntry) {
     EXPECT_EQ(EntryText(), "_new");
     EXPECT_EQ(Selected(), test::kSimpleRow);
     EXPECT_EQ(Description(), "Ein Knopf");
-    EXPECT_EQ(Main().CodeText(), "; Simple button\nOpenWindow()");
+    EXPECT_EQ(Main().Code().Text(), "; Simple button\nOpenWindow()");
     // Shown like a keyboard selection: the history does not change.
     EXPECT_TRUE(app->records.history.Entries().empty());
     Type("_w");
@@ -71,12 +71,12 @@ TEST_F(SearchTest, FailingLetterIsTakenBackAndTheShorterTermStaysSelected) {
     Type("_new");
     ASSERT_EQ(Selected(), test::kSimpleRow);
     const std::string description = Description();
-    const std::string code = Main().CodeText();
+    const std::string code = Main().Code().Text();
     Type("x");
     EXPECT_EQ(EntryText(), "_new");
     EXPECT_EQ(Selected(), test::kSimpleRow);
     EXPECT_EQ(Description(), description);
-    EXPECT_EQ(Main().CodeText(), code);
+    EXPECT_EQ(Main().Code().Text(), code);
     EXPECT_TRUE(Entry().is_focus());
 }
 
@@ -84,13 +84,13 @@ TEST_F(SearchTest, FailingChangeInsideTheTermKeepsTheTextAndClearsTheSelection) 
     SetTerm("label");
     ASSERT_EQ(Selected(), test::kLabelRow);
     const std::string description = Description();
-    const std::string code = Main().CodeText();
+    const std::string code = Main().Code().Text();
     Entry().set_position(2);
     Type("x");
     EXPECT_EQ(EntryText(), "laxbel");
     EXPECT_EQ(Selected(), -1);
     EXPECT_EQ(Description(), description);
-    EXPECT_EQ(Main().CodeText(), code);
+    EXPECT_EQ(Main().Code().Text(), code);
 }
 
 TEST_F(SearchTest, F3ContinuesAfterTheSelectedRowAndStartsAgainAfterTheLastMatch) {

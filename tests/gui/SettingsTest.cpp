@@ -382,7 +382,7 @@ TEST_F(SettingsTest, FontRequesterPutsFamilyAndSizeIntoTheFields) {
 TEST_F(SettingsTest, ApplyWithAMalformedDatabaseLeavesTheTreeEmptyWithoutMessage) {
     Start();
     ShowRow(test::kSimpleRow);
-    ASSERT_FALSE(Main().CodeText().empty());
+    ASSERT_FALSE(Main().Code().Text().empty());
     AddToHistory(*app, Main().Tree().SelectedRow());
     ASSERT_EQ(Main().HistoryCombo().get_model()->children().size(), 1u);
     folder.WriteFile("broken/Quillmate-Toc.xml", "this is no XML at all\n");
@@ -393,7 +393,7 @@ TEST_F(SettingsTest, ApplyWithAMalformedDatabaseLeavesTheTreeEmptyWithoutMessage
     EXPECT_EQ(Main().Tree().RowCount(), 0);
     EXPECT_TRUE(app->records.entries.empty());
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(Main().CodeText(), "");
+    EXPECT_EQ(Main().Code().Text(), "");
     EXPECT_EQ(Main().get_title(), "Quillmate");
     EXPECT_EQ(Main().HistoryCombo().get_model()->children().size(), 0u);
     EXPECT_EQ(Main().HistoryCombo().get_entry()->get_text(), "");
@@ -403,7 +403,7 @@ TEST_F(SettingsTest, ApplyWithAMalformedDatabaseLeavesTheTreeEmptyWithoutMessage
     EXPECT_EQ(app->ui.databaseInfoWindow->DatabaseText(), folder.Path() + "broken/Quillmate-Toc.xml");
     EXPECT_TRUE(Settings().get_visible());  // Apply keeps the dialog open
     // No entry is shown any more, so there is no current code file either.
-    EXPECT_EQ(app->records.state.currentCodeFile, "");
+    EXPECT_EQ(app->ui.mainWindow->Code().CurrentEntryFile(), "");
 }
 
 TEST_F(SettingsTest, AfterApplyChoosingTheEntryShownBeforeShowsItAgain) {
@@ -412,7 +412,7 @@ TEST_F(SettingsTest, AfterApplyChoosingTheEntryShownBeforeShowsItAgain) {
     OpenSettings();
     Click(Settings().ApplyButton());
     ShowRow(test::kSimpleRow);
-    EXPECT_EQ(Main().CodeText(), "; Simple button\nOpenWindow()");
+    EXPECT_EQ(Main().Code().Text(), "; Simple button\nOpenWindow()");
 }
 
 TEST_F(SettingsTest, ApplyLoadsTheOtherDatabaseAndShowsTheCollapsedToggle) {
@@ -551,16 +551,16 @@ TEST_F(SettingsTest, ChangingDarkModeRebuildsTheTreeAndAsksForARestartOnce) {
 TEST_F(SettingsTest, ChangedCodeMarkingShowsTheOpenFileAgain) {
     Start();
     ShowRow(test::kSimpleRow);
-    ASSERT_EQ(Main().CodeText(), "; Simple button\nOpenWindow()");
+    ASSERT_EQ(Main().Code().Text(), "; Simple button\nOpenWindow()");
     folder.WriteFile("Buttons/Simple.kx", "; Simple button, edited\nOpenWindow()\n");
     const int selected = Main().Tree().SelectedRow();
     OpenSettings();
     Settings().MarkingCombo().set_active(2);
     Click(Settings().SaveButton());
     EXPECT_EQ(app->records.preferences.codeMarks, 2);
-    EXPECT_EQ(Main().CodeText(), "; Simple button, edited\nOpenWindow()");
+    EXPECT_EQ(Main().Code().Text(), "; Simple button, edited\nOpenWindow()");
     EXPECT_EQ(Main().Tree().SelectedRow(), selected);
-    EXPECT_EQ(app->records.state.currentCodeFile, "/Buttons/Simple.kx");
+    EXPECT_EQ(app->ui.mainWindow->Code().CurrentEntryFile(), "/Buttons/Simple.kx");
 }
 
 TEST_F(SettingsTest, ChangedTitleContentRetitlesTheShownFile) {
@@ -584,7 +584,7 @@ TEST_F(SettingsTest, ChangedFontBecomesTheCodeFont) {
     Click(Settings().SaveButton());
     EXPECT_EQ(app->ui.codeFont.get_family(), "Sans");
     EXPECT_EQ(app->ui.codeFont.get_size(), 14 * PANGO_SCALE);
-    const auto shown = Main().CodeView().get_pango_context()->get_font_description();
+    const auto shown = Main().Code().View().get_pango_context()->get_font_description();
     EXPECT_EQ(shown.get_family(), "Sans");
     EXPECT_EQ(shown.get_size(), 14 * PANGO_SCALE);
     const std::string ini = folder.ReadFile("QuillmateViewer.ini");

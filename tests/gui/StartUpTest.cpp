@@ -130,7 +130,7 @@ TEST(StartUpTest, SampleLibraryStartsAndCountsMatchTheDatabase) {
     for (int row = 0; row < tree.RowCount(); ++row) {
         tree.SelectRow(row);
         ShowSelectedEntry(app, WidgetEventType::Change);
-        EXPECT_EQ(app.ui.mainWindow->CodeText().find("Missing file!"), std::string::npos)
+        EXPECT_EQ(app.ui.mainWindow->Code().Text().find("Missing file!"), std::string::npos)
             << tree.RowText(row);
     }
     EXPECT_TRUE(program.watcher.Seen().empty());

@@ -67,7 +67,7 @@ ScreenPoint RowOnScreen(Application& app, int row) {
 }
 
 ScreenPoint CodeViewOnScreen(Application& app) {
-    Gtk::TextView& view = app.ui.mainWindow->CodeView();
+    Gtk::TextView& view = app.ui.mainWindow->Code().View();
     int x = 0;
     int y = 0;
     view.get_window(Gtk::TEXT_WINDOW_TEXT)->get_origin(x, y);

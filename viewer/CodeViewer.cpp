@@ -1,0 +1,532 @@
+#include "viewer/CodeViewer.h"
+
+#include <glibmm/main.h>
+#include <glibmm/markup.h>
+#include <gtkmm/label.h>
+#include <gtkmm/stylecontext.h>
+#include <gtkmm/textbuffer.h>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <utility>
+
+#include "base/Utf8.h"
+#include "viewer/Palette.h"
+
+namespace quillmate {
+namespace {
+
+constexpr int kTabStopPixels = 16;
+// A very large text goes into its buffer by pieces of about this size: a few milliseconds each,
+// after which the waiting events are answered and a newer choice can stop the load.
+constexpr std::size_t kTextPiece = std::size_t{256} << 10;
+// The result is put onto the buffer in blocks of this many characters. Each tag put inside a line
+// walks that line's pieces up to it, so on a long line the cost grows with the square of a
+// block: small blocks keep the part tagged around the visible columns short.
+constexpr std::uint32_t kBlockCharacters = 1024;
+// The lowest line height looked for: lines not measured yet have none, so this bounds the
+// lines that an area can hold.
+constexpr int kMinLineHeight = 4;
+// The links below the first page are made while the window is idle, this long at a time.
+constexpr auto kLinkTurn = std::chrono::milliseconds(5);
+constexpr std::uint32_t kAfterEveryLink = std::numeric_limits<std::uint32_t>::max();
+
+struct TagLook {
+    HighlightTag tag;
+    int weight;                        // 0: not set
+    std::string Palette::*foreground;  // null: not set
+};
+
+// In creation order, which is the priority order (the last one wins).
+constexpr std::array<TagLook, kHighlightTagCount> kTagLooks = {{
+    {HighlightTag::BlueBold, 700, &Palette::keyword},
+    {HighlightTag::FBold, 700, nullptr},
+    {HighlightTag::Constant, 400, &Palette::constant},
+    {HighlightTag::Function, 700, &Palette::procedureName},
+    {HighlightTag::FuncCall, 400, &Palette::procedureCall},
+    {HighlightTag::Literal, 400, &Palette::string},
+    {HighlightTag::Disable, 0, &Palette::comment},
+}};
+
+Glib::ustring TagName(HighlightTag tag) {
+    return Glib::ustring(std::string(HighlightTagName(tag)));
+}
+
+// The label opens the whole address and shows at most a label's length of it.
+Glib::ustring LinkMarkup(const std::string& address) {
+    return "<a href=\"" + Glib::Markup::escape_text(address) + "\">" +
+           Glib::Markup::escape_text(ShownText(address, kLabelTextLimit)) + "</a>";
+}
+
+// Where the piece of `text` that starts at `position` ends: after a whole line where one ends
+// within the piece, never inside a character.
+std::size_t PieceEnd(const std::string& text, std::size_t position) {
+    std::size_t end = std::min(position + kTextPiece, text.size());
+    if (end < text.size()) {
+        const std::size_t lineEnd = text.rfind('\n', end);
+        if (lineEnd != std::string::npos && lineEnd > position) {
+            end = lineEnd + 1;
+        }
+        while (end < text.size() && IsUtf8Continuation(text[end])) {
+            ++end;
+        }
+    }
+    return end;
+}
+
+}  // namespace
+
+CodeViewer::CodeViewer(EventQueue& queue, const Palette& palette, const Pango::FontDescription& font)
+    : m_queue(queue), m_palette(palette), m_css(Gtk::CssProvider::create()) {
+    m_view.set_editable(false);
+    m_view.set_cursor_visible(false);
+    m_view.set_wrap_mode(Gtk::WRAP_NONE);
+    m_view.set_left_margin(4);
+    m_view.set_right_margin(4);
+    m_view.get_accessible()->set_name("Code");
+    Pango::TabArray tabs(1, true);
+    tabs.set_tab(0, Pango::TAB_LEFT, kTabStopPixels);
+    m_view.set_tabs(tabs);
+    m_css->load_from_data("textview text { color: " + palette.codeText + "; }");
+    m_view.get_style_context()->add_provider(m_css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    SetFont(font);
+    m_view.add_events(Gdk::SCROLL_MASK | Gdk::SMOOTH_SCROLL_MASK);
+    add(m_view);
+    set_shadow_type(Gtk::SHADOW_IN);
+    // Each draw and scroll looks for blocks that came into view.
+    m_view.signal_draw().connect(
+        [this](const Cairo::RefPtr<Cairo::Context>&) {
+            ScheduleTagging();
+            return false;
+        },
+        false);
+    get_vadjustment()->signal_value_changed().connect([this] { ScheduleTagging(); });
+}
+
+CodeViewer::~CodeViewer() {
+    Forget();
+    m_disposals.work.disconnect();
+}
+
+std::string CodeViewer::Text() const {
+    return m_view.get_buffer()->get_text(true).raw();
+}
+
+CodeLoad CodeViewer::ShowFile(const CodeFileRequest& request) {
+    const std::uint64_t load = ++m_loads;
+    if (Overtaken(load)) {
+        return CodeLoad::Overtaken;  // passed over: a newer choice waits
+    }
+    CodeFileLoad file;
+    const WorkEnd read =
+        RunAnswering([&](std::stop_token stop) { file = LoadCodeFileText(request.fullPath, stop); },
+                     [&] { return Overtaken(load); });
+    if (read == WorkEnd::Stopped) {
+        Dispose(std::move(file.text));
+        return CodeLoad::Overtaken;
+    }
+    if (read == WorkEnd::Failed) {
+        file = CodeFileLoad{};
+    }
+    return Show(std::move(file), request.shown, request.codeMarks, load);
+}
+
+CodeLoad CodeViewer::ShowText(std::string text, int codeMarks) {
+    CodeFileLoad file;
+    file.outcome = CodeFileOutcome::Loaded;
+    file.text = std::move(text);
+    return Show(std::move(file), ShownCodeFile{}, codeMarks, ++m_loads);
+}
+
+CodeLoad CodeViewer::Show(CodeFileLoad file, const ShownCodeFile& shown, int codeMarks, std::uint64_t load) {
+    const bool loaded = file.outcome == CodeFileOutcome::Loaded;
+    if (!PutText(file.text, load)) {
+        Dispose(std::move(file.text));
+        return CodeLoad::Overtaken;
+    }
+    if (loaded && codeMarks != 0 && !Highlight(std::move(file.text), codeMarks, load)) {
+        return CodeLoad::Overtaken;
+    }
+    m_shown = shown;
+    m_info = file.info;
+    if (!shown.dropped && !shown.path.empty()) {
+        m_currentEntry = shown.path;
+    }
+    return loaded ? CodeLoad::Shown : CodeLoad::NotShown;
+}
+
+void CodeViewer::ShowNotice(const std::string& text) {
+    const ShownCodeFile shown = m_shown;
+    PutText(text, ++m_loads);
+    m_shown = shown;
+}
+
+void CodeViewer::ShowNothing() {
+    PutText("", ++m_loads);
+    m_currentEntry.clear();
+}
+
+bool CodeViewer::Overtaken(std::uint64_t load) const {
+    return load != m_loads || m_queue.Holds(LeavesShownCode);
+}
+
+bool CodeViewer::PutText(const std::string& text, std::uint64_t load) {
+    const Glib::RefPtr<Gtk::TextBuffer> current = m_view.get_buffer();
+    if (text.size() <= kCodeTextSlice && current->get_char_count() <= static_cast<int>(kCodeTextSlice)) {
+        Forget();
+        m_shown = {};
+        current->set_text(text);
+        return true;
+    }
+    // A very large text (or one that replaces a very large text) goes into a buffer of its own,
+    // which the view does not lay out while it fills, and which is shown once it is whole: until
+    // then the view keeps what it shows, and a newer choice finds it intact.
+    Glib::RefPtr<Gtk::TextBuffer> buffer = NewBuffer();
+    for (std::size_t position = 0; position < text.size();) {
+        const std::size_t end = PieceEnd(text, position);
+        buffer->insert(buffer->end(), text.data() + position, text.data() + end);
+        position = end;
+        AnswerEvents(kAnswerBudget, [&] { return Overtaken(load); });
+        if (Overtaken(load)) {
+            Dispose(std::move(buffer));
+            return false;
+        }
+    }
+    Forget();
+    m_shown = {};
+    m_view.set_buffer(buffer);
+    Dispose(current);
+    return true;
+}
+
+Glib::RefPtr<Gtk::TextBuffer> CodeViewer::NewBuffer() {
+    return Gtk::TextBuffer::create(m_view.get_buffer()->get_tag_table());
+}
+
+void CodeViewer::Dispose(Glib::RefPtr<Gtk::TextBuffer> buffer) {
+    // Freeing a buffer of a hundred megabytes at once would stop the window for a while; emptied
+    // from its end a slice at a time, outside the view, each slice takes a millisecond or two.
+    if (buffer->get_char_count() > static_cast<int>(kCodeTextSlice)) {
+        m_disposals.buffers.push_back(std::move(buffer));
+        DisposeWhenIdle();
+    }
+}
+
+void CodeViewer::Dispose(std::string text) {
+    // A text of a hundred megabytes takes milliseconds to free: not before the newer choice shows.
+    if (text.size() > kCodeTextSlice) {
+        m_disposals.texts.push_back(std::move(text));
+        DisposeWhenIdle();
+    }
+}
+
+void CodeViewer::DisposeWhenIdle() {
+    if (m_disposals.work.connected()) {
+        return;
+    }
+    m_disposals.work = Glib::signal_idle().connect(
+        [this] {
+            if (!m_disposals.texts.empty()) {
+                m_disposals.texts.pop_back();
+            } else if (const Glib::RefPtr<Gtk::TextBuffer>& last = m_disposals.buffers.back();
+                       last->get_char_count() > static_cast<int>(kCodeTextSlice)) {
+                Gtk::TextIter from =
+                    last->get_iter_at_offset(last->get_char_count() - static_cast<int>(kCodeTextSlice));
+                from.set_line_offset(0);
+                last->erase(from, last->end());
+            } else {
+                m_disposals.buffers.pop_back();
+            }
+            return !m_disposals.texts.empty() || !m_disposals.buffers.empty();
+        },
+        G_PRIORITY_LOW);
+}
+
+void CodeViewer::ToggleWrap() {
+    m_view.set_wrap_mode(m_view.get_wrap_mode() == Gtk::WRAP_NONE ? Gtk::WRAP_WORD : Gtk::WRAP_NONE);
+}
+
+void CodeViewer::SetFont(const Pango::FontDescription& font) {
+    m_view.override_font(font);
+}
+
+// ---- Highlighting ----
+
+bool CodeViewer::Highlight(std::string text, int codeMarks, std::uint64_t load) {
+    ShownHighlight shown;
+    const WorkEnd computed = RunAnswering(
+        [&](std::stop_token stop) {
+            const HighlightResult result = ComputeHighlight(text, codeMarks, stop);
+            if (!stop.stop_requested()) {
+                std::string().swap(text);
+                shown = ShownAfterLinks(result, stop);
+            }
+        },
+        [&] { return Overtaken(load); });
+    if (computed == WorkEnd::Stopped) {
+        Dispose(std::move(text));
+        return false;
+    }
+    if (computed == WorkEnd::Failed) {
+        return true;  // the text stays plain
+    }
+    CreateTags();
+    m_tagging.shown = std::move(shown);
+    m_tagging.taggedBlocks.assign(
+        static_cast<std::size_t>(m_view.get_buffer()->get_char_count()) / kBlockCharacters + 1, false);
+    m_tagging.active = true;
+    // The first page comes first: its links, then its tags, so that the first frame is coloured.
+    std::uint64_t firstPageEnd = 0;
+    for (const std::size_t block : AreaBlocks(0)) {
+        firstPageEnd = std::max<std::uint64_t>(firstPageEnd, (block + 1) * std::uint64_t{kBlockCharacters});
+    }
+    const bool allMade =
+        MakeLinks(static_cast<std::uint32_t>(std::min<std::uint64_t>(firstPageEnd, kAfterEveryLink)),
+                  std::chrono::steady_clock::time_point::max());
+    TagArea(0);
+    if (!allMade) {
+        m_tagging.linkWork = Glib::signal_idle().connect([this] {
+            const bool done = MakeLinks(kAfterEveryLink, std::chrono::steady_clock::now() + kLinkTurn);
+            ScheduleTagging();
+            return !done;
+        });
+    }
+    ScheduleTagging();
+    m_view.queue_draw();
+    return true;
+}
+
+// The tags are made once, with the colours of the palette at that moment; every buffer of the
+// view shares their table.
+void CodeViewer::CreateTags() {
+    if (m_tags[0]) {
+        return;
+    }
+    const Glib::RefPtr<Gtk::TextTagTable> table = m_view.get_buffer()->get_tag_table();
+    for (const TagLook& look : kTagLooks) {
+        const auto tag = Gtk::TextTag::create(TagName(look.tag));
+        if (look.weight != 0) {
+            tag->property_weight() = look.weight;
+        }
+        if (look.foreground != nullptr && !(m_palette.*look.foreground).empty()) {
+            tag->property_foreground() = m_palette.*look.foreground;
+        }
+        table->add(tag);
+        m_tags[static_cast<std::size_t>(look.tag)] = tag;
+    }
+}
+
+// Drops the highlighting of the text that is about to go.
+void CodeViewer::Forget() {
+    m_tagging.visibleWork.disconnect();
+    m_tagging.aroundWork.disconnect();
+    m_tagging.linkWork.disconnect();
+    for (const Glib::RefPtr<Gtk::TextMark>& cut : m_tagging.cuts) {
+        if (!cut->get_deleted()) {
+            cut->get_buffer()->delete_mark(cut);
+        }
+    }
+    m_tagging = Tagging{};
+}
+
+// Characters before this offset stand where they will stay: every link above it is made.
+std::uint32_t CodeViewer::FinalEnd() const {
+    const std::size_t made = m_tagging.anchors.size();
+    return made < m_tagging.shown.anchors.size() ? m_tagging.shown.anchors[made] : kAfterEveryLink;
+}
+
+// From the top, until the next link stands at or after `upTo` or the deadline has passed; true
+// when every link is made. A link line without an address keeps its text: an empty link could
+// neither be seen nor clicked.
+bool CodeViewer::MakeLinks(std::uint32_t upTo, std::chrono::steady_clock::time_point deadline) {
+    const std::vector<std::uint32_t>& offsets = m_tagging.shown.anchors;
+    const Glib::RefPtr<Gtk::TextBuffer> buffer = m_view.get_buffer();
+    while (m_tagging.anchors.size() < offsets.size()) {
+        const std::size_t link = m_tagging.anchors.size();
+        if (offsets[link] >= upTo || std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        const auto at = static_cast<int>(offsets[link]);
+        const auto length = static_cast<int>(Utf8CharacterCount(m_tagging.shown.addresses[link]));
+        const Gtk::TextIter position =
+            buffer->erase(buffer->get_iter_at_offset(at), buffer->get_iter_at_offset(at + length));
+        m_tagging.anchors.push_back(buffer->create_child_anchor(position));
+    }
+    return true;
+}
+
+void CodeViewer::MakeLabel(std::size_t link) {
+    const Glib::RefPtr<Gtk::TextChildAnchor>& anchor = m_tagging.anchors[link];
+    if (anchor->get_deleted() || !anchor->get_widgets().empty()) {
+        return;
+    }
+    auto* label = Gtk::make_managed<Gtk::Label>();
+    label->set_markup(LinkMarkup(m_tagging.shown.addresses[link]));
+    // Not handled here: the label's own handling opens the address with the desktop's default
+    // program for it.
+    label->signal_activate_link().connect([](const Glib::ustring&) { return false; }, false);
+    m_view.add_child_at_anchor(*label, anchor);
+    label->show();
+}
+
+// Tags the characters of block `block` and makes the link labels standing there, once every
+// link above its end is made. Returns true when it tagged the block now.
+bool CodeViewer::TagBlock(std::size_t block) {
+    const auto start = static_cast<std::uint32_t>(block * kBlockCharacters);
+    const std::uint32_t end = start + kBlockCharacters;
+    if (m_tagging.taggedBlocks[block] || end > FinalEnd()) {
+        return false;
+    }
+    m_tagging.taggedBlocks[block] = true;
+    const Glib::RefPtr<Gtk::TextBuffer> buffer = m_view.get_buffer();
+    // The buffer counts the characters of a text run again each time a tag splits it, so a long
+    // line is first cut at the block's ends: the tags then split runs of one block, not of the
+    // whole line.
+    const Gtk::TextIter blockStart = buffer->get_iter_at_offset(static_cast<int>(start));
+    if (blockStart.get_chars_in_line() > static_cast<int>(kBlockCharacters)) {
+        for (const std::uint32_t cut : {start, end}) {
+            m_tagging.cuts.push_back(buffer->create_mark(buffer->get_iter_at_offset(static_cast<int>(cut))));
+        }
+    }
+    for (std::size_t tag = 0; tag < kHighlightTagCount; ++tag) {
+        const std::vector<ShownRange>& ranges = m_tagging.shown.runs[tag];
+        auto range = std::partition_point(ranges.begin(), ranges.end(),
+                                          [&](const ShownRange& r) { return r.end <= start; });
+        for (; range != ranges.end() && range->start < end; ++range) {
+            buffer->apply_tag(m_tags[tag],
+                              buffer->get_iter_at_offset(static_cast<int>(std::max(start, range->start))),
+                              buffer->get_iter_at_offset(static_cast<int>(std::min(end, range->end))));
+        }
+    }
+    const std::vector<std::uint32_t>& anchors = m_tagging.shown.anchors;
+    for (auto at = std::lower_bound(anchors.begin(), anchors.end(), start); at != anchors.end() && *at < end;
+         ++at) {
+        MakeLabel(static_cast<std::size_t>(at - anchors.begin()));
+    }
+    return true;
+}
+
+// The font's average character width in pixels. Through the C call: pangomm's get_metrics copies
+// the metrics and never frees the original.
+int CodeViewer::CharacterWidth() {
+    PangoContext* context = m_view.get_pango_context()->gobj();
+    const std::unique_ptr<PangoFontMetrics, decltype(&pango_font_metrics_unref)> metrics(
+        pango_context_get_metrics(context, pango_context_get_font_description(context), nullptr),
+        &pango_font_metrics_unref);
+    return std::max(1, PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(metrics.get())));
+}
+
+std::vector<std::size_t> CodeViewer::AreaBlocks(int pages) {
+    std::vector<std::size_t> blocks;
+    if (!m_tagging.active) {
+        return blocks;
+    }
+    Gdk::Rectangle visible;
+    m_view.get_visible_rect(visible);
+    const int left = visible.get_x() - pages * visible.get_width();
+    const int right = visible.get_x() + (pages + 1) * visible.get_width();
+    const int top = visible.get_y() - pages * visible.get_height();
+    const int bottom = visible.get_y() + (pages + 1) * visible.get_height();
+    const int characterWidth = CharacterWidth();
+    Gtk::TextIter line;
+    int lineTop = 0;
+    m_view.get_line_at_y(line, std::max(top, 0), lineTop);
+    int firstTop = 0;
+    int firstHeight = 0;
+    m_view.get_line_yrange(m_view.get_buffer()->begin(), firstTop, firstHeight);
+    if (firstHeight == 0) {
+        // Nothing is laid out yet, so every line seems to stand at the top: a new text shows from
+        // its start.
+        line = m_view.get_buffer()->begin();
+        lineTop = 0;
+    }
+    for (int looked = 0; looked <= (bottom - top) / kMinLineHeight; ++looked) {
+        int height = 0;
+        m_view.get_line_yrange(line, lineTop, height);
+        if (lineTop >= bottom) {
+            break;
+        }
+        // Of a long line only the part near the visible columns, told from the character width
+        // (asking the view would lay the whole line out): a character is at least half as wide,
+        // a tab at most twice. A wrapped line is laid out to be drawn anyway; its rows in the
+        // area are asked for.
+        Gtk::TextIter from = line;
+        Gtk::TextIter to = line;
+        if (line.get_chars_in_line() <= static_cast<int>(kBlockCharacters)) {
+            to.forward_to_line_end();
+        } else if (m_view.get_wrap_mode() == Gtk::WRAP_NONE) {
+            from.forward_chars(std::max(left, 0) / (2 * characterWidth));
+            to.forward_chars(2 * std::max(right, 0) / characterWidth);
+        } else {
+            m_view.get_iter_at_location(from, 0, std::max(top, lineTop));
+            m_view.get_iter_at_location(to, visible.get_width(), std::min(bottom, lineTop + height) - 1);
+            if (from.get_line() != line.get_line()) {
+                from = line;
+            }
+            if (to.get_line() != line.get_line()) {
+                to = line;
+                to.forward_to_line_end();
+            }
+        }
+        const auto first = static_cast<std::size_t>(from.get_offset()) / kBlockCharacters;
+        const auto last = std::min(static_cast<std::size_t>(to.get_offset()) / kBlockCharacters,
+                                   m_tagging.taggedBlocks.size() - 1);
+        for (std::size_t block = first; block <= last; ++block) {
+            if (blocks.empty() || blocks.back() < block) {
+                blocks.push_back(block);
+            }
+        }
+        if (!line.forward_line()) {
+            break;
+        }
+    }
+    return blocks;
+}
+
+// Returns true when it tagged anything.
+bool CodeViewer::TagArea(int pages) {
+    bool tagged = false;
+    for (const std::size_t block : AreaBlocks(pages)) {
+        tagged = TagBlock(block) || tagged;
+    }
+    return tagged;
+}
+
+// What shows is tagged before the next frame; the area around it when the window is idle.
+void CodeViewer::ScheduleTagging() {
+    if (!m_tagging.active) {
+        return;
+    }
+    if (!m_tagging.visibleWork.connected()) {
+        m_tagging.visibleWork = Glib::signal_idle().connect(
+            [this] {
+                if (TagArea(0)) {
+                    m_view.queue_draw();
+                }
+                return false;
+            },
+            G_PRIORITY_HIGH_IDLE);
+    }
+    if (!m_tagging.aroundWork.connected()) {
+        m_tagging.aroundWork = Glib::signal_idle().connect(
+            [this] {
+                TagArea(1);
+                return false;
+            },
+            G_PRIORITY_DEFAULT_IDLE);
+    }
+}
+
+void CodeViewer::HighlightEverything() {
+    if (!m_tagging.active) {
+        return;
+    }
+    MakeLinks(kAfterEveryLink, std::chrono::steady_clock::time_point::max());
+    m_tagging.linkWork.disconnect();
+    for (std::size_t block = 0; block < m_tagging.taggedBlocks.size(); ++block) {
+        TagBlock(block);
+    }
+}
+
+}  // namespace quillmate
