@@ -439,6 +439,17 @@ HighlightResult ComputeHighlight(std::string_view input, int codeMarks, const st
     return result;
 }
 
+bool IsOpenableLinkAddress(std::string_view address) {
+    const std::size_t colon = address.find(':');
+    if (colon == std::string_view::npos || colon + 1 == address.size()) {
+        return false;
+    }
+    std::string scheme(address.substr(0, colon));
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return scheme == "http" || scheme == "https" || scheme == "mailto";
+}
+
 ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::stop_token& stop) {
     ShownHighlight shown;
     StopPoll linksStopped(stop);
@@ -455,7 +466,7 @@ ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::stop_to
         if (linksStopped(link.offset)) {
             return shown;
         }
-        if (link.address.empty()) {
+        if (!IsOpenableLinkAddress(link.address)) {
             continue;
         }
         shown.anchors.push_back(static_cast<std::uint32_t>(link.offset - removed));

@@ -48,8 +48,9 @@ struct TagSpan {
     bool operator==(const TagSpan&) const = default;
 };
 
-// The address at characters [offset, offset + length) of the original text is replaced by a link
-// showing and opening `address` (UTF-8). `length` may be 0 (a link line without an address).
+// The address at characters [offset, offset + length) of the original text, which the view
+// replaces by a link showing and opening `address` (UTF-8) when the address may be opened.
+// `length` may be 0 (a link line without an address).
 struct LinkReplacement {
     std::size_t offset;
     std::size_t length;
@@ -87,9 +88,15 @@ struct ShownRange {
     bool operator==(const ShownRange&) const = default;
 };
 
+// True for the link addresses the desktop is asked to open: "http:", "https:" and "mailto:" (in
+// any letter case) with more after the colon. Any other scheme ("file:", "javascript:", "data:")
+// or a text that is no address could open a local file or start a program: such a link line
+// keeps its address as plain text.
+bool IsOpenableLinkAddress(std::string_view address);
+
 // The result in the offsets of the shown text: for each tag (indexed by HighlightTag) its runs in
-// order, and the offset of each link anchor (links without an address are not made and have
-// none). A run of a tag that covered an address goes on over its anchor.
+// order, and the offset of each link anchor (links whose address cannot be opened are not made
+// and have none). A run of a tag that covered an address goes on over its anchor.
 struct ShownHighlight {
     std::array<std::vector<ShownRange>, kHighlightTagCount> runs;
     std::vector<std::uint32_t> anchors;

@@ -181,6 +181,28 @@ TEST(HighlighterTest, LinkAddressRunsToSpaceOrLineEnd) {
     }
 }
 
+TEST(HighlighterTest, OnlyWebAndMailAddressesOpen) {
+    const std::pair<const char*, bool> cases[] = {
+        {"https://docs.gtk.org/gtk3/", true},
+        {"http://example.org", true},
+        {"HTTPS://example.org", true},
+        {"mailto:someone@example.org", true},
+        {"https:", false},
+        {"file:///etc/passwd", false},
+        {"javascript:alert(1)", false},
+        {"data:text/html,<b>x</b>", false},
+        {"ftp://example.org", false},
+        {"/usr/bin/xterm", false},
+        {"docs.gtk.org/gtk3/", false},
+        {"", false},
+        {"xhttps://example.org", false},
+        {"ht\xC3\xA4tp://example.org", false},
+    };
+    for (const auto& [address, opens] : cases) {
+        EXPECT_EQ(IsOpenableLinkAddress(address), opens) << address;
+    }
+}
+
 TEST(HighlighterTest, SpanOffsetsCountCharactersNotBytes) {
     const HighlightResult result = ComputeHighlight("\u00e4 = \"\u6f22\U0001F600\" ; \u00e9", 1);
     const std::vector<TagSpan> expected = {{HighlightTag::Literal, 5, 7}, {HighlightTag::Disable, 9, 12}};

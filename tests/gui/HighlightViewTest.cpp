@@ -297,7 +297,7 @@ std::vector<Tags> ExpectedTags(const std::string& text, int codeMarks) {
         }
     }
     for (auto link = result.links.rbegin(); link != result.links.rend(); ++link) {
-        if (!link->address.empty()) {
+        if (IsOpenableLinkAddress(link->address)) {
             const auto start = expected.begin() + static_cast<std::ptrdiff_t>(link->offset);
             expected.insert(expected.erase(start, start + static_cast<std::ptrdiff_t>(link->length)), Tags{});
         }
