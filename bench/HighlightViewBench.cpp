@@ -21,6 +21,7 @@
 #include <gtkmm/textview.h>
 #include <gtkmm/window.h>
 #include <gtksourceview/gtksource.h>
+#include <malloc.h>
 
 #include <chrono>
 #include <fstream>
@@ -659,6 +660,95 @@ std::string KeywordText(std::size_t bytes, bool oneLine) {
     return text;
 }
 
+// Resident and peak resident memory of this process in bytes, from /proc/self/status.
+std::size_t StatusBytes(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field + ":")) {
+            return std::stoul(line.substr(field.size() + 1)) * 1024;
+        }
+    }
+    return 0;
+}
+
+// One line of `bytes` bytes of `what` ("tabs", "spaces" or keywords), with a statement behind it.
+std::string OneLine(const std::string& what, std::size_t bytes) {
+    if (what == "keywords") {
+        return KeywordText(bytes, true);
+    }
+    return std::string(bytes, what == "tabs" ? '\t' : ' ') + "Debug 1\n";
+}
+
+// One long line shown in the emptied view under `codeMarks` and settled; with `wrap`, the shown
+// line wrapped (F5) and unwrapped again instead, each settled. Counters: the time to the first
+// frame drawn after the text went in, the longest time the window did not answer (the gap
+// between ticks of a 5 ms timer) and the peak memory that showing added, per byte of the text.
+void OneLineLoop(benchmark::State& state, CodeWindow& window, const std::string& text, int codeMarks,
+                 bool wrap) {
+    using Clock = std::chrono::steady_clock;
+    Clock::duration longest{};
+    Clock::duration shown{};
+    double peakPerByte = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.Load("");
+        if (wrap) {
+            window.Viewer().ShowText(text, codeMarks);
+            ProcessPendingEvents();
+        }
+        DrawWatch::WaitForNextFrame();
+        ::malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";  // starts the peak afresh
+        const std::size_t before = StatusBytes("VmRSS");
+        Clock::time_point last = Clock::now();
+        sigc::connection ticks = Glib::signal_timeout().connect(
+            [&] {
+                longest = std::max(longest, Clock::now() - last);
+                last = Clock::now();
+                return true;
+            },
+            5);
+        std::optional<Clock::time_point> in;
+        std::optional<Clock::time_point> drawn;
+        sigc::connection draws = window.View().signal_draw().connect(
+            [&](const Cairo::RefPtr<Cairo::Context>&) {
+                if (in && !drawn) {
+                    drawn = Clock::now();
+                }
+                return false;
+            },
+            false);
+        state.ResumeTiming();
+        const Clock::time_point start = Clock::now();
+        last = start;
+        if (wrap) {
+            for (int turn = 0; turn < 2; ++turn) {
+                const int mark = window.Draws().Mark();
+                window.Viewer().ToggleWrap();
+                window.Draws().Settle(mark);
+            }
+        } else {
+            const int mark = window.Draws().Mark();
+            window.Viewer().ShowText(text, codeMarks);
+            in = Clock::now();
+            window.Draws().Settle(mark);
+        }
+        state.PauseTiming();
+        longest = std::max(longest, Clock::now() - last);
+        shown = drawn ? *drawn - start : Clock::duration{};
+        draws.disconnect();
+        ticks.disconnect();
+        peakPerByte = static_cast<double>(StatusBytes("VmHWM") - before) / static_cast<double>(text.size());
+        state.ResumeTiming();
+    }
+    state.counters["shownMs"] = benchmark::Counter(std::chrono::duration<double, std::milli>(shown).count());
+    state.counters["pauseMs"] =
+        benchmark::Counter(std::chrono::duration<double, std::milli>(longest).count());
+    state.counters["peakPerByte"] = benchmark::Counter(peakPerByte);
+    LeaveEmpty(window);
+}
+
 // Console output plus the ratio of the literal passes to Highlight on the 2,000-line file.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
@@ -676,6 +766,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 m_plainShow = run.GetAdjustedRealTime();
             } else if (name.starts_with("BM_HighlightedShow20000Lines")) {
                 m_highlightedShow = run.GetAdjustedRealTime();
+            } else if (name.starts_with("BM_OneLine/")) {
+                const std::string what = name.substr(11, name.find('/', 11) - 11);
+                m_oneLine[what] = {run.GetAdjustedRealTime(), run.counters.at("shownMs").value,
+                                   run.counters.at("pauseMs").value, run.counters.at("peakPerByte").value};
             } else if (name.starts_with("BM_LongLine")) {
                 m_longLine[name.find("OneLine") != std::string::npos] = run.GetAdjustedRealTime();
             } else if (name.starts_with("BM_SideBySide")) {
@@ -727,6 +821,26 @@ class RatioReporter : public benchmark::ConsoleReporter {
                       << " (target at most 2)\n";
         }
         ratio("Scrolling 20 pages with links", "Scroll20Pages:Highlight", "Scroll20Pages:SourceView", 1.5);
+        for (const auto& [what, figures] : m_oneLine) {
+            std::cout << "One line, " << what << ": shown after " << figures.shownMs << " ms, settled after "
+                      << figures.ms << " ms, longest pause " << figures.pauseMs << " ms, peak memory "
+                      << figures.peakPerByte << " x the text\n";
+        }
+        const auto compare = [this](const char* what, const std::string& a, const std::string& b,
+                                    const char* target) {
+            if (m_oneLine.count(a) != 0 && m_oneLine.count(b) != 0) {
+                std::cout << what << ": " << m_oneLine[a].ms / m_oneLine[b].ms
+                          << " x the time to settle, shown after " << m_oneLine[a].shownMs << " against "
+                          << m_oneLine[b].shownMs << " ms, pauses " << m_oneLine[a].pauseMs << " against "
+                          << m_oneLine[b].pauseMs << " ms (" << target << ")\n";
+            }
+        };
+        compare("1 MB of tabs against spaces", "Tabs:1MB:Marks2", "Spaces:1MB:Marks2",
+                "targets: shown within 1 s, pauses at most 100 ms");
+        compare("F5 and back on a 1 MB line, highlighted against plain", "Wrap:1MB:Marks2", "Wrap:1MB:Marks0",
+                "target: pauses at most 100 ms longer");
+        compare("10 MB against 1 MB on one line", "Keywords:10MB:Marks2", "Keywords:1MB:Marks2",
+                "targets: at most 12 x, within 3 s, pauses at most 100 ms, memory under 10 x");
     }
 
   private:
@@ -736,6 +850,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
     double m_highlightedShow = 0;
     std::map<std::string, double> m_sideBySide;
     std::map<std::string, double> m_firstColoured;
+    struct OneLineFigures {
+        double ms = 0;
+        double shownMs = 0;
+        double pauseMs = 0;
+        double peakPerByte = 0;
+    };
+    std::map<std::string, OneLineFigures> m_oneLine;
     double m_longLine[2] = {0, 0};  // by "on one line"
 };
 
@@ -806,6 +927,32 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(3);
+    }
+    // One long line: tabs against spaces under every marking scheme, wrapping it, and 1 MB against
+    // 10 MB; named what:size:marks.
+    struct OneLineCase {
+        const char* what;
+        std::size_t megabytes;
+        int codeMarks;
+        bool wrap;
+    };
+    for (const OneLineCase& one :
+         {OneLineCase{"spaces", 1, 2, false}, OneLineCase{"tabs", 1, 0, false},
+          OneLineCase{"tabs", 1, 1, false}, OneLineCase{"tabs", 1, 2, false}, OneLineCase{"tabs", 1, 2, true},
+          OneLineCase{"keywords", 1, 0, true}, OneLineCase{"keywords", 1, 2, true},
+          OneLineCase{"keywords", 1, 2, false}, OneLineCase{"keywords", 10, 2, false}}) {
+        std::string name = one.wrap ? "Wrap" : std::string(one.what);
+        if (!one.wrap) {
+            name[0] = static_cast<char>(name[0] - 'a' + 'A');
+        } else if (std::string(one.what) == "tabs") {
+            name = "WrapTabs";
+        }
+        name += ":" + std::to_string(one.megabytes) + "MB:Marks" + std::to_string(one.codeMarks);
+        benchmark::RegisterBenchmark(("BM_OneLine/" + name).c_str(), OneLineLoop, std::ref(window),
+                                     OneLine(one.what, one.megabytes * 1000000), one.codeMarks, one.wrap)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(1);
     }
     benchmark::RegisterBenchmark("BM_Highlight20000Lines", HighlightLoop, std::ref(window), long20000)
         ->Unit(benchmark::kMillisecond)

@@ -21,13 +21,12 @@ constexpr int kTabStopPixels = 16;
 // A very large text goes into its buffer by pieces of about this size: a few milliseconds each,
 // after which the waiting events are answered and a newer choice can stop the load.
 constexpr std::size_t kTextPiece = std::size_t{256} << 10;
-// The result is put onto the buffer in blocks of this many characters. Each tag put inside a line
-// walks that line's pieces up to it, so on a long line the cost grows with the square of a
-// block: small blocks keep the part tagged around the visible columns short.
-constexpr std::uint32_t kBlockCharacters = 1024;
-// The lowest line height looked for: lines not measured yet have none, so this bounds the
-// lines that an area can hold.
-constexpr int kMinLineHeight = 4;
+// The result is put onto the buffer in blocks of this many characters: a line that shows is tagged
+// whole, of a longer line only the blocks near the visible columns. A tag put inside a line costs
+// in proportion to the line's length, which the view keeps short.
+constexpr std::uint32_t kBlockCharacters = 256;
+// The area around the visible one is tagged while the window is idle, this long at a time.
+constexpr auto kTagTurn = std::chrono::milliseconds(10);
 // The links below the first page are made while the window is idle, this long at a time.
 constexpr auto kLinkTurn = std::chrono::milliseconds(5);
 constexpr std::uint32_t kAfterEveryLink = std::numeric_limits<std::uint32_t>::max();
@@ -94,6 +93,9 @@ CodeViewer::CodeViewer(EventQueue& queue, const Palette& palette, const Pango::F
     m_view.add_events(Gdk::SCROLL_MASK | Gdk::SMOOTH_SCROLL_MASK);
     add(m_view);
     set_shadow_type(Gtk::SHADOW_IN);
+    m_breakTag = Gtk::TextTag::create("ViewBreak");
+    m_breakTag->property_invisible() = true;
+    m_view.get_buffer()->get_tag_table()->add(m_breakTag);
     // Each draw and scroll looks for blocks that came into view.
     m_view.signal_draw().connect(
         [this](const Cairo::RefPtr<Cairo::Context>&) {
@@ -110,7 +112,8 @@ CodeViewer::~CodeViewer() {
 }
 
 std::string CodeViewer::Text() const {
-    return m_view.get_buffer()->get_text(true).raw();
+    // The view's own line breaks are invisible: the file's lines come out as they are.
+    return m_view.get_buffer()->get_text(false).raw();
 }
 
 CodeLoad CodeViewer::ShowFile(const CodeFileRequest& request) {
@@ -119,33 +122,40 @@ CodeLoad CodeViewer::ShowFile(const CodeFileRequest& request) {
         return CodeLoad::Overtaken;  // passed over: a newer choice waits
     }
     CodeFileLoad file;
-    const WorkEnd read =
-        RunAnswering([&](std::stop_token stop) { file = LoadCodeFileText(request.fullPath, stop); },
-                     [&] { return Overtaken(load); });
+    ViewBreaks breaks;
+    const WorkEnd read = RunAnswering(
+        [&](std::stop_token stop) {
+            file = LoadCodeFileText(request.fullPath, stop);
+            breaks = ViewLineBreaks(file.text, stop);
+        },
+        [&] { return Overtaken(load); });
     if (read == WorkEnd::Stopped) {
         Dispose(std::move(file.text));
         return CodeLoad::Overtaken;
     }
     if (read == WorkEnd::Failed) {
         file = CodeFileLoad{};
+        breaks = ViewBreaks{};
     }
-    return Show(std::move(file), request.shown, request.codeMarks, load);
+    return Show(std::move(file), breaks, request.shown, request.codeMarks, load);
 }
 
 CodeLoad CodeViewer::ShowText(std::string text, int codeMarks) {
     CodeFileLoad file;
     file.outcome = CodeFileOutcome::Loaded;
     file.text = std::move(text);
-    return Show(std::move(file), ShownCodeFile{}, codeMarks, ++m_loads);
+    const ViewBreaks breaks = ViewLineBreaks(file.text);
+    return Show(std::move(file), breaks, ShownCodeFile{}, codeMarks, ++m_loads);
 }
 
-CodeLoad CodeViewer::Show(CodeFileLoad file, const ShownCodeFile& shown, int codeMarks, std::uint64_t load) {
+CodeLoad CodeViewer::Show(CodeFileLoad file, const ViewBreaks& breaks, const ShownCodeFile& shown,
+                          int codeMarks, std::uint64_t load) {
     const bool loaded = file.outcome == CodeFileOutcome::Loaded;
-    if (!PutText(file.text, load)) {
+    if (!PutText(file.text, breaks.bytes, load)) {
         Dispose(std::move(file.text));
         return CodeLoad::Overtaken;
     }
-    if (loaded && codeMarks != 0 && !Highlight(std::move(file.text), codeMarks, load)) {
+    if (loaded && codeMarks != 0 && !Highlight(std::move(file.text), codeMarks, breaks.characters, load)) {
         return CodeLoad::Overtaken;
     }
     m_shown = shown;
@@ -158,12 +168,12 @@ CodeLoad CodeViewer::Show(CodeFileLoad file, const ShownCodeFile& shown, int cod
 
 void CodeViewer::ShowNotice(const std::string& text) {
     const ShownCodeFile shown = m_shown;
-    PutText(text, ++m_loads);
+    PutText(text, {}, ++m_loads);
     m_shown = shown;
 }
 
 void CodeViewer::ShowNothing() {
-    PutText("", ++m_loads);
+    PutText("", {}, ++m_loads);
     m_currentEntry.clear();
 }
 
@@ -171,12 +181,15 @@ bool CodeViewer::Overtaken(std::uint64_t load) const {
     return load != m_loads || m_queue.Holds(LeavesShownCode);
 }
 
-bool CodeViewer::PutText(const std::string& text, std::uint64_t load) {
+bool CodeViewer::PutText(const std::string& text, const std::vector<std::size_t>& breaks,
+                         std::uint64_t load) {
     const Glib::RefPtr<Gtk::TextBuffer> current = m_view.get_buffer();
+    auto nextBreak = breaks.begin();
     if (text.size() <= kCodeTextSlice && current->get_char_count() <= static_cast<int>(kCodeTextSlice)) {
         Forget();
         m_shown = {};
-        current->set_text(text);
+        current->set_text("");
+        Append(current, text, 0, text.size(), breaks, nextBreak);
         return true;
     }
     // A very large text (or one that replaces a very large text) goes into a buffer of its own,
@@ -185,7 +198,7 @@ bool CodeViewer::PutText(const std::string& text, std::uint64_t load) {
     Glib::RefPtr<Gtk::TextBuffer> buffer = NewBuffer();
     for (std::size_t position = 0; position < text.size();) {
         const std::size_t end = PieceEnd(text, position);
-        buffer->insert(buffer->end(), text.data() + position, text.data() + end);
+        Append(buffer, text, position, end, breaks, nextBreak);
         position = end;
         AnswerEvents(kAnswerBudget, [&] { return Overtaken(load); });
         if (Overtaken(load)) {
@@ -198,6 +211,20 @@ bool CodeViewer::PutText(const std::string& text, std::uint64_t load) {
     m_view.set_buffer(buffer);
     Dispose(current);
     return true;
+}
+
+void CodeViewer::Append(const Glib::RefPtr<Gtk::TextBuffer>& buffer, const std::string& text,
+                        std::size_t from, std::size_t to, const std::vector<std::size_t>& breaks,
+                        std::vector<std::size_t>::const_iterator& nextBreak) {
+    while (from < to) {
+        if (nextBreak != breaks.end() && *nextBreak == from) {
+            buffer->insert_with_tag(buffer->end(), "\n", m_breakTag);
+            ++nextBreak;
+        }
+        const std::size_t until = nextBreak != breaks.end() && *nextBreak < to ? *nextBreak : to;
+        buffer->insert(buffer->end(), text.data() + from, text.data() + until);
+        from = until;
+    }
 }
 
 Glib::RefPtr<Gtk::TextBuffer> CodeViewer::NewBuffer() {
@@ -253,14 +280,15 @@ void CodeViewer::SetFont(const Pango::FontDescription& font) {
 
 // ---- Highlighting ----
 
-bool CodeViewer::Highlight(std::string text, int codeMarks, std::uint64_t load) {
+bool CodeViewer::Highlight(std::string text, int codeMarks, const std::vector<std::uint32_t>& breaks,
+                           std::uint64_t load) {
     ShownHighlight shown;
     const WorkEnd computed = RunAnswering(
         [&](std::stop_token stop) {
             const HighlightResult result = ComputeHighlight(text, codeMarks, stop);
             if (!stop.stop_requested()) {
                 std::string().swap(text);
-                shown = ShownAfterLinks(result, stop);
+                shown = ShownAfterLinks(result, breaks, stop);
             }
         },
         [&] { return Overtaken(load); });
@@ -284,7 +312,8 @@ bool CodeViewer::Highlight(std::string text, int codeMarks, std::uint64_t load) 
     const bool allMade =
         MakeLinks(static_cast<std::uint32_t>(std::min<std::uint64_t>(firstPageEnd, kAfterEveryLink)),
                   std::chrono::steady_clock::time_point::max());
-    TagArea(0);
+    bool tagged = false;
+    TagArea(0, std::chrono::steady_clock::time_point::max(), tagged);
     if (!allMade) {
         m_tagging.linkWork = Glib::signal_idle().connect([this] {
             const bool done = MakeLinks(kAfterEveryLink, std::chrono::steady_clock::now() + kLinkTurn);
@@ -322,11 +351,6 @@ void CodeViewer::Forget() {
     m_tagging.visibleWork.disconnect();
     m_tagging.aroundWork.disconnect();
     m_tagging.linkWork.disconnect();
-    for (const Glib::RefPtr<Gtk::TextMark>& cut : m_tagging.cuts) {
-        if (!cut->get_deleted()) {
-            cut->get_buffer()->delete_mark(cut);
-        }
-    }
     m_tagging = Tagging{};
 }
 
@@ -380,15 +404,6 @@ bool CodeViewer::TagBlock(std::size_t block) {
     }
     m_tagging.taggedBlocks[block] = true;
     const Glib::RefPtr<Gtk::TextBuffer> buffer = m_view.get_buffer();
-    // The buffer counts the characters of a text run again each time a tag splits it, so a long
-    // line is first cut at the block's ends: the tags then split runs of one block, not of the
-    // whole line.
-    const Gtk::TextIter blockStart = buffer->get_iter_at_offset(static_cast<int>(start));
-    if (blockStart.get_chars_in_line() > static_cast<int>(kBlockCharacters)) {
-        for (const std::uint32_t cut : {start, end}) {
-            m_tagging.cuts.push_back(buffer->create_mark(buffer->get_iter_at_offset(static_cast<int>(cut))));
-        }
-    }
     for (std::size_t tag = 0; tag < kHighlightTagCount; ++tag) {
         const std::vector<ShownRange>& ranges = m_tagging.shown.runs[tag];
         auto range = std::partition_point(ranges.begin(), ranges.end(),
@@ -407,14 +422,16 @@ bool CodeViewer::TagBlock(std::size_t block) {
     return true;
 }
 
-// The font's average character width in pixels. Through the C call: pangomm's get_metrics copies
-// the metrics and never frees the original.
-int CodeViewer::CharacterWidth() {
+// The font's height and average character width in pixels. Through the C call: pangomm's
+// get_metrics copies the metrics and never frees the original.
+CodeViewer::FontSize CodeViewer::MeasureFont() {
     PangoContext* context = m_view.get_pango_context()->gobj();
     const std::unique_ptr<PangoFontMetrics, decltype(&pango_font_metrics_unref)> metrics(
         pango_context_get_metrics(context, pango_context_get_font_description(context), nullptr),
         &pango_font_metrics_unref);
-    return std::max(1, PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(metrics.get())));
+    return {std::max(1, PANGO_PIXELS(pango_font_metrics_get_ascent(metrics.get()) +
+                                     pango_font_metrics_get_descent(metrics.get()))),
+            std::max(1, PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(metrics.get())))};
 }
 
 std::vector<std::size_t> CodeViewer::AreaBlocks(int pages) {
@@ -428,50 +445,44 @@ std::vector<std::size_t> CodeViewer::AreaBlocks(int pages) {
     const int right = visible.get_x() + (pages + 1) * visible.get_width();
     const int top = visible.get_y() - pages * visible.get_height();
     const int bottom = visible.get_y() + (pages + 1) * visible.get_height();
-    const int characterWidth = CharacterWidth();
+    const FontSize font = MeasureFont();
+    const Glib::RefPtr<Gtk::TextBuffer> buffer = m_view.get_buffer();
     Gtk::TextIter line;
     int lineTop = 0;
     m_view.get_line_at_y(line, std::max(top, 0), lineTop);
     int firstTop = 0;
     int firstHeight = 0;
-    m_view.get_line_yrange(m_view.get_buffer()->begin(), firstTop, firstHeight);
+    m_view.get_line_yrange(buffer->begin(), firstTop, firstHeight);
     if (firstHeight == 0) {
         // Nothing is laid out yet, so every line seems to stand at the top: a new text shows from
         // its start.
-        line = m_view.get_buffer()->begin();
+        line = buffer->begin();
         lineTop = 0;
     }
-    for (int looked = 0; looked <= (bottom - top) / kMinLineHeight; ++looked) {
+    // Lines not laid out yet have no height: the font's bounds the lines that the area can hold.
+    const int lines = (bottom - top) / font.height + 1;
+    for (int looked = 0; looked < lines; ++looked) {
         int height = 0;
         m_view.get_line_yrange(line, lineTop, height);
         if (lineTop >= bottom) {
             break;
         }
-        // Of a long line only the part near the visible columns, told from the character width
-        // (asking the view would lay the whole line out): a character is at least half as wide,
-        // a tab at most twice. A wrapped line is laid out to be drawn anyway; its rows in the
-        // area are asked for.
-        Gtk::TextIter from = line;
-        Gtk::TextIter to = line;
-        if (line.get_chars_in_line() <= static_cast<int>(kBlockCharacters)) {
-            to.forward_to_line_end();
-        } else if (m_view.get_wrap_mode() == Gtk::WRAP_NONE) {
-            from.forward_chars(std::max(left, 0) / (2 * characterWidth));
-            to.forward_chars(2 * std::max(right, 0) / characterWidth);
-        } else {
-            m_view.get_iter_at_location(from, 0, std::max(top, lineTop));
-            m_view.get_iter_at_location(to, visible.get_width(), std::min(bottom, lineTop + height) - 1);
-            if (from.get_line() != line.get_line()) {
-                from = line;
-            }
-            if (to.get_line() != line.get_line()) {
-                to = line;
-                to.forward_to_line_end();
-            }
+        // Of a long line that does not wrap only the part near the visible columns, told from the
+        // character width: a character is at least half as wide, a tab at most twice.
+        std::size_t first = static_cast<std::size_t>(line.get_offset()) / kBlockCharacters;
+        Gtk::TextIter end = line;
+        end.forward_to_line_end();
+        std::size_t last = static_cast<std::size_t>(end.get_offset()) / kBlockCharacters;
+        if (m_view.get_wrap_mode() == Gtk::WRAP_NONE && last > first) {
+            const auto lineStart = static_cast<std::size_t>(line.get_offset());
+            first =
+                std::max(first, (lineStart + static_cast<std::size_t>(std::max(left, 0) / (2 * font.width))) /
+                                    kBlockCharacters);
+            last =
+                std::min(last, (lineStart + static_cast<std::size_t>(2 * std::max(right, 0) / font.width)) /
+                                   kBlockCharacters);
         }
-        const auto first = static_cast<std::size_t>(from.get_offset()) / kBlockCharacters;
-        const auto last = std::min(static_cast<std::size_t>(to.get_offset()) / kBlockCharacters,
-                                   m_tagging.taggedBlocks.size() - 1);
+        last = std::min(last, m_tagging.taggedBlocks.size() - 1);
         for (std::size_t block = first; block <= last; ++block) {
             if (blocks.empty() || blocks.back() < block) {
                 blocks.push_back(block);
@@ -484,13 +495,16 @@ std::vector<std::size_t> CodeViewer::AreaBlocks(int pages) {
     return blocks;
 }
 
-// Returns true when it tagged anything.
-bool CodeViewer::TagArea(int pages) {
-    bool tagged = false;
+// True when every block of the area is tagged (or waits for links above it), false when the
+// deadline came first.
+bool CodeViewer::TagArea(int pages, std::chrono::steady_clock::time_point deadline, bool& tagged) {
     for (const std::size_t block : AreaBlocks(pages)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
         tagged = TagBlock(block) || tagged;
     }
-    return tagged;
+    return true;
 }
 
 // What shows is tagged before the next frame; the area around it when the window is idle.
@@ -501,7 +515,9 @@ void CodeViewer::ScheduleTagging() {
     if (!m_tagging.visibleWork.connected()) {
         m_tagging.visibleWork = Glib::signal_idle().connect(
             [this] {
-                if (TagArea(0)) {
+                bool tagged = false;
+                TagArea(0, std::chrono::steady_clock::time_point::max(), tagged);
+                if (tagged) {
                     m_view.queue_draw();
                 }
                 return false;
@@ -511,8 +527,8 @@ void CodeViewer::ScheduleTagging() {
     if (!m_tagging.aroundWork.connected()) {
         m_tagging.aroundWork = Glib::signal_idle().connect(
             [this] {
-                TagArea(1);
-                return false;
+                bool tagged = false;
+                return !TagArea(1, std::chrono::steady_clock::now() + kTagTurn, tagged);
             },
             G_PRIORITY_DEFAULT_IDLE);
     }

@@ -102,16 +102,21 @@ class CodeViewer : public Gtk::ScrolledWindow {
         ShownHighlight shown;
         std::vector<Glib::RefPtr<Gtk::TextChildAnchor>> anchors;  // the links made, by shown.anchors
         std::vector<bool> taggedBlocks;
-        std::vector<Glib::RefPtr<Gtk::TextMark>> cuts;  // where long lines were cut for tagging
         sigc::connection visibleWork;
         sigc::connection aroundWork;
         sigc::connection linkWork;
     };
 
-    CodeLoad Show(CodeFileLoad file, const ShownCodeFile& shown, int codeMarks, std::uint64_t load);
+    CodeLoad Show(CodeFileLoad file, const ViewBreaks& breaks, const ShownCodeFile& shown, int codeMarks,
+                  std::uint64_t load);
     bool Overtaken(std::uint64_t load) const;
-    // Replaces the view's text; false when overtaken before the new text was whole.
-    bool PutText(const std::string& text, std::uint64_t load);
+    // Replaces the view's text, with the view's own line breaks before the bytes `breaks`; false
+    // when overtaken before the new text was whole.
+    bool PutText(const std::string& text, const std::vector<std::size_t>& breaks, std::uint64_t load);
+    // Appends bytes [from, to) of `text`, with a break before each of `breaks` from `nextBreak` on.
+    void Append(const Glib::RefPtr<Gtk::TextBuffer>& buffer, const std::string& text, std::size_t from,
+                std::size_t to, const std::vector<std::size_t>& breaks,
+                std::vector<std::size_t>::const_iterator& nextBreak);
     // What a very large text leaves behind goes while the window is idle: a detached buffer is
     // emptied by slices, a decoded text freed.
     void Dispose(Glib::RefPtr<Gtk::TextBuffer> buffer);
@@ -119,7 +124,8 @@ class CodeViewer : public Gtk::ScrolledWindow {
     void DisposeWhenIdle();
     Glib::RefPtr<Gtk::TextBuffer> NewBuffer();
     // False when overtaken; a highlighter that fails leaves the text plain.
-    bool Highlight(std::string text, int codeMarks, std::uint64_t load);
+    bool Highlight(std::string text, int codeMarks, const std::vector<std::uint32_t>& breaks,
+                   std::uint64_t load);
     void CreateTags();
     void Forget();
     std::uint32_t FinalEnd() const;
@@ -128,9 +134,13 @@ class CodeViewer : public Gtk::ScrolledWindow {
     bool TagBlock(std::size_t block);
     // Blocks of the characters shown in the visible area widened by `pages` areas on every side.
     std::vector<std::size_t> AreaBlocks(int pages);
-    bool TagArea(int pages);
+    bool TagArea(int pages, std::chrono::steady_clock::time_point deadline, bool& tagged);
     void ScheduleTagging();
-    int CharacterWidth();
+    struct FontSize {
+        int height;
+        int width;
+    };
+    FontSize MeasureFont();
 
     EventQueue& m_queue;
     const Palette& m_palette;
@@ -141,6 +151,7 @@ class CodeViewer : public Gtk::ScrolledWindow {
     std::string m_currentEntry;
     CodeFileInfo m_info;
     std::array<Glib::RefPtr<Gtk::TextTag>, kHighlightTagCount> m_tags;
+    Glib::RefPtr<Gtk::TextTag> m_breakTag;  // invisible: the view's own line breaks
     Tagging m_tagging;
     struct Disposals {
         std::vector<Glib::RefPtr<Gtk::TextBuffer>> buffers;

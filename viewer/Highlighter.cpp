@@ -327,10 +327,11 @@ void ChangeTags(std::vector<TagSpan>& spans, std::array<std::size_t, kHighlightT
             continue;
         }
         if (from & bit) {
-            spans[open[t]].end = offset;
+            spans[open[t]].end = static_cast<std::uint32_t>(offset);
         } else {
             open[t] = spans.size();
-            spans.push_back({static_cast<HighlightTag>(t), offset, offset});
+            spans.push_back({static_cast<HighlightTag>(t), static_cast<std::uint32_t>(offset),
+                             static_cast<std::uint32_t>(offset)});
         }
     }
 }
@@ -450,9 +451,47 @@ bool IsOpenableLinkAddress(std::string_view address) {
     return scheme == "http" || scheme == "https" || scheme == "mailto";
 }
 
-ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::stop_token& stop) {
+ViewBreaks ViewLineBreaks(std::string_view text, const std::stop_token& stop) {
+    ViewBreaks breaks;
+    StopPoll stopped(stop);
+    std::size_t characters = 0;  // of the text so far
+    std::size_t inLine = 0;      // characters of the view's current line
+    std::size_t tabs = 0;        // and its tabs
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (stopped(i)) {
+            break;
+        }
+        const char c = text[i];
+        if (IsUtf8Continuation(c)) {
+            continue;
+        }
+        if (MayEndLine(c) && LineEndLength(text, i) > 0) {
+            inLine = 0;
+            tabs = 0;
+        } else if (inLine == kViewLineCharacters || (c == '\t' && tabs == kViewLineTabs)) {
+            breaks.characters.push_back(static_cast<std::uint32_t>(characters));
+            breaks.bytes.push_back(i);
+            inLine = 1;
+            tabs = c == '\t' ? 1 : 0;
+        } else {
+            ++inLine;
+            tabs += c == '\t' ? 1 : 0;
+        }
+        ++characters;
+    }
+    return breaks;
+}
+
+ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::vector<std::uint32_t>& breaks,
+                               const std::stop_token& stop) {
     ShownHighlight shown;
-    StopPoll linksStopped(stop);
+    // The view's line breaks before an offset of the highlighted text: those before the character
+    // at `offset` for a start, those before the last character covered for an end.
+    const auto breaksBefore = [&](std::size_t offset, bool isStart) {
+        const auto at = isStart ? std::upper_bound(breaks.begin(), breaks.end(), offset)
+                                : std::lower_bound(breaks.begin(), breaks.end(), offset);
+        return static_cast<std::size_t>(at - breaks.begin());
+    };
     // Each made link: where its address starts and ends in the original text, and how many
     // characters it and the links before it took away.
     struct Made {
@@ -462,14 +501,18 @@ ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::stop_to
     };
     std::vector<Made> made;
     std::size_t removed = 0;
+    StopPoll linksStopped(stop);
     for (const LinkReplacement& link : result.links) {
         if (linksStopped(link.offset)) {
             return shown;
         }
-        if (!IsOpenableLinkAddress(link.address)) {
+        // An address that a break of the view cuts in two would be two lines' text.
+        if (!IsOpenableLinkAddress(link.address) ||
+            breaksBefore(link.offset, true) != breaksBefore(link.offset + link.length, false)) {
             continue;
         }
-        shown.anchors.push_back(static_cast<std::uint32_t>(link.offset - removed));
+        shown.anchors.push_back(
+            static_cast<std::uint32_t>(link.offset - removed + breaksBefore(link.offset, true)));
         shown.addresses.push_back(link.address);
         removed += link.length - 1;
         made.push_back({link.offset, link.offset + link.length, removed});
@@ -477,17 +520,18 @@ ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::stop_to
     // A run starts at the first character left at or after its start (behind the anchor when that
     // is an address character) and ends behind the last one left before its end.
     const auto map = [&](std::size_t offset, bool isStart) -> std::size_t {
+        const std::size_t inserted = breaksBefore(offset, isStart);
         const auto after = std::partition_point(made.begin(), made.end(), [&](const Made& link) {
             return isStart ? link.start <= offset : link.start < offset;
         });
         if (after == made.begin()) {
-            return offset;
+            return offset + inserted;
         }
         const Made& link = *(after - 1);
         if (isStart ? offset >= link.end : offset > link.end) {
-            return offset - link.removed;
+            return offset - link.removed + inserted;
         }
-        const std::size_t anchor = link.end - link.removed - 1;
+        const std::size_t anchor = link.end - link.removed - 1 + inserted;
         return isStart ? anchor + 1 : anchor;
     };
     StopPoll spansStopped(stop);

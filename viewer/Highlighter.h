@@ -39,11 +39,12 @@ inline constexpr bool IsWordChar(char32_t c) {
 }
 
 // Characters [start, end) carry the tag. Offsets count Unicode characters (as text-buffer offsets
-// do), not bytes.
+// do), not bytes; a code file is far too small for more than 32 bits of them, and a file of
+// keywords has millions of spans.
 struct TagSpan {
     HighlightTag tag;
-    std::size_t start;
-    std::size_t end;
+    std::uint32_t start;
+    std::uint32_t end;
 
     bool operator==(const TagSpan&) const = default;
 };
@@ -94,15 +95,33 @@ struct ShownRange {
 // keeps its address as plain text.
 bool IsOpenableLinkAddress(std::string_view address);
 
-// The result in the offsets of the shown text: for each tag (indexed by HighlightTag) its runs in
-// order, and the offset of each link anchor (links whose address cannot be opened are not made
-// and have none). A run of a tag that covered an address goes on over its anchor.
+// The code view holds no line of more characters than this, nor of more tabs: a text view lays
+// out a whole line at once, and a line of megabytes (or of thousands of tabs, whose cost grows
+// with their square) takes it seconds and gigabytes. A longer line of the file is shown as
+// several, with invisible line breaks of the view's own between them, which are never copied.
+inline constexpr std::size_t kViewLineCharacters = 1024;
+inline constexpr std::size_t kViewLineTabs = 128;
+
+// Where the view breaks the lines of `text` (UTF-8, lines ending as in a text buffer): before
+// these characters, as character offsets and as byte offsets of `text`, ascending.
+struct ViewBreaks {
+    std::vector<std::uint32_t> characters;
+    std::vector<std::size_t> bytes;
+};
+ViewBreaks ViewLineBreaks(std::string_view text, const std::stop_token& stop = {});
+
+// The result in the offsets of the view's text, which holds the view's own line breaks
+// (`breaks`, character offsets of the highlighted text) and the link anchors: for each tag
+// (indexed by HighlightTag) its runs in order, and the offset of each link anchor (links whose
+// address cannot be opened, or is broken by the view, are not made and have none). A run of a
+// tag that covered an address goes on over its anchor.
 struct ShownHighlight {
     std::array<std::vector<ShownRange>, kHighlightTagCount> runs;
     std::vector<std::uint32_t> anchors;
     std::vector<std::string> addresses;  // by anchor
 };
 // A stop requested through `stop` ends it early with part of the result.
-ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::stop_token& stop = {});
+ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::vector<std::uint32_t>& breaks = {},
+                               const std::stop_token& stop = {});
 
 }  // namespace quillmate

@@ -71,7 +71,7 @@ class TaggedText {
                 while (end < m_text.size() && Has(end, tag)) {
                     ++end;
                 }
-                spans.push_back({tag, i, end});
+                spans.push_back({tag, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(end)});
                 i = end;
             }
         }

@@ -203,6 +203,36 @@ TEST(HighlighterTest, OnlyWebAndMailAddressesOpen) {
     }
 }
 
+TEST(HighlighterTest, ViewBreaksLinesOfManyCharactersOrTabs) {
+    const std::string x1024(1024, 'x');
+    const std::string tabs128(128, '\t');
+    std::string umlauts;
+    for (int i = 0; i < 1025; ++i) {
+        umlauts += "\xC3\xA4";
+    }
+    struct Case {
+        std::string text;
+        std::vector<std::uint32_t> characters;
+        std::vector<std::size_t> bytes;
+    };
+    const Case cases[] = {
+        {"If x\nEndIf\n", {}, {}},
+        {x1024, {}, {}},
+        {x1024 + "y", {1024}, {1024}},
+        {umlauts, {1024}, {2048}},
+        {x1024 + "y\n" + x1024 + "y", {1024, 2050}, {1024, 2050}},
+        {x1024 + "\r\n" + x1024 + "\xE2\x80\xA9" + x1024, {}, {}},
+        {tabs128 + "\t", {128}, {128}},
+        {tabs128 + "x\t", {129}, {129}},
+        {tabs128 + x1024, {1024}, {1024}},
+    };
+    for (const Case& c : cases) {
+        const ViewBreaks breaks = ViewLineBreaks(c.text);
+        EXPECT_EQ(breaks.characters, c.characters) << c.text.size();
+        EXPECT_EQ(breaks.bytes, c.bytes) << c.text.size();
+    }
+}
+
 TEST(HighlighterTest, SpanOffsetsCountCharactersNotBytes) {
     const HighlightResult result = ComputeHighlight("\u00e4 = \"\u6f22\U0001F600\" ; \u00e9", 1);
     const std::vector<TagSpan> expected = {{HighlightTag::Literal, 5, 7}, {HighlightTag::Disable, 9, 12}};
