@@ -24,7 +24,7 @@ std::vector<std::string> SplitAtTabs(std::string_view text) {
 std::string ShownLanguageText(std::string_view text, std::size_t limit) {
     const std::vector<std::string> parts = SplitAtTabs(text);
     std::string shown;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
+    for (std::size_t i = 0; i < parts.size() && i < kLanguageTextParts; ++i) {
         shown += (i == 0 ? "" : "\t") + ShownText(parts[i], limit);
     }
     return shown;

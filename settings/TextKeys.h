@@ -47,7 +47,9 @@ struct TextTargetRegistry {
 };
 
 // What a widget shows of a language text: each TAB-separated part (a combo-box row) valid and
-// cut after `limit` characters, so that a long row does not push out the rows after it.
+// cut after `limit` characters, so that a long row does not push out the rows after it, and no
+// more parts than any combo box has rows: a label's layout costs with the square of its tabs.
+inline constexpr std::size_t kLanguageTextParts = 8;
 std::string ShownLanguageText(std::string_view text, std::size_t limit);
 
 // The rows of a combo-box text: its entries separated by TAB characters. Rows beyond the given

@@ -34,8 +34,13 @@ TEST(TextKeysTest, ComboRowsFollowTheRowCount) {
     EXPECT_EQ(ComboRows("a", "x", 3), (Rows{"a", "", ""}));
 }
 
-TEST(TextKeysTest, ShownLanguageTextCutsEachRowAlone) {
+TEST(TextKeysTest, ShownLanguageTextCutsEachRowAloneAndDropsRowsNoComboHas) {
     EXPECT_EQ(ShownLanguageText("abcd\tab\t\tab\xFF", 3), "abc\xE2\x80\xA6\tab\t\tab\xEF\xBF\xBD");
+    std::string manyRows = "a";
+    for (int i = 0; i < 10000; ++i) {
+        manyRows += "\tx";
+    }
+    EXPECT_EQ(ShownLanguageText(manyRows, 3), "a\tx\tx\tx\tx\tx\tx\tx");
 }
 
 // The language file shipped with the program covers every text the program switches.
