@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <vector>
 
@@ -109,6 +110,9 @@ void StartUp(Application& app) {
     LoadFonts(app);
     app.ui.menus = BuildPopupMenus(app.services.queue);
     InstallErrorTrap();
+    // A write beyond the file-size limit fails like any other write, and a save says so, instead
+    // of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     const MonitorArea monitor = FirstMonitor();
     const DesktopSize desktop{monitor.width, monitor.height};
 

@@ -1,5 +1,6 @@
 #include "base/ProgramStarter.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,8 +13,9 @@ extern char** environ;
 namespace quillmate {
 namespace {
 
-struct FileActionsDeleter {
+struct SpawnDeleter {
     void operator()(posix_spawn_file_actions_t* actions) const { posix_spawn_file_actions_destroy(actions); }
+    void operator()(posix_spawnattr_t* attributes) const { posix_spawnattr_destroy(attributes); }
 };
 
 }  // namespace
@@ -81,16 +83,31 @@ bool ProgramStarter::StartWithArguments(const std::string& program, const std::v
     if (posix_spawn_file_actions_init(&actionsStorage) != 0) {
         return false;
     }
-    std::unique_ptr<posix_spawn_file_actions_t, FileActionsDeleter> actions(&actionsStorage);
+    std::unique_ptr<posix_spawn_file_actions_t, SpawnDeleter> actions(&actionsStorage);
     if (!workingFolder.empty() &&
         posix_spawn_file_actions_addchdir_np(actions.get(), workingFolder.c_str()) != 0) {
         return false;
     }
+    // A started program handles the signals as it would when started from a shell, not as this
+    // one does (a write beyond the file-size limit fails here instead of ending the program).
+    posix_spawnattr_t attributesStorage;
+    if (posix_spawnattr_init(&attributesStorage) != 0) {
+        return false;
+    }
+    std::unique_ptr<posix_spawnattr_t, SpawnDeleter> attributes(&attributesStorage);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGXFSZ);
+    if (posix_spawnattr_setsigdefault(attributes.get(), &defaults) != 0 ||
+        posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETSIGDEF) != 0) {
+        return false;
+    }
     pid_t pid = 0;
     const bool searchPath = program.find('/') == std::string::npos;
-    const int result = searchPath
-                           ? posix_spawnp(&pid, program.c_str(), actions.get(), nullptr, argv.data(), environ)
-                           : posix_spawn(&pid, program.c_str(), actions.get(), nullptr, argv.data(), environ);
+    const int result =
+        searchPath
+            ? posix_spawnp(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), environ)
+            : posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), environ);
     if (result != 0) {
         return false;
     }

@@ -4,6 +4,8 @@
 #include <gtkmm/image.h>
 #include <gtkmm/liststore.h>
 
+#include <sys/resource.h>
+
 #include <filesystem>
 
 #include "ProgramDriver.h"
@@ -498,18 +500,40 @@ TEST_F(SettingsTest, SaveWithWindowDataWritesTheMainWindowGeometry) {
     EXPECT_EQ(folder.ReadFile("QuillmateViewer.ini"), expected);
 }
 
-TEST_F(SettingsTest, FailedSaveIsReportedAndTheSettingsStayInForce) {
-    Start();
-    std::filesystem::remove(folder.Path() + "QuillmateViewer.ini");
-    std::filesystem::create_directory(folder.Path() + "QuillmateViewer.ini");
-    OpenSettings();
-    Settings().HintCombo().set_active(1);
-    Click(Settings().SaveButton());
-    const auto messages = Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].title, "Quillmate");
-    EXPECT_EQ(messages[0].text, "*.ini-file couldn't be updatet!");
-    EXPECT_EQ(app->records.preferences.searchHint, 1);
+// A folder in the way, or a file-size limit that stops the write (which must not end the
+// program): the failure is reported, nothing is left behind, and the settings stay in force.
+TEST_F(SettingsTest, FailedSaveIsReportedLeavesNothingBehindAndTheSettingsStayInForce) {
+    const std::string ini = folder.Path() + "QuillmateViewer.ini";
+    for (const bool sizeLimit : {true, false}) {
+        SCOPED_TRACE(sizeLimit ? "file-size limit" : "folder in the way");
+        Start();
+        if (!sizeLimit) {
+            std::filesystem::remove(ini);
+            std::filesystem::create_directory(ini);
+        }
+        const std::string before = sizeLimit ? folder.ReadFile("QuillmateViewer.ini") : "";
+        OpenSettings();
+        Settings().HintCombo().set_active(1);
+        const std::size_t seen = Messages().size();
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit tight{16, limit.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, sizeLimit ? &tight : &limit);
+        Click(Settings().SaveButton());
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto messages = Messages();
+        ASSERT_EQ(messages.size(), seen + 1);
+        EXPECT_EQ(messages.back().title, "Quillmate");
+        EXPECT_EQ(messages.back().text, "*.ini-file couldn't be updatet!");
+        EXPECT_EQ(app->records.preferences.searchHint, 1);
+        for (const auto& item : std::filesystem::directory_iterator(folder.Path())) {
+            EXPECT_FALSE(item.path().filename().string().starts_with(".QuillmateViewer.ini."));
+        }
+        if (sizeLimit) {
+            EXPECT_EQ(folder.ReadFile("QuillmateViewer.ini"), before);
+        }
+        app.reset();
+    }
 }
 
 TEST_F(SettingsTest, ChangingOnlyDyeingNewsRebuildsTheTreeWithoutMessage) {
