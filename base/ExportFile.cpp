@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "base/Paths.h"
+#include "base/Utf8.h"
 
 namespace quillmate {
 
@@ -77,12 +78,11 @@ bool ForEachTextLine(const std::string& path, const std::function<void(const std
     if (!in) {
         return false;
     }
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     std::string text;
     bool first = true;
     while (std::getline(in, text)) {
-        if (first && text.starts_with(kByteOrderMark)) {
-            text.erase(0, kByteOrderMark.size());
+        if (first && text.starts_with(kUtf8ByteOrderMark)) {
+            text.erase(0, kUtf8ByteOrderMark.size());
         }
         first = false;
         if (!text.empty() && text.back() == '\r') {

@@ -123,4 +123,63 @@ std::string ShownText(std::string_view text, std::size_t limit) {
     return shown;
 }
 
+char32_t DecodeNextUtf16(std::string_view bytes, std::size_t& pos, bool bigEndian) {
+    const auto unitAt = [&](std::size_t at) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        return static_cast<char32_t>(bigEndian ? (first << 8) | second : first | (second << 8));
+    };
+    if (bytes.size() - pos < 2) {
+        ++pos;
+        return kReplacementCharacter;
+    }
+    const char32_t unit = unitAt(pos);
+    pos += 2;
+    if (unit < 0xD800 || unit > 0xDFFF) {
+        return unit;
+    }
+    if (unit <= 0xDBFF && bytes.size() - pos >= 2) {
+        const char32_t trail = unitAt(pos);
+        if (trail >= 0xDC00 && trail <= 0xDFFF) {
+            pos += 2;
+            return 0x10000 + ((unit - 0xD800) << 10) + (trail - 0xDC00);
+        }
+    }
+    return kReplacementCharacter;
+}
+
+namespace {
+
+bool StartsUtf16(std::string_view bytes) {
+    return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+}  // namespace
+
+std::string TextFileToUtf8(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8ByteOrderMark)) {
+        return std::string(bytes.substr(kUtf8ByteOrderMark.size()));
+    }
+    if (StartsUtf16(bytes)) {
+        const bool bigEndian = bytes[0] == '\xFE';
+        std::string text;
+        text.reserve(bytes.size());
+        for (std::size_t pos = 2; pos < bytes.size();) {
+            EncodeUtf8(DecodeNextUtf16(bytes, pos, bigEndian), text);
+        }
+        return text;
+    }
+    // Every byte is one ISO 8859-1 character; bytes from 0x80 become two UTF-8 bytes.
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 8);
+    for (const char c : bytes) {
+        EncodeUtf8(static_cast<unsigned char>(c), text);
+    }
+    return text;
+}
+
+bool IsTextFileContent(std::string_view bytes) {
+    return StartsUtf16(bytes) || bytes.find('\0') == std::string_view::npos;
+}
+
 }  // namespace quillmate

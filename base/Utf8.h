@@ -11,6 +11,8 @@ namespace quillmate {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 inline constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+// The UTF-8 byte-order mark that the program's text files begin with.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 inline bool IsUtf8Continuation(char byte) {
     return (static_cast<unsigned char>(byte) & 0xC0u) == 0x80u;
@@ -35,6 +37,15 @@ char32_t DecodeNextUtf8(std::string_view text, std::size_t& pos,
 std::u32string DecodeUtf8(std::string_view text);
 // Appends the UTF-8 form of `c`; surrogates and values above U+10FFFF append U+FFFD.
 void EncodeUtf8(char32_t c, std::string& out);
+// The code point of the UTF-16 text at byte `pos` of `bytes` (little- or big-endian), and `pos`
+// moved past it: a surrogate pair is one code point; an unpaired surrogate, or a last odd byte,
+// gives U+FFFD.
+char32_t DecodeNextUtf16(std::string_view bytes, std::size_t& pos, bool bigEndian);
+// A text file's content as UTF-8: what follows a UTF-8 byte-order mark as it is, what follows a
+// UTF-16 one (either byte order) decoded, anything else read as ISO 8859-1.
+std::string TextFileToUtf8(std::string_view bytes);
+// False for content that no text file holds: a NUL byte outside UTF-16.
+bool IsTextFileContent(std::string_view bytes);
 // `text` with each undecodable byte replaced by `replacement` (`text` itself when it is valid).
 std::string ToValidUtf8(std::string_view text, std::string_view replacement = kReplacementUtf8);
 

@@ -15,11 +15,10 @@
 
 #include "base/Paths.h"
 #include "base/Text.h"
+#include "base/Utf8.h"
 
 namespace quillmate {
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsLineBreak(char c) {
     return c == '\r' || c == '\n';
@@ -39,22 +38,6 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
         }
     }
     return true;
-}
-
-// Every byte is one ISO 8859-1 character; bytes from 0x80 become two UTF-8 bytes.
-std::string Latin1ToUtf8(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size() + bytes.size() / 8);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            text.push_back(c);
-        } else {
-            text.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-            text.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-        }
-    }
-    return text;
 }
 
 IniLine ParseLine(std::string_view line) {
@@ -161,10 +144,9 @@ std::optional<IniDocument> IniDocument::FromBytes(std::string_view bytes, int fl
     if (bytes.size() > kMaxFileBytes) {
         return std::nullopt;
     }
-    const std::string text = (bytes.size() > 2 && bytes.starts_with(kByteOrderMark))
-                                 ? std::string(bytes.substr(kByteOrderMark.size()))
-                                 : Latin1ToUtf8(bytes);
     IniDocument document(flags);
+    document.m_text = IsTextFileContent(bytes);
+    const std::string text = TextFileToUtf8(bytes);
     const std::string_view view(text);
     std::size_t position = 0;
     while (position < view.size()) {
@@ -228,13 +210,13 @@ IniDocument IniDocument::Create(const std::string& path, int flags) {
 }
 
 std::string IniDocument::ToBytes() const {
-    std::size_t size = kByteOrderMark.size() + 1;
+    std::size_t size = kUtf8ByteOrderMark.size() + 1;
     for (const auto& line : m_lines) {
         size += line.name.size() + line.value.size() + 5;
     }
     std::string bytes;
     bytes.reserve(size);
-    bytes.append(kByteOrderMark);
+    bytes.append(kUtf8ByteOrderMark);
     bytes.push_back('\n');
     bool firstGroup = true;
     for (const auto& line : m_lines) {

@@ -42,7 +42,8 @@ class IniDocument {
     static std::optional<IniDocument> Open(const std::string& path, int flags);
     // A new, empty document that becomes the file at `path` on Close.
     static IniDocument Create(const std::string& path, int flags);
-    // Parses file content without any file. Empty when the content exceeds the limits above.
+    // Parses file content without any file: UTF-8 after its byte-order mark, UTF-16 after one of
+    // its marks, ISO 8859-1 otherwise. Empty when the content exceeds the limits above.
     static std::optional<IniDocument> FromBytes(std::string_view bytes, int flags);
 
     // The file content Close writes: byte-order mark, an empty first line, then every line.
@@ -72,6 +73,9 @@ class IniDocument {
 
     const std::vector<IniLine>& Lines() const { return m_lines; }
     bool IsReadOnly() const { return m_readOnly; }
+    // False for binary content (NUL bytes outside UTF-16), which is read but never written back
+    // line by line.
+    bool IsText() const { return m_text; }
     bool IsModified() const { return m_modified; }
 
   private:
@@ -86,6 +90,7 @@ class IniDocument {
     int m_flags = 0;
     bool m_readOnly = false;
     bool m_modified = false;
+    bool m_text = true;
     std::optional<std::size_t> m_lastWritten;
 };
 

@@ -15,7 +15,6 @@ namespace {
 constexpr std::string_view kItemsSection = "[LanguageItems]";
 constexpr std::string_view kTooltipSection = "[Tooltips]";
 constexpr std::string_view kTooltipPrefix = "TT";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // The lines of the content, ending at LF or CR LF; a last line without LF counts as well.
 // Leading spaces are removed; tabs and trailing spaces stay.
@@ -72,8 +71,8 @@ std::string LanguageCode(int language) {
 void LanguageTable::LoadText(std::string_view content) {
     m_items.clear();
     m_loaded = true;
-    if (content.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        content.remove_prefix(kByteOrderMark.size());
+    if (content.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+        content.remove_prefix(kUtf8ByteOrderMark.size());
     }
     const std::vector<std::string_view> lines = SplitLines(content);
     std::size_t next = 0;

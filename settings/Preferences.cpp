@@ -60,6 +60,7 @@ PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& d
         document = IniDocument::FromBytes({}, IniDocument::kFlagNoSpaces);
     }
     const IniDocument& ini = *document;
+    result.notText = !ini.IsText();
     result.dbPath = ini.ReadString("db-path", location.dbFolder);
     location.libPath = ini.ReadString("Lib-path", "");
     prefs.about = ini.ReadInteger("about", prefs.about);
@@ -133,16 +134,24 @@ WindowGeometry PlaceOnMonitor(const WindowGeometry& stored, const MonitorArea& m
 PreferencesSave SavePreferences(const std::string& iniPath, const Preferences& prefs,
                                 const DatabaseLocation& location,
                                 const std::optional<WindowGeometry>& window) {
-    // An existing file that cannot be opened is never replaced by a new one.
-    const bool isNew = !PathExists(iniPath);
+    // An existing file that cannot be opened is never replaced by a new one; one that holds no
+    // text is, as a whole: none of its bytes are written back.
+    bool isNew = !PathExists(iniPath);
     std::optional<IniDocument> document;
-    if (isNew) {
-        document = IniDocument::Create(iniPath, IniDocument::kFlagNoSpaces);
-    } else {
+    if (!isNew) {
         document = IniDocument::Open(iniPath, IniDocument::kFlagNoSpaces);
         if (!document) {
             return PreferencesSave::Failed;
         }
+        if (!document->IsText()) {
+            if (document->IsReadOnly()) {
+                return PreferencesSave::ReadOnlyUnchanged;
+            }
+            isNew = true;
+        }
+    }
+    if (isNew) {
+        document = IniDocument::Create(iniPath, IniDocument::kFlagNoSpaces);
     }
     IniDocument& ini = *document;
 
@@ -198,6 +207,9 @@ PreferencesLoad SettleDatabaseLocation(const std::string& iniPath, const Desktop
     PreferencesLoad loaded = LoadPreferences(iniPath, desktop, fontLoads, prefs, location);
 
     const auto save = [&] {
+        if (loaded.notText) {
+            return;  // the user's file is never rewritten at start; a Save replaces it
+        }
         const PreferencesSave outcome = SavePreferences(iniPath, prefs, location);
         if (outcome == PreferencesSave::Failed && hooks.showMessage) {
             hooks.showMessage(kProgramTitle, kPreferencesSaveFailedText);

@@ -87,6 +87,9 @@ struct PreferencesLoad {
     std::string dbPath;
     // The file has been saved by the settings dialog before but lacks a user setting.
     bool prefsOutdated = false;
+    // The file holds no text (binary content): nothing is read from it, and it stays as it is
+    // until a Save replaces it.
+    bool notText = false;
 };
 
 // Reads the preferences file at `iniPath` into `prefs` and location.libPath. When the file does

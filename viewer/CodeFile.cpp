@@ -91,40 +91,19 @@ class Utf16LeSource {
   public:
     static constexpr bool kHasAsciiRuns = false;
 
-    explicit Utf16LeSource(std::string_view bytes)
-        : m_pos(reinterpret_cast<const unsigned char*>(bytes.data())), m_end(m_pos + bytes.size()) {}
+    explicit Utf16LeSource(std::string_view bytes) : m_bytes(bytes) {}
 
-    bool AtEnd() const { return m_pos == m_end; }
+    bool AtEnd() const { return m_pos == m_bytes.size(); }
     void SkipLineFeed() {
-        if (m_end - m_pos >= 2 && m_pos[0] == '\n' && m_pos[1] == 0) {
+        if (m_bytes.substr(m_pos, 2) == std::string_view("\n\0", 2)) {
             m_pos += 2;
         }
     }
-    char32_t Next() {
-        if (m_end - m_pos < 2) {
-            ++m_pos;
-            return kReplacementCharacter;
-        }
-        const char32_t unit = Unit();
-        m_pos += 2;
-        if (unit < 0xD800 || unit > 0xDFFF) {
-            return unit;
-        }
-        if (unit <= 0xDBFF && m_end - m_pos >= 2) {
-            const char32_t trail = Unit();
-            if (trail >= 0xDC00 && trail <= 0xDFFF) {
-                m_pos += 2;
-                return 0x10000 + ((unit - 0xD800) << 10) + (trail - 0xDC00);
-            }
-        }
-        return kReplacementCharacter;
-    }
+    char32_t Next() { return DecodeNextUtf16(m_bytes, m_pos, false); }
 
   private:
-    char32_t Unit() const { return static_cast<char32_t>(m_pos[0] | (m_pos[1] << 8)); }
-
-    const unsigned char* m_pos;
-    const unsigned char* m_end;
+    std::string_view m_bytes;
+    std::size_t m_pos = 0;
 };
 
 void ReadTrailerLine(std::string_view line, CodeFileInfo& info) {

@@ -105,12 +105,15 @@ TEST(IniDocumentTest, ByteOrderMarkDecidesBetweenUtf8AndLatin1) {
         std::string value;
     };
     const std::vector<Case> cases = {
-        {"k=\xC5", "\xC3\x85"},                     // Latin-1 Å
-        {"k=\xFF\x80", "\xC3\xBF\xC2\x80"},         // the top and the bottom of the upper half
-        {kBom + "k=\xC3\x85", "\xC3\x85"},          // UTF-8 stays as it is
-        {"k=" + kBom, "\xC3\xAF\xC2\xBB\xC2\xBF"},  // a mark that is not at the start is text
-        {"\xEF\xBB\xBF", "default"},                // only the mark: an empty document
-        {kBom + "\xEF\xBB\xBFk=x", "default"},      // a second mark is part of the first key
+        {"k=\xC5", "\xC3\x85"},                                // Latin-1 Å
+        {"k=\xFF\x80", "\xC3\xBF\xC2\x80"},                    // the top and the bottom of the upper half
+        {kBom + "k=\xC3\x85", "\xC3\x85"},                     // UTF-8 stays as it is
+        {"k=" + kBom, "\xC3\xAF\xC2\xBB\xC2\xBF"},             // a mark that is not at the start is text
+        {"\xEF\xBB\xBF", "default"},                           // only the mark: an empty document
+        {kBom + "\xEF\xBB\xBFk=x", "default"},                 // a second mark is part of the first key
+        {std::string("\xFF\xFEk\0=\0\xC5\0", 8), "\xC3\x85"},  // UTF-16 little-endian
+        {std::string("\xFE\xFF\0k\0=\xD8\x3D\xDE\x00", 10), "\xF0\x9F\x98\x80"},  // big-endian pair
+        {std::string("\xFF\xFEk\0=\0\x00\xDC", 8), "\xEF\xBF\xBD"},               // an unpaired surrogate
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Parse(c.bytes).ReadString("k", "default"), c.value) << Printable(c.bytes);

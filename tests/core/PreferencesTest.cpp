@@ -546,6 +546,34 @@ TEST_F(PreferencesTest, StoredFolderOpensItsDatabaseAndStoresTheFullPath) {
     EXPECT_TRUE(m_requests.empty());
 }
 
+// A file saved as UTF-16 is read and, written at start, becomes a proper file; one of binary
+// content is never rewritten at start, and a Save replaces it whole.
+TEST_F(PreferencesTest, FilesOfOtherEncodingsAreReadAndNeverMixed) {
+    MakeFile("lib/Quillmate-Toc.xml");
+    const std::string text = "db-path=" + m_programFolder + "lib\nCodeMarks=2\n";
+    std::string utf16le = "\xFF\xFE";
+    std::string utf16be = "\xFE\xFF";
+    for (const char c : text) {
+        utf16le += std::string{c, '\0'};
+        utf16be += std::string{'\0', c};
+    }
+    for (const std::string& bytes : {utf16le, utf16be, text + std::string("\0binary", 7)}) {
+        const bool binary = bytes.back() == 'y';
+        m_prefs = Preferences{};
+        WriteFile(m_ini, bytes);
+        Settle();
+        EXPECT_EQ(m_prefs.codeMarks, 2);
+        EXPECT_EQ(m_location.dbFolder, m_programFolder + "lib/");
+        const std::string atStart = ReadFile(m_ini);
+        EXPECT_EQ(atStart == bytes, binary);
+        EXPECT_EQ(Save(), PreferencesSave::Saved);
+        const std::string saved = ReadFile(m_ini);
+        EXPECT_TRUE(saved.starts_with(kBom));
+        EXPECT_EQ(saved.find('\0'), std::string::npos);
+        EXPECT_NE(saved.find("CodeMarks=2\n"), std::string::npos);
+    }
+}
+
 TEST_F(PreferencesTest, UnusableStoredPathAsksAndSavesTheAnswer) {
     m_chosen = "/elsewhere/Toc.xml";
     WriteFile(m_ini, "db-path=/gone/Quillmate-Toc.xml\n");
