@@ -75,13 +75,22 @@ void NeverFocus(GtkWidget* widget) {
 
 }  // namespace
 
-std::string DroppedFileNames(const std::vector<Glib::ustring>& uris) {
+std::string DroppedFileNames(std::string_view uriList) {
     struct GFreeDeleter {
         void operator()(gchar* text) const { g_free(text); }
     };
     using OwnedText = std::unique_ptr<gchar, GFreeDeleter>;
     std::string names;
-    for (const auto& uri : uris) {
+    while (!uriList.empty()) {
+        const std::size_t end = uriList.find('\n');
+        std::string uri(uriList.substr(0, end));
+        uriList.remove_prefix(end == std::string_view::npos ? uriList.size() : end + 1);
+        if (!uri.empty() && uri.back() == '\r') {
+            uri.pop_back();
+        }
+        if (uri.empty() || uri.front() == '#') {
+            continue;
+        }
         gchar* hostText = nullptr;
         // Not a file URI (or a malformed one): nothing to show.
         const OwnedText name(g_filename_from_uri(uri.c_str(), &hostText, nullptr));
@@ -436,7 +445,10 @@ void MainWindow::ConnectSignals() {
     codeView.signal_drag_data_received().connect(
         [this](const Glib::RefPtr<Gdk::DragContext>& context, int, int, const Gtk::SelectionData& data, guint,
                guint time) {
-            const std::string names = DroppedFileNames(data.get_uris());
+            const std::string names = DroppedFileNames(
+                data.get_length() > 0 ? std::string_view(reinterpret_cast<const char*>(data.get_data()),
+                                                         static_cast<std::size_t>(data.get_length()))
+                                      : std::string_view());
             if (context) {
                 context->drag_finish(!names.empty(), false, time);
             }

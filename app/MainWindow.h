@@ -51,9 +51,11 @@ struct PopupMenus {
 // Builds the admin menu and the info menu; their items post their commands.
 std::unique_ptr<PopupMenus> BuildPopupMenus(EventQueue& queue);
 
-// Local file names of the dropped URIs, joined by line feeds; URIs that name no local file
-// (other schemes, remote hosts) are left out.
-std::string DroppedFileNames(const std::vector<Glib::ustring>& uris);
+// Local file names of the URIs of a dropped "text/uri-list" (a URI a line, lines ending in CR LF
+// or LF, comment lines beginning with "#"), joined by line feeds; URIs that name no local file
+// (other schemes, remote hosts, malformed bytes) are left out. Read from the raw bytes, so that a
+// malformed list is refused quietly.
+std::string DroppedFileNames(std::string_view uriList);
 
 // Geometry of the main window's widgets for the default 800 x 600 window.
 inline constexpr WidgetRect kExpandToggleRect{1, 17, 16, 16};

@@ -213,26 +213,27 @@ TEST_F(CodeViewTest, DropOfNothingLocalChangesNothing) {
 
 TEST_F(CodeViewTest, DroppedFileNamesAreDecodedFromTheirUris) {
     struct Case {
-        std::vector<Glib::ustring> uris;
+        std::string list;  // a text/uri-list as it comes
         std::string names;
     };
     const std::string host = Glib::get_host_name();
     const Case cases[] = {
-        {{"file:///tmp/My%20Example.kx"}, "/tmp/My Example.kx"},
-        {{"file:///tmp/%C3%9Cber.kx"},
+        {"file:///tmp/My%20Example.kx\r\n", "/tmp/My Example.kx"},
+        {"file:///tmp/%C3%9Cber.kx\r\n",
          "/tmp/\xC3\x9C"
          "ber.kx"},
-        {{"file:///tmp/%E4.kx"}, "/tmp/\xE4.kx"},  // not UTF-8: the bytes as they are named
-        {{"file://localhost/tmp/a.kx"}, "/tmp/a.kx"},
-        {{"file://" + host + "/tmp/a.kx"}, "/tmp/a.kx"},
-        {{"file:///tmp/a.kx", "file:///tmp/b.kx"}, "/tmp/a.kx\n/tmp/b.kx"},
-        {{"http://example.org/a.kx", "file:///tmp/b.kx"}, "/tmp/b.kx"},
-        {{"file://far.example.org/tmp/a.kx"}, ""},
-        {{"not a uri"}, ""},
-        {{}, ""},
+        {"file:///tmp/%E4.kx\r\n", "/tmp/\xE4.kx"},  // not UTF-8: the bytes as they are named
+        {"file://localhost/tmp/a.kx\r\n", "/tmp/a.kx"},
+        {"file://" + host + "/tmp/a.kx", "/tmp/a.kx"},
+        {"file:///tmp/a.kx\r\nfile:///tmp/b.kx\r\n", "/tmp/a.kx\n/tmp/b.kx"},
+        {"# a comment\nhttp://example.org/a.kx\nfile:///tmp/b.kx\n", "/tmp/b.kx"},
+        {"file://far.example.org/tmp/a.kx\r\n", ""},
+        {"not a uri\r\n", ""},
+        {std::string("\xFF\xFE\0file:///tmp/\xE4\x80.kx\r\n\x01", 24), ""},  // garbage, taken quietly
+        {"", ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(DroppedFileNames(c.uris), c.names) << (c.uris.empty() ? "" : c.uris.front().raw());
+        EXPECT_EQ(DroppedFileNames(c.list), c.names) << c.list;
     }
 }
 
