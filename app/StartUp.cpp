@@ -1,6 +1,5 @@
 #include "app/StartUp.h"
 
-#include <gdkmm/monitor.h>
 #include <glibmm/miscutils.h>
 #include <gtk/gtk.h>
 #include <gtkmm/filechooserdialog.h>
@@ -18,6 +17,7 @@
 #include "app/Application.h"
 #include "app/ErrorTrap.h"
 #include "app/EventLoop.h"
+#include "app/FirstMonitor.h"
 #include "app/FontSetting.h"
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
@@ -66,16 +66,6 @@ void LoadFonts(Application& app) {
     const FontChoice choice = ParseDesktopFontName(desktopFont.raw());
     app.ui.headingFont = Pango::FontDescription(choice.family + " bold");
     app.ui.headingFont.set_size(choice.size * PANGO_SCALE);
-}
-
-MonitorArea FirstMonitor() {
-    const auto display = Gdk::Display::get_default();
-    if (!display || display->get_n_monitors() < 1) {
-        return {};
-    }
-    Gdk::Rectangle geometry;
-    display->get_monitor(0)->get_geometry(geometry);
-    return MonitorArea{geometry.get_x(), geometry.get_y(), geometry.get_width(), geometry.get_height()};
 }
 
 }  // namespace

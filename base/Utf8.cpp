@@ -182,4 +182,25 @@ bool IsTextFileContent(std::string_view bytes) {
     return StartsUtf16(bytes) || bytes.find('\0') == std::string_view::npos;
 }
 
+std::string WithBreakOpportunities(std::string_view text, std::size_t run) {
+    constexpr std::string_view kZeroWidthSpace = "\xE2\x80\x8B";
+    std::string broken;
+    broken.reserve(text.size() + text.size() / 8);
+    std::size_t sinceBreak = 0;
+    for (const char c : text) {
+        if (!IsUtf8Continuation(c)) {
+            if (c == ' ' || c == '\t' || c == '\n') {
+                sinceBreak = 0;
+            } else if (sinceBreak == run) {
+                broken.append(kZeroWidthSpace);
+                sinceBreak = 1;
+            } else {
+                ++sinceBreak;
+            }
+        }
+        broken.push_back(c);
+    }
+    return broken;
+}
+
 }  // namespace quillmate

@@ -57,5 +57,9 @@ inline constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
 // What a widget shows of `text`: its valid form (as ToValidUtf8), cut after `limit` characters
 // with "…" added. Reads no further into `text` than the cut.
 std::string ShownText(std::string_view text, std::size_t limit);
+// `text` (valid UTF-8) with a zero-width space after every `run` characters without a space or
+// line end among them, so that a widget that wraps only at spaces (a tooltip) wraps it too.
+inline constexpr std::size_t kBreakRun = 40;
+std::string WithBreakOpportunities(std::string_view text, std::size_t run = kBreakRun);
 
 }  // namespace quillmate

@@ -29,8 +29,13 @@ void WriteTexts(Application& app, const std::array<std::string_view, N>& keys,
         const auto target = targets.find(key);
         if (target != targets.end() && target->second.set) {
             // The language file may hold texts of any length; no widget grows with them.
-            target->second.set(text ? ShownLanguageText(*text, isTooltip ? kLabelTextLimit : kRowTextLimit)
-                                    : target->second.builtIn);
+            if (!text) {
+                target->second.set(target->second.builtIn);
+            } else if (isTooltip) {
+                target->second.set(WithBreakOpportunities(ShownLanguageText(*text, kLabelTextLimit)));
+            } else {
+                target->second.set(ShownLanguageText(*text, kRowTextLimit));
+            }
         }
     }
 }

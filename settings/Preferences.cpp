@@ -114,6 +114,16 @@ PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& d
     return result;
 }
 
+int BoxWidthCharacters(const MonitorArea& monitor, int characterWidth) {
+    constexpr int kReadable = 60;
+    constexpr int kNarrowest = 10;
+    if (monitor.width <= 0) {
+        return kReadable;
+    }
+    const int fitting = monitor.width * 2 / 3 / std::max(characterWidth, 1);
+    return std::clamp(fitting, kNarrowest, kReadable);
+}
+
 WindowGeometry PlaceOnMonitor(const WindowGeometry& stored, const MonitorArea& monitor) {
     WindowGeometry placed = stored;
     if ((stored.x == -1 && stored.y == -1) || monitor.width <= 0 || monitor.height <= 0) {

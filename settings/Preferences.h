@@ -72,6 +72,11 @@ struct MonitorArea {
 // (the window manager places the window) and an unknown monitor keep the position as stored.
 WindowGeometry PlaceOnMonitor(const WindowGeometry& stored, const MonitorArea& monitor);
 
+// How many characters of `characterWidth` pixels a message box's lines hold at most: a
+// comfortable 60, and never more than two thirds of the monitor (an unknown monitor allows the
+// 60); at least 10.
+int BoxWidthCharacters(const MonitorArea& monitor, int characterWidth);
+
 // Tells whether the code view's font can be loaded as `family` at `size` points.
 using FontLoadCheck = std::function<bool(const std::string& family, int size)>;
 

@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <limits>
-#include <memory>
 #include <utility>
 
+#include "app/FontMetrics.h"
 #include "base/Utf8.h"
 #include "viewer/Palette.h"
 
@@ -422,18 +422,6 @@ bool CodeViewer::TagBlock(std::size_t block) {
     return true;
 }
 
-// The font's height and average character width in pixels. Through the C call: pangomm's
-// get_metrics copies the metrics and never frees the original.
-CodeViewer::FontSize CodeViewer::MeasureFont() {
-    PangoContext* context = m_view.get_pango_context()->gobj();
-    const std::unique_ptr<PangoFontMetrics, decltype(&pango_font_metrics_unref)> metrics(
-        pango_context_get_metrics(context, pango_context_get_font_description(context), nullptr),
-        &pango_font_metrics_unref);
-    return {std::max(1, PANGO_PIXELS(pango_font_metrics_get_ascent(metrics.get()) +
-                                     pango_font_metrics_get_descent(metrics.get()))),
-            std::max(1, PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(metrics.get())))};
-}
-
 std::vector<std::size_t> CodeViewer::AreaBlocks(int pages) {
     std::vector<std::size_t> blocks;
     if (!m_tagging.active) {
@@ -445,7 +433,7 @@ std::vector<std::size_t> CodeViewer::AreaBlocks(int pages) {
     const int right = visible.get_x() + (pages + 1) * visible.get_width();
     const int top = visible.get_y() - pages * visible.get_height();
     const int bottom = visible.get_y() + (pages + 1) * visible.get_height();
-    const FontSize font = MeasureFont();
+    const FontMetrics font = MeasureFont(m_view);
     const Glib::RefPtr<Gtk::TextBuffer> buffer = m_view.get_buffer();
     Gtk::TextIter line;
     int lineTop = 0;
@@ -460,7 +448,7 @@ std::vector<std::size_t> CodeViewer::AreaBlocks(int pages) {
         lineTop = 0;
     }
     // Lines not laid out yet have no height: the font's bounds the lines that the area can hold.
-    const int lines = (bottom - top) / font.height + 1;
+    const int lines = (bottom - top) / font.lineHeight + 1;
     for (int looked = 0; looked < lines; ++looked) {
         int height = 0;
         m_view.get_line_yrange(line, lineTop, height);
@@ -475,12 +463,12 @@ std::vector<std::size_t> CodeViewer::AreaBlocks(int pages) {
         std::size_t last = static_cast<std::size_t>(end.get_offset()) / kBlockCharacters;
         if (m_view.get_wrap_mode() == Gtk::WRAP_NONE && last > first) {
             const auto lineStart = static_cast<std::size_t>(line.get_offset());
-            first =
-                std::max(first, (lineStart + static_cast<std::size_t>(std::max(left, 0) / (2 * font.width))) /
-                                    kBlockCharacters);
-            last =
-                std::min(last, (lineStart + static_cast<std::size_t>(2 * std::max(right, 0) / font.width)) /
-                                   kBlockCharacters);
+            first = std::max(
+                first, (lineStart + static_cast<std::size_t>(std::max(left, 0) / (2 * font.characterWidth))) /
+                           kBlockCharacters);
+            last = std::min(
+                last, (lineStart + static_cast<std::size_t>(2 * std::max(right, 0) / font.characterWidth)) /
+                          kBlockCharacters);
         }
         last = std::min(last, m_tagging.taggedBlocks.size() - 1);
         for (std::size_t block = first; block <= last; ++block) {

@@ -136,11 +136,6 @@ class CodeViewer : public Gtk::ScrolledWindow {
     std::vector<std::size_t> AreaBlocks(int pages);
     bool TagArea(int pages, std::chrono::steady_clock::time_point deadline, bool& tagged);
     void ScheduleTagging();
-    struct FontSize {
-        int height;
-        int width;
-    };
-    FontSize MeasureFont();
 
     EventQueue& m_queue;
     const Palette& m_palette;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 namespace quillmate {
 namespace {
@@ -222,6 +223,17 @@ TEST(MainWindowPlacementTest, WindowOpensAtLeastPartlyOnTheFirstMonitor) {
         const WindowGeometry placed = PlaceOnMonitor(c.stored, c.monitor);
         EXPECT_EQ(placed.x, c.x) << c.stored.x << "," << c.stored.y;
         EXPECT_EQ(placed.y, c.y) << c.stored.x << "," << c.stored.y;
+    }
+}
+
+TEST(MainWindowPlacementTest, MessageBoxLinesFitTwoThirdsOfTheMonitor) {
+    const std::tuple<int, int, int> cases[] = {
+        // monitor width, character width, characters a line
+        {1920, 8, 60}, {600, 8, 50}, {300, 10, 20}, {100, 10, 10}, {0, 8, 60}, {1280, 0, 60},
+    };
+    for (const auto& [monitorWidth, characterWidth, characters] : cases) {
+        EXPECT_EQ(BoxWidthCharacters({0, 0, monitorWidth, 800}, characterWidth), characters)
+            << monitorWidth << ", " << characterWidth;
     }
 }
 

@@ -73,4 +73,18 @@ TEST(Utf8Test, ShownTextIsValidAndCutAfterTheLimit) {
 }
 
 }  // namespace
+TEST(Utf8Test, LongRunsWithoutSpacesGetBreakOpportunities) {
+    const std::string zwsp = "\xE2\x80\x8B";
+    const std::pair<std::string, std::string> cases[] = {
+        {"abcdef", "abc" + zwsp + "def"},
+        {"abc def", "abc def"},
+        {"abcd\nabc", "abc" + zwsp + "d\nabc"},
+        {"\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4", "\xC3\xA4\xC3\xA4\xC3\xA4" + zwsp + "\xC3\xA4"},
+        {"", ""},
+    };
+    for (const auto& [text, broken] : cases) {
+        EXPECT_EQ(WithBreakOpportunities(text, 3), broken) << text;
+    }
+}
+
 }  // namespace quillmate

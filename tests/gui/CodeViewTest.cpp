@@ -10,6 +10,7 @@
 
 #include "GuiHarness.h"
 #include "ProgramDriver.h"
+#include "app/FirstMonitor.h"
 #include "app/MainWindow.h"
 #include "viewer/CodeViewer.h"
 
@@ -70,6 +71,15 @@ TEST_F(CodeViewTest, MissingFileIsReportedOnceAndColoursTheDescriptionLine) {
     MoveTreeCursor(*app, kLabelRow);
     EXPECT_EQ(DescriptionColour(*app), normal);
     EXPECT_EQ(CodeText(*app), "; Button with label\nText$ = \"Hello\"");
+}
+
+TEST_F(CodeViewTest, MissingFileBoxFitsTheScreenWhateverItsPath) {
+    test::FillSmallLibrary(folder, {"Lib-path=/" + std::string(100000, 'x')});
+    Launch();
+    MoveTreeCursor(*app, kSimpleRow);
+    ASSERT_EQ(watcher.Seen().size(), 1u);
+    EXPECT_GT(watcher.Seen()[0].width, 0);
+    EXPECT_LE(watcher.Seen()[0].width, FirstMonitor().width * 2 / 3);
 }
 
 TEST_F(CodeViewTest, LibraryFolderWithoutTrailingSlashStillFindsTheFiles) {

@@ -97,7 +97,8 @@ bool DialogWatcher::Poll() {
             continue;
         }
         if (auto* message = dynamic_cast<Gtk::MessageDialog*>(window)) {
-            SeenDialog seen{"message", message->get_title(), message->property_text().get_value()};
+            SeenDialog seen{"message", message->get_title(), message->property_text().get_value(),
+                            message->get_allocated_width()};
             if (m_echo) {
                 std::cerr << "DIALOG " << seen.title << ": " << seen.text << std::endl;
             }

@@ -40,6 +40,7 @@ struct SeenDialog {
     std::string kind;  // "message", "file" or "about" (title: program name, text: version)
     std::string title;
     std::string text;
+    int width = 0;  // as it was shown
 };
 
 // Answers every message box (OK, or Yes for questions), about dialog (closed) and file requester
