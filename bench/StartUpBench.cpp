@@ -208,6 +208,80 @@ BENCHMARK(BM_StartUpPerRow)
     ->UseRealTime()
     ->Iterations(1);
 
+// Resident and peak resident memory of this process in bytes, from /proc/self/status.
+std::size_t StatusBytes(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field + ":")) {
+            return std::stoul(line.substr(field.size() + 1)) * 1024;
+        }
+    }
+    return 0;
+}
+
+// A folder whose first entry's code file holds about `lines` lines of the library's code (with
+// CodeMarks 2) and whose second entry's file is one line.
+std::unique_ptr<GeneratedProgramFolder> HugeFileFolder(int lines, std::size_t* bytes = nullptr) {
+    auto folder = std::make_unique<GeneratedProgramFolder>(1, 2, 2);
+    std::filesystem::create_directories(folder->Path() + "Theme0");
+    const std::string text = RepeatedLibraryText(QUILLMATE_LIBRARY_DIR, lines);
+    if (bytes != nullptr) {
+        *bytes = text.size();
+    }
+    std::ofstream(folder->Path() + "Theme0/Example0_0.kx", std::ios::binary) << text;
+    std::ofstream(folder->Path() + "Theme0/Example0_1.kx", std::ios::binary) << "Define a\n";
+    return folder;
+}
+
+// Rows of the folder's tree: head, the program's theme, its help entry, the theme, two entries.
+constexpr int kHugeEntryRow = 4;
+constexpr int kSmallEntryRow = 5;
+
+// Selects a row as the tree does for a user and posts its change to the queue.
+void ChooseRow(Application& app, int row) {
+    app.ui.mainWindow->Tree().SelectRow(row);
+    app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+}
+
+// The title names the entry's file once it is shown.
+bool TitleNames(Application& app, const char* file) {
+    return app.ui.mainWindow->get_title().find(file) != Glib::ustring::npos;
+}
+
+// Peak memory of the start-up on a generated database against the file's size, and the start-up's
+// longest pause: 200,000 and 1,000,000 entries in one theme, and 1,000,000 themes.
+void BM_MemoryPerRow(benchmark::State& state) {
+    const auto themes = static_cast<int>(state.range(0));
+    const auto entriesPerTheme = static_cast<int>(state.range(1));
+    double perFileByte = 0;
+    double seconds = 0;
+    for (auto _ : state) {
+        const GeneratedProgramFolder folder(themes, entriesPerTheme);
+        const auto fileBytes = std::filesystem::file_size(folder.Path() + "Quillmate-Toc.xml");
+        ::malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const std::size_t before = StatusBytes("VmRSS");
+        const auto start = Clock::now();
+        auto app = StartAndShowFirstEntry(folder);
+        seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        perFileByte = static_cast<double>(StatusBytes("VmHWM") - before) / static_cast<double>(fileBytes);
+        app.reset();
+        ProcessPendingEvents();
+    }
+    state.counters["peakPerFileByte"] = benchmark::Counter(perFileByte);
+    std::printf(
+        "%d themes of %d entries: shown after %.1f s, peak memory %.1f x the file (target at most 5)\n",
+        themes, entriesPerTheme, seconds, perFileByte);
+}
+BENCHMARK(BM_MemoryPerRow)
+    ->Args({1, 200000})
+    ->Args({1, 1000000})
+    ->Args({1000000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
 // The start-up's counting pass expands every row of the collapsed tree; timed with the
 // relayout and redraw that follow it.
 void BM_ExpandEveryRow(benchmark::State& state) {
@@ -268,47 +342,6 @@ void BM_DrawScreenful(benchmark::State& state) {
     state.counters["rowsPerDraw"] = benchmark::Counter(static_cast<double>(cellDataCalls) / draws);
 }
 BENCHMARK(BM_DrawScreenful)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// Resident and peak resident memory of this process in bytes, from /proc/self/status.
-std::size_t StatusBytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with(field + ":")) {
-            return std::stoul(line.substr(field.size() + 1)) * 1024;
-        }
-    }
-    return 0;
-}
-
-// A folder whose first entry's code file holds about `lines` lines of the library's code (with
-// CodeMarks 2) and whose second entry's file is one line.
-std::unique_ptr<GeneratedProgramFolder> HugeFileFolder(int lines, std::size_t* bytes = nullptr) {
-    auto folder = std::make_unique<GeneratedProgramFolder>(1, 2, 2);
-    std::filesystem::create_directories(folder->Path() + "Theme0");
-    const std::string text = RepeatedLibraryText(QUILLMATE_LIBRARY_DIR, lines);
-    if (bytes != nullptr) {
-        *bytes = text.size();
-    }
-    std::ofstream(folder->Path() + "Theme0/Example0_0.kx", std::ios::binary) << text;
-    std::ofstream(folder->Path() + "Theme0/Example0_1.kx", std::ios::binary) << "Define a\n";
-    return folder;
-}
-
-// Rows of the folder's tree: head, the program's theme, its help entry, the theme, two entries.
-constexpr int kHugeEntryRow = 4;
-constexpr int kSmallEntryRow = 5;
-
-// Selects a row as the tree does for a user and posts its change to the queue.
-void ChooseRow(Application& app, int row) {
-    app.ui.mainWindow->Tree().SelectRow(row);
-    app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
-}
-
-// The title names the entry's file once it is shown.
-bool TitleNames(Application& app, const char* file) {
-    return app.ui.mainWindow->get_title().find(file) != Glib::ustring::npos;
-}
 
 struct HugeFileRun {
     double longestPauseMs = 0;

@@ -6,7 +6,6 @@
 #include <gdkmm/rgba.h>
 #include <gtkmm/cellrendererpixbuf.h>
 #include <gtkmm/cellrenderertext.h>
-#include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 
 #include <functional>
@@ -23,13 +22,15 @@ class IndexTree : public Gtk::TreeView {
     IndexTree();
 
     // Shows `rows` in place of the rows shown before, collapsed, with the two pictures of the
-    // marked entries; the selection changes this makes are not user events.
+    // marked entries; the selection changes this makes are not user events. The tree reads the
+    // rows as it draws: they must stay as they are until the next Show or Clear.
     void Show(const IndexRows& rows, const Glib::RefPtr<Gdk::Pixbuf>& newIcon,
               const Glib::RefPtr<Gdk::Pixbuf>& changedIcon);
+    // Shows no rows; call it before the rows shown change.
     void Clear();
 
     // What the tree shows of a row.
-    int RowCount() const { return static_cast<int>(m_rows.size()); }
+    int RowCount() const { return m_rows != nullptr ? m_rows->Count() : 0; }
     std::string RowText(int row) const;
     int RowDepth(int row) const;
     // The colours and icon stored for a row; nothing (null) when the row uses the default.
@@ -53,13 +54,10 @@ class IndexTree : public Gtk::TreeView {
     // The model path of a row (empty for a row that does not exist).
     Gtk::TreeModel::Path RowPath(int row) const;
 
-    // Flat index of the row with the given path string ("0:3:1"), -1 when there is none. Walks
-    // the rows; the drawing code reads the stored index instead.
+    // Flat index of the row with the given path string ("0:3:1"), -1 when there is none.
     int RowIndexForPath(const std::string& pathText) const;
-    // Flat index stored in the row (constant time).
+    // Flat index of the row an iterator of the tree's model stands for (constant time).
     int RowIndexOf(const Gtk::TreeModel::iterator& iter) const;
-    int DepthOf(const Gtk::TreeModel::iterator& iter) const;
-    std::string TextOf(const Gtk::TreeModel::iterator& iter) const;
 
     // Colour of version hints in entry titles (a colour name or #RRGGBB).
     void SetHintColour(const std::string& colour) { m_hintColour = colour; }
@@ -78,33 +76,8 @@ class IndexTree : public Gtk::TreeView {
 
     Gtk::CellRendererText& TextRenderer() { return m_textRenderer; }
     Gtk::TreeViewColumn& Column() { return m_column; }
-    Glib::RefPtr<Gtk::TreeStore> Store() { return m_store; }
 
   private:
-    // Puts row `index` first among its parent's children; the parent must be in the store.
-    void PrependRow(int index, const IndexRow& row, const Glib::RefPtr<Gdk::Pixbuf>& icon);
-
-    struct Columns : public Gtk::TreeModelColumnRecord {
-        Columns() {
-            add(text);
-            add(depth);
-            add(index);
-            add(icon);
-            add(background);
-            add(backgroundSet);
-            add(foreground);
-            add(foregroundSet);
-        }
-        Gtk::TreeModelColumn<Glib::ustring> text;
-        Gtk::TreeModelColumn<int> depth;
-        Gtk::TreeModelColumn<int> index;
-        Gtk::TreeModelColumn<Glib::RefPtr<Gdk::Pixbuf>> icon;
-        Gtk::TreeModelColumn<Gdk::RGBA> background;
-        Gtk::TreeModelColumn<bool> backgroundSet;
-        Gtk::TreeModelColumn<Gdk::RGBA> foreground;
-        Gtk::TreeModelColumn<bool> foregroundSet;
-    };
-
     class ProgrammaticChange {
       public:
         explicit ProgrammaticChange(IndexTree& tree) : m_tree(tree) { ++m_tree.m_programmaticChanges; }
@@ -120,12 +93,11 @@ class IndexTree : public Gtk::TreeView {
     sigc::signal<void()> m_selectionMoved;
     int m_programmaticChanges = 0;
     std::string m_hintColour = "YellowGreen";
-    Columns m_columns;
-    Glib::RefPtr<Gtk::TreeStore> m_store;
+    const IndexRows* m_rows = nullptr;  // the rows shown, none when null
+    Glib::RefPtr<Gdk::Pixbuf> m_icons[2];
     Gtk::TreeViewColumn m_column;
     Gtk::CellRendererPixbuf m_iconRenderer;
     Gtk::CellRendererText m_textRenderer;
-    std::vector<Gtk::TreeModel::iterator> m_rows;  // by flat index; tree store iterators persist
 };
 
 }  // namespace quillmate

@@ -26,6 +26,8 @@ void SelectParentAndCollapse(Application& app, int parent) {
 }  // namespace
 
 void RebuildIndexTree(Application& app) {
+    IndexTree& tree = app.ui.mainWindow->Tree();
+    tree.Clear();  // the tree reads the rows: not while they change
     IndexRows& rows = app.records.indexRows;
     rows.Clear();
     app.records.entries.clear();
@@ -36,7 +38,6 @@ void RebuildIndexTree(Application& app) {
                              app.records.state.helpEntryIndex, app.records.state.dbVersion};
         FillIndexTree(app.records.document, app.records.document.Head(), 0, settings, state, rows);
     }
-    IndexTree& tree = app.ui.mainWindow->Tree();
     tree.SetHintColour(app.records.palette.versionHint);
     tree.Show(rows, app.ui.pictures.Of(Picture::NewEntryMark), app.ui.pictures.Of(Picture::ChangedEntryMark));
 }

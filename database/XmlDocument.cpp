@@ -17,7 +17,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <unordered_map>
 
 namespace quillmate {
 
@@ -36,6 +38,9 @@ XmlAttribute XmlDocument::Attribute(Index element, std::size_t position) const {
 
 namespace {
 
+// Offsets are held in 32 bits.
+constexpr std::size_t kMostHeldBytes = std::numeric_limits<std::uint32_t>::max();
+
 struct XmlParserFree {
     void operator()(XML_Parser parser) const noexcept { XML_ParserFree(parser); }
 };
@@ -49,7 +54,7 @@ using XmlParserPtr = std::unique_ptr<XML_ParserStruct, XmlParserFree>;
 class XmlDocumentBuilder {
   public:
     XmlDocumentBuilder(std::size_t maxHeldBytes, std::size_t maxDepth)
-        : m_maxHeldBytes(maxHeldBytes), m_maxDepth(maxDepth) {}
+        : m_maxHeldBytes(std::min(maxHeldBytes, kMostHeldBytes)), m_maxDepth(maxDepth) {}
 
     void Attach(XML_Parser parser) {
         m_parser = parser;
@@ -109,9 +114,29 @@ class XmlDocumentBuilder {
         return true;
     }
 
+    // The limits keep every offset below 4 GiB.
     XmlDocument::Span Store(const char* text, std::size_t length) {
-        XmlDocument::Span span{m_document.m_characters.size(), length};
+        XmlDocument::Span span{static_cast<XmlDocument::Narrow>(m_document.m_characters.size()),
+                               static_cast<XmlDocument::Narrow>(length)};
         m_document.m_characters.append(text, length);
+        return span;
+    }
+
+    // Element and attribute names repeat on every element: each short one is stored once.
+    XmlDocument::Span StoreName(const char* name, std::size_t length) {
+        constexpr std::size_t kLongestShared = 64;
+        constexpr std::size_t kMostShared = 1024;
+        if (length > kLongestShared) {
+            return Store(name, length);
+        }
+        const std::string_view key(name, length);
+        if (const auto found = m_names.find(std::string(key)); found != m_names.end()) {
+            return found->second;
+        }
+        const XmlDocument::Span span = Store(name, length);
+        if (m_names.size() < kMostShared) {
+            m_names.emplace(std::string(key), span);
+        }
         return span;
     }
 
@@ -135,28 +160,29 @@ class XmlDocumentBuilder {
             return;
         }
         const Index index = m_document.m_elements.size();
+        const auto narrow = static_cast<XmlDocument::Narrow>(index);
         XmlDocument::Element element;
-        element.name = Store(name, nameLength);
-        element.firstAttribute = m_document.m_attributes.size();
-        element.attributeCount = count;
+        element.name = StoreName(name, nameLength);
+        element.firstAttribute = static_cast<XmlDocument::Narrow>(m_document.m_attributes.size());
+        element.attributeCount = static_cast<XmlDocument::Narrow>(count);
         for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
             XmlDocument::AttributeSpans spans;
-            spans.name = Store(a[0], std::strlen(a[0]));
+            spans.name = StoreName(a[0], std::strlen(a[0]));
             spans.value = Store(a[1], std::strlen(a[1]));
             m_document.m_attributes.push_back(spans);
         }
         if (m_open.empty()) {
             if (m_lastTopLevel != XmlDocument::kNone) {
-                m_document.m_elements[m_lastTopLevel].nextSibling = index;
+                m_document.m_elements[m_lastTopLevel].nextSibling = narrow;
             }
             m_lastTopLevel = index;
         } else {
             OpenElement& parent = m_open.back();
-            element.parent = parent.element;
+            element.parent = static_cast<XmlDocument::Narrow>(parent.element);
             if (parent.lastChild == XmlDocument::kNone) {
-                m_document.m_elements[parent.element].firstChild = index;
+                m_document.m_elements[parent.element].firstChild = narrow;
             } else {
-                m_document.m_elements[parent.lastChild].nextSibling = index;
+                m_document.m_elements[parent.lastChild].nextSibling = narrow;
             }
             parent.lastChild = index;
         }
@@ -203,6 +229,7 @@ class XmlDocumentBuilder {
 
     std::size_t m_maxHeldBytes;
     std::size_t m_maxDepth;
+    std::unordered_map<std::string, XmlDocument::Span> m_names;
     XML_Parser m_parser = nullptr;
     XmlDocument m_document;
     std::vector<OpenElement> m_open;
@@ -258,6 +285,12 @@ XmlReadResult OutOfMemory() {
 
 }  // namespace
 
+std::size_t XmlHeldLimit(std::size_t fileBytes) {
+    const std::size_t scaled =
+        fileBytes > kMostHeldBytes / kXmlHeldPerFileByte ? kMostHeldBytes : kXmlHeldPerFileByte * fileBytes;
+    return std::clamp(scaled, kMaxXmlHeldBytes, kMostHeldBytes);
+}
+
 std::size_t XmlReadPiece(std::size_t read, long long parsed) {
     const std::size_t open =
         parsed >= 0 && static_cast<std::size_t>(parsed) <= read ? read - static_cast<std::size_t>(parsed) : 0;
@@ -276,6 +309,9 @@ XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes, std
     XmlParserPtr parser = CreateParser();
     if (!parser) {
         return OutOfMemory();
+    }
+    if (maxHeldBytes == 0) {
+        maxHeldBytes = XmlHeldLimit(static_cast<std::size_t>(info.st_size));
     }
     XmlDocumentBuilder builder(maxHeldBytes, maxDepth);
     builder.Attach(parser.get());

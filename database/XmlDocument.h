@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -34,16 +35,22 @@ class XmlDocument {
     std::string_view Text(Index element) const;
     std::size_t AttributeCount(Index element) const { return m_elements[element].attributeCount; }
     XmlAttribute Attribute(Index element, std::size_t position) const;
-    Index Parent(Index element) const { return m_elements[element].parent; }
-    Index FirstChild(Index element) const { return m_elements[element].firstChild; }
-    Index NextSibling(Index element) const { return m_elements[element].nextSibling; }
+    Index Parent(Index element) const { return Widen(m_elements[element].parent); }
+    Index FirstChild(Index element) const { return Widen(m_elements[element].firstChild); }
+    Index NextSibling(Index element) const { return Widen(m_elements[element].nextSibling); }
 
   private:
     friend class XmlDocumentBuilder;
 
+    // Offsets, lengths and indexes are held in 32 bits: a document holds far less than 4 GiB
+    // (kMaxXmlHeldBytes), and a million elements cost a third of the memory they would in 64.
+    using Narrow = std::uint32_t;
+    static constexpr Narrow kNarrowNone = std::numeric_limits<Narrow>::max();
+    static Index Widen(Narrow index) { return index == kNarrowNone ? kNone : index; }
+
     struct Span {
-        std::size_t offset = 0;
-        std::size_t length = 0;
+        Narrow offset = 0;
+        Narrow length = 0;
     };
     struct AttributeSpans {
         Span name;
@@ -52,25 +59,29 @@ class XmlDocument {
     struct Element {
         Span name;
         Span text;
-        std::size_t firstAttribute = 0;
-        std::size_t attributeCount = 0;
-        Index parent = kNone;
-        Index firstChild = kNone;
-        Index nextSibling = kNone;
+        Narrow firstAttribute = 0;
+        Narrow attributeCount = 0;
+        Narrow parent = kNarrowNone;
+        Narrow firstChild = kNarrowNone;
+        Narrow nextSibling = kNarrowNone;
     };
 
     std::string_view View(Span span) const {
         return std::string_view(m_characters).substr(span.offset, span.length);
     }
 
-    std::string m_characters;  // names, attribute values and texts of all elements
+    // Attribute values and texts of all elements, and each name once.
+    std::string m_characters;
     std::vector<AttributeSpans> m_attributes;
     std::vector<Element> m_elements;
 };
 
 // Upper bound of the bytes a document may hold (texts, names, values and per-element records).
-// Entity expansion can turn a small file into far more text, so the reader stops there.
+// Entity expansion can turn a small file into far more text, so the reader stops there. A file
+// read from disk may hold three times its own size, for its records; never 4 GiB or more.
 inline constexpr std::size_t kMaxXmlHeldBytes = std::size_t{256} << 20;
+inline constexpr std::size_t kXmlHeldPerFileByte = 3;
+std::size_t XmlHeldLimit(std::size_t fileBytes);
 
 // Most that the document read so far and the text of its entities may be together, as a multiple
 // of the bytes read, once they pass expat's threshold of 8 MiB. A table of contents uses entities
@@ -109,8 +120,9 @@ struct XmlReadResult {
 std::size_t XmlReadPiece(std::size_t read, long long parsed);
 
 // Reads and parses a file in chunks. Never blocks on special files: anything that is not a
-// regular file counts as CannotOpen.
-XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes = kMaxXmlHeldBytes,
+// regular file counts as CannotOpen. A `maxHeldBytes` of 0 takes the limit from the file's size
+// (XmlHeldLimit).
+XmlReadResult ReadXmlFile(const std::string& path, std::size_t maxHeldBytes = 0,
                           std::size_t maxDepth = kMaxXmlDepth);
 XmlReadResult ParseXmlText(std::string_view text, std::size_t maxHeldBytes = kMaxXmlHeldBytes,
                            std::size_t maxDepth = kMaxXmlDepth);

@@ -378,8 +378,8 @@ constexpr int kOpenHintRow = 6;
 
 // Runs the column's attributes and cell-data functions for a row, as a redraw does.
 void ApplyCellData(IndexTree& tree, int row) {
-    const auto iter = tree.Store()->get_iter(tree.RowPath(row));
-    tree.Column().cell_set_cell_data(tree.Store(), iter, false, tree.IsRowExpanded(row));
+    const auto iter = tree.get_model()->get_iter(tree.RowPath(row));
+    tree.Column().cell_set_cell_data(tree.get_model(), iter, false, tree.IsRowExpanded(row));
 }
 
 TEST_F(IndexTreeTest, RowMarkupShowsWhatTheRendererIsGiven) {
