@@ -20,7 +20,7 @@ namespace {
 
 class NoRowSink : public IndexRowSink {
   public:
-    void AppendRow(const std::string& text, int depth) override {
+    void AppendRow(std::string_view text, int depth) override {
         benchmark::DoNotOptimize(text.data());
         benchmark::DoNotOptimize(depth);
     }
@@ -101,7 +101,7 @@ void BM_LoadAndFill(benchmark::State& state, const std::string& path) {
             break;
         }
         Fill(loaded.document, palette, records);
-        benchmark::DoNotOptimize(records.entries.data());
+        benchmark::DoNotOptimize(records.entries.size());
     }
     state.counters["entries"] = static_cast<double>(records.entries.size());
 }
@@ -113,7 +113,7 @@ void BM_RebuildFromMemory(benchmark::State& state, const std::string& path) {
     Records records;
     for (auto _ : state) {
         Fill(loaded.document, palette, records);
-        benchmark::DoNotOptimize(records.entries.data());
+        benchmark::DoNotOptimize(records.entries.size());
     }
 }
 

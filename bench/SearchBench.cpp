@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ constexpr const char* kLastRowWords = "gtk_widget_searched_at_the_end";
 constexpr const char* kTerm = "GTK_WIDGET_SEARCHED_AT_THE_END";
 
 struct Library {
+    std::shared_ptr<XmlDocument> document;  // the entries view its texts
     std::vector<std::string> rows;
     EntryList entries;
 };
@@ -29,21 +31,25 @@ struct Library {
 Library MakeLibrary(int entryCount) {
     LibraryOptions options;
     options.entryCount = entryCount;
-    const XmlReadResult read = ParseXmlText(GenerateDatabaseText(options));
+    Library library;
+    library.document = std::make_shared<XmlDocument>(ParseXmlText(GenerateDatabaseText(options)).document);
+    const XmlDocument& document = *library.document;
     Palette palette;
     ApplyPalette(palette, false);
-    Library library;
     std::string lastGroupTitle;
     int helpEntryIndex = 0;
     std::string dbVersion;
     IndexTreeState state{library.entries, lastGroupTitle, helpEntryIndex, dbVersion};
     IndexRows sink;
-    FillIndexTree(read.document, read.document.Head(), 0, IndexTreeSettings{0, true, palette}, state, sink);
+    FillIndexTree(document, document.Head(), 0, IndexTreeSettings{0, true, palette}, state, sink);
     for (const auto& row : sink.Rows()) {
         library.rows.push_back(row.text);
     }
     if (!library.entries.empty()) {
-        library.entries.back().descriptFr += std::string(" ") + kLastRowWords;
+        DbEntry last = library.entries.back();
+        const std::string words = std::string(last.descriptFr) + " " + kLastRowWords;
+        last.descriptFr = words;
+        library.entries.Set(library.entries.size() - 1, last);
     }
     return library;
 }

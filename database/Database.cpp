@@ -25,45 +25,56 @@ std::size_t MarkLength(std::string_view title) {
 // Turns one element into its row and entry. Holds the per-build counters and reusable buffers.
 class IndexTreeBuilder {
   public:
+    // The entries view the document's texts; the group title carried over from the previous
+    // build is kept by the list.
     IndexTreeBuilder(const XmlDocument& document, const IndexTreeSettings& settings, IndexTreeState& state,
                      IndexRowSink& rows)
-        : m_document(document), m_settings(settings), m_state(state), m_rows(rows) {}
+        : m_document(document),
+          m_settings(settings),
+          m_state(state),
+          m_rows(rows),
+          m_groupTitle(state.entries.Keep(state.lastGroupTitle)) {}
 
     void Add(XmlDocument::Index element, int depth) {
         DbEntry entry;
         m_title.clear();
+        std::string_view onlyTitle;  // the title when one attribute gives it, in the document
+        int titleParts = 0;
         const std::size_t count = m_document.AttributeCount(element);
         for (std::size_t i = 0; i < count; ++i) {
             const XmlAttribute attribute = m_document.Attribute(element, i);
             if (attribute.name == "File") {
-                entry.file.assign(attribute.value);
+                entry.file = attribute.value;
             } else if (attribute.name == "theme_de") {
-                entry.themeDe.append(attribute.value);
+                entry.themeDe = attribute.value;
             } else if (attribute.name == "theme_en") {
-                entry.themeEn.append(attribute.value);
+                entry.themeEn = attribute.value;
             } else if (attribute.name == "theme_fr") {
-                entry.themeFr.append(attribute.value);
+                entry.themeFr = attribute.value;
             } else if (attribute.name == "descript_de") {
-                entry.descriptDe.append(attribute.value);
+                entry.descriptDe = attribute.value;
             } else if (attribute.name == "descript_en") {
-                entry.descriptEn.append(attribute.value);
+                entry.descriptEn = attribute.value;
             } else if (attribute.name == "descript_fr") {
-                entry.descriptFr.append(attribute.value);
+                entry.descriptFr = attribute.value;
             } else {
                 m_title.append(attribute.value);
+                onlyTitle = attribute.value;
+                ++titleParts;
             }
         }
 
         const int row = static_cast<int>(m_state.entries.size());
         AddRow(entry, row, depth);
-        entry.nodeText.assign(Trim(m_document.Text(element), " \n\r\t"));
+        entry.nodeText = Trim(m_document.Text(element), " \n\r\t");
         if (FilePart(entry.file) == kHelpFileName) {
             m_state.helpEntryIndex = row;
         }
         if (!m_title.empty()) {
             m_state.lastGroupTitle = m_title;
+            m_groupTitle = titleParts == 1 ? onlyTitle : m_state.entries.Keep(m_title);
         }
-        entry.groupTitle = m_state.lastGroupTitle;
+        entry.groupTitle = m_groupTitle;
         if (m_settings.dyeingNews) {
             RowIcon icon = RowIcon::None;
             if (entry.themeDe.starts_with(NewMark)) {
@@ -76,11 +87,11 @@ class IndexTreeBuilder {
         if (depth == 0) {
             m_state.dbVersion = DatabaseVersionWord(entry.descriptDe);
         }
-        m_state.entries.push_back(std::move(entry));
+        m_state.entries.AddViews(entry);
     }
 
   private:
-    std::string& ChosenTitle(DbEntry& entry) const {
+    std::string_view& ChosenTitle(DbEntry& entry) const {
         switch (m_settings.language) {
             case 1:
                 return entry.themeEn;
@@ -107,17 +118,16 @@ class IndexTreeBuilder {
             }
             return;
         }
-        std::string& chosen = ChosenTitle(entry);
+        std::string_view& chosen = ChosenTitle(entry);
         if (m_settings.dyeingNews) {
             // The German title decides whether the entry is marked, but only a mark is ever cut
             // off: an unmarked title in another language is shown whole.
             if (MarkLength(entry.themeDe) > 0 && MarkLength(chosen) > 0) {
-                m_rowText.assign(chosen, MarkLength(chosen));
-                m_rows.AppendRow(m_rowText, depth);
+                m_rows.AppendRow(chosen.substr(MarkLength(chosen)), depth);
                 return;
             }
         } else {
-            chosen.erase(0, MarkLength(chosen));
+            chosen.remove_prefix(MarkLength(chosen));
         }
         m_rows.AppendRow(chosen, depth);
     }
@@ -128,7 +138,7 @@ class IndexTreeBuilder {
     IndexRowSink& m_rows;
     int m_themeCounter = 0;
     std::string m_title;
-    std::string m_rowText;
+    std::string_view m_groupTitle;
 };
 
 }  // namespace
@@ -232,7 +242,54 @@ std::string DatabaseVersionWord(std::string_view description) {
     return std::string(description.substr(0, description.find(' ')));
 }
 
-const std::string& DescriptionIn(const DbEntry& entry, int language) {
+EntryList::EntryList(std::initializer_list<DbEntry> entries) {
+    for (const DbEntry& entry : entries) {
+        push_back(entry);
+    }
+}
+
+EntryList::EntryList(const EntryList& other) {
+    for (const DbEntry& entry : other) {
+        push_back(entry);
+    }
+}
+
+EntryList& EntryList::operator=(const EntryList& other) {
+    if (this != &other) {
+        EntryList copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+void EntryList::clear() {
+    m_entries.clear();
+    m_texts.clear();
+}
+
+std::string_view EntryList::Keep(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    return m_texts.emplace_back(text);
+}
+
+void EntryList::push_back(const DbEntry& entry) {
+    m_entries.emplace_back();
+    Set(m_entries.size() - 1, entry);
+}
+
+void EntryList::Set(std::size_t index, const DbEntry& entry) {
+    DbEntry kept;
+    for (auto field :
+         {&DbEntry::nodeText, &DbEntry::groupTitle, &DbEntry::themeDe, &DbEntry::descriptDe,
+          &DbEntry::themeEn, &DbEntry::descriptEn, &DbEntry::themeFr, &DbEntry::descriptFr, &DbEntry::file}) {
+        kept.*field = Keep(entry.*field);
+    }
+    m_entries[index] = kept;
+}
+
+std::string_view DescriptionIn(const DbEntry& entry, int language) {
     switch (language) {
         case 1:
             return entry.descriptEn;

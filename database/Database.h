@@ -2,6 +2,8 @@
 // parsed document into index rows and the EntryList.
 #pragma once
 
+#include <deque>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,23 +17,57 @@ namespace quillmate {
 inline constexpr std::string_view NewMark = "\xE2\x9C\xB0";
 inline constexpr std::string_view ChangedMark = "\xE2\x86\xBA";
 
-// One record per database element; entry i belongs to index row i.
+// One record per database element; entry i belongs to index row i. The texts are views (see
+// EntryList): a million entries hold their texts once, in the parsed document.
 struct DbEntry {
-    std::string nodeText;
-    std::string groupTitle;
-    std::string themeDe;
-    std::string descriptDe;
-    std::string themeEn;
-    std::string descriptEn;
-    std::string themeFr;
-    std::string descriptFr;
-    std::string file;
+    std::string_view nodeText = {};
+    std::string_view groupTitle = {};
+    std::string_view themeDe = {};
+    std::string_view descriptDe = {};
+    std::string_view themeEn = {};
+    std::string_view descriptEn = {};
+    std::string_view themeFr = {};
+    std::string_view descriptFr = {};
+    std::string_view file = {};
 };
 
-using EntryList = std::vector<DbEntry>;
+// The entries in row order. An entry added by AddViews keeps its views, which point into the
+// parsed document it was read from (or texts the list keeps): the list is filled again whenever
+// that document is replaced. An entry added by push_back has its texts copied into the list.
+class EntryList {
+  public:
+    EntryList() = default;
+    EntryList(std::initializer_list<DbEntry> entries);
+    // `count` empty entries.
+    explicit EntryList(std::size_t count) : m_entries(count) {}
+    EntryList(const EntryList& other);
+    EntryList& operator=(const EntryList& other);
+    EntryList(EntryList&&) noexcept = default;
+    EntryList& operator=(EntryList&&) noexcept = default;
+
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    const DbEntry& operator[](std::size_t index) const { return m_entries[index]; }
+    const DbEntry& front() const { return m_entries.front(); }
+    const DbEntry& back() const { return m_entries.back(); }
+    std::vector<DbEntry>::const_iterator begin() const { return m_entries.begin(); }
+    std::vector<DbEntry>::const_iterator end() const { return m_entries.end(); }
+    void clear();
+
+    void push_back(const DbEntry& entry);
+    // Replaces entry `index`, its texts copied into the list.
+    void Set(std::size_t index, const DbEntry& entry);
+    void AddViews(const DbEntry& entry) { m_entries.push_back(entry); }
+    // A text the list keeps for views of its own; the view stays valid until clear.
+    std::string_view Keep(std::string_view text);
+
+  private:
+    std::vector<DbEntry> m_entries;
+    std::deque<std::string> m_texts;  // a deque, so that keeping a text moves none of the others
+};
 
 // The entry's description in a language: 1 English, 2 French, anything else German.
-const std::string& DescriptionIn(const DbEntry& entry, int language);
+std::string_view DescriptionIn(const DbEntry& entry, int language);
 
 enum class DatabaseReadStatus { Loaded, NoPath, CannotOpen, SyntaxError, TooDeep };
 
@@ -61,7 +97,7 @@ enum class RowIcon { None, New, Changed };
 class IndexRowSink {
   public:
     virtual ~IndexRowSink() = default;
-    virtual void AppendRow(const std::string& text, int depth) = 0;
+    virtual void AppendRow(std::string_view text, int depth) = 0;
     virtual void SetRowBackground(int row, const std::string& colour) = 0;
     virtual void SetRowForeground(int row, const std::string& colour) = 0;
     virtual void SetRowIcon(int row, RowIcon icon) = 0;

@@ -8,7 +8,7 @@ namespace quillmate {
 namespace {
 
 struct Pass {
-    std::string DbEntry::*field;
+    std::string_view DbEntry::*field;
     const char* label;
 };
 
@@ -20,9 +20,14 @@ constexpr Pass kPasses[] = {
     {&DbEntry::descriptEn, "DescriptEn: "},
 };
 
-std::string PairLine(const char* label, const std::string& first, const DbEntry& a, const std::string& second,
+std::string PairLine(const char* label, std::string_view first, const DbEntry& a, std::string_view second,
                      const DbEntry& b) {
-    return label + first + "[" + a.groupTitle + "] = " + second + "[" + b.groupTitle + "]";
+    std::string line(label);
+    for (const std::string_view part : {first, std::string_view("["), a.groupTitle, std::string_view("] = "),
+                                        second, std::string_view("["), b.groupTitle, std::string_view("]")}) {
+        line.append(part);
+    }
+    return line;
 }
 
 }  // namespace
@@ -44,7 +49,7 @@ void WriteDuplicateLines(const EntryList& entries, const std::string& dbFileName
         firstPass = false;
         for (size_t i = 0; i < entries.size(); ++i) {
             const DbEntry& a = entries[i];
-            const std::string& value = a.*pass.field;
+            const std::string_view value = a.*pass.field;
             if (value.empty()) {
                 continue;
             }

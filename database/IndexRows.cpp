@@ -13,7 +13,7 @@ void IndexRows::Clear() {
     ++m_generation;
 }
 
-void IndexRows::AppendRow(const std::string& text, int depth) {
+void IndexRows::AppendRow(std::string_view text, int depth) {
     if (depth < 0) {
         depth = 0;
     }
@@ -30,7 +30,7 @@ void IndexRows::AppendRow(const std::string& text, int depth) {
     if (parent >= 0) {
         ++m_rows[static_cast<std::size_t>(parent)].childCount;
     }
-    m_rows.push_back({text, depth, {}, {}, RowIcon::None, parent, -1, -1, 0});
+    m_rows.push_back({std::string(text), depth, {}, {}, RowIcon::None, parent, -1, -1, 0});
     m_lastChild.push_back(-1);
     // Deeper rows than this one can no longer receive children.
     m_lastAtDepth.resize(level + 1, -1);
@@ -119,7 +119,7 @@ std::string DraggedEntryPath(const EntryList& entries, int row, const std::strin
     if (row < 0 || static_cast<std::size_t>(row) >= entries.size()) {
         return {};
     }
-    const std::string& file = entries[static_cast<std::size_t>(row)].file;
+    const std::string_view file = entries[static_cast<std::size_t>(row)].file;
     if (file.empty()) {
         return {};
     }
@@ -131,7 +131,7 @@ std::string DraggedEntryPath(const EntryList& entries, int row, const std::strin
 }
 
 std::string DatabaseContentText(const IndexRows& rows, const EntryList& entries) {
-    return rows.Text(0) + " - " + (entries.empty() ? std::string() : entries.front().nodeText);
+    return rows.Text(0) + " - " + (entries.empty() ? std::string() : std::string(entries.front().nodeText));
 }
 
 }  // namespace quillmate

@@ -30,7 +30,7 @@ struct IndexRow {
 class IndexRows : public IndexRowSink {
   public:
     void Clear();
-    void AppendRow(const std::string& text, int depth) override;
+    void AppendRow(std::string_view text, int depth) override;
     void SetRowBackground(int row, const std::string& colour) override;
     void SetRowForeground(int row, const std::string& colour) override;
     void SetRowIcon(int row, RowIcon icon) override;

@@ -45,15 +45,15 @@ std::string SearchHaystack(const std::string& rowText, const DbEntry& entry, int
             return rowText;
         case 2: {
             std::string haystack = rowText;
-            for (const std::string* field : {&entry.themeDe, &entry.themeEn, &entry.themeFr,
-                                             &entry.descriptDe, &entry.descriptEn, &entry.descriptFr}) {
+            for (const std::string_view field : {entry.themeDe, entry.themeEn, entry.themeFr,
+                                                 entry.descriptDe, entry.descriptEn, entry.descriptFr}) {
                 haystack += ';';
-                haystack += *field;
+                haystack += field;
             }
             return haystack;
         }
         default:
-            return rowText + ";" + DescriptionIn(entry, language);
+            return rowText + ";" + std::string(DescriptionIn(entry, language));
     }
 }
 

@@ -79,10 +79,10 @@ void CheckIndexBuilds(const XmlDocument& document) {
                 Require(rows.Rows()[row].depth == depths[row], "rows follow the document order and depth");
                 Require(IsValidUtf8(rows.Rows()[row].text), "row texts are UTF-8");
                 const DbEntry& entry = entries[row];
-                for (const std::string* text :
-                     {&entry.nodeText, &entry.groupTitle, &entry.themeDe, &entry.descriptDe, &entry.themeEn,
-                      &entry.descriptEn, &entry.themeFr, &entry.descriptFr, &entry.file}) {
-                    Require(IsValidUtf8(*text), "entry texts are UTF-8");
+                for (const std::string_view text :
+                     {entry.nodeText, entry.groupTitle, entry.themeDe, entry.descriptDe, entry.themeEn,
+                      entry.descriptEn, entry.themeFr, entry.descriptFr, entry.file}) {
+                    Require(IsValidUtf8(text), "entry texts are UTF-8");
                 }
             }
             Require(helpEntryIndex >= 0 && static_cast<std::size_t>(helpEntryIndex) < subtree,

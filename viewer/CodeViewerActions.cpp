@@ -66,7 +66,8 @@ bool ShowEntry(Application& app, int index, bool reload) {
     MainWindow& window = *app.ui.mainWindow;
     const DbEntry& entry = app.records.entries[static_cast<size_t>(index)];
     const int depth = app.records.indexRows.Depth(index);
-    window.SetDescriptionText(depth >= 2 ? DescriptionIn(entry, app.IndexLanguage()) : entry.nodeText);
+    window.SetDescriptionText(
+        std::string(depth >= 2 ? DescriptionIn(entry, app.IndexLanguage()) : entry.nodeText));
 
     if (entry.file.empty()) {
         ShowNoEntryFile(app);
@@ -75,7 +76,7 @@ bool ShowEntry(Application& app, int index, bool reload) {
     if (!reload && window.Code().ShownFile().IsEntryFile(entry.file)) {
         return false;
     }
-    const std::string file = entry.file;  // the entry stays, but keep the path safe from rebuilds
+    const std::string file(entry.file);  // the entry stays, but keep the path safe from rebuilds
     const CodeLoad load = LoadCodeFile(app, file, false);
     if (load == CodeLoad::Overtaken) {
         return true;  // the newer event shows its own file, title and colours

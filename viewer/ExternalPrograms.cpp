@@ -60,7 +60,7 @@ std::optional<std::string> HelpFileEditPath(std::string_view dbFolder, const Ent
     if (helpIndex <= 0 || static_cast<size_t>(helpIndex) >= entries.size()) {
         return std::nullopt;
     }
-    return std::string(dbFolder) + entries[static_cast<size_t>(helpIndex)].file;
+    return std::string(dbFolder) + std::string(entries[static_cast<size_t>(helpIndex)].file);
 }
 
 }  // namespace quillmate

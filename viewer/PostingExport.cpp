@@ -17,7 +17,7 @@ void WritePosting(const std::vector<ExportItem>& items, const EntryList& entries
             }
             const DbEntry& entry = i < entries.size() ? entries[i] : none;
             if (!newsOnly || entry.themeDe.starts_with(NewMark)) {
-                out.WriteLine(heading + ": \t" + entry.themeDe);
+                out.WriteLine(heading + ": \t" + std::string(entry.themeDe));
             }
         }
         previousLevel = LevelAfter(item);

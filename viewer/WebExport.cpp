@@ -43,7 +43,7 @@ std::string EntryLine(const DbEntry& entry) {
     std::string line =
         "<img src=\"Icons/folder-documents.png\" style=\"vertical-align: middle;\"><a style=\"margin-left: "
         "5px;\" href=\"" +
-        HtmlEscaped(std::string(kPlatformWord) + entry.file) + "\" target=\"_blank\">";
+        HtmlEscaped(std::string(kPlatformWord) + std::string(entry.file)) + "\" target=\"_blank\">";
     const std::string titles =
         HtmlEscaped(entry.themeDe) + std::string(kTitleSeparator) + HtmlEscaped(entry.themeEn);
     if (entry.themeDe.starts_with(NewMark)) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -23,8 +24,9 @@ const std::string kChanged(ChangedMark);
 
 using test::TempFolder;
 
-// Everything one build writes.
+// Everything one build writes, and the documents its entries view.
 struct Build {
+    std::vector<std::unique_ptr<XmlDocument>> documents;
     std::vector<IndexRow> rows;
     EntryList entries;
     std::string lastGroupTitle;
@@ -38,7 +40,9 @@ struct Options {
     bool darkMode = false;
 };
 
-void FillFromHead(const XmlDocument& document, const Options& options, Build& build) {
+void FillFromHead(XmlDocument read, const Options& options, Build& build) {
+    const XmlDocument& document =
+        *build.documents.emplace_back(std::make_unique<XmlDocument>(std::move(read)));
     Palette palette;
     ApplyPalette(palette, options.darkMode);
     const IndexTreeSettings settings{options.language, options.dyeingNews, palette};
@@ -49,10 +53,10 @@ void FillFromHead(const XmlDocument& document, const Options& options, Build& bu
 }
 
 Build BuildFrom(const std::string& xml, const Options& options = {}) {
-    const XmlReadResult read = ParseXmlText(xml);
+    XmlReadResult read = ParseXmlText(xml);
     EXPECT_EQ(read.status, XmlReadStatus::Parsed) << xml;
     Build build;
-    FillFromHead(read.document, options, build);
+    FillFromHead(std::move(read.document), options, build);
     return build;
 }
 

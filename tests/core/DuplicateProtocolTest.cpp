@@ -15,9 +15,10 @@ using test::ExportFolder;
 
 const std::string kHeader = "Doppelte xml-Einträge in Quillmate-Toc.xml:";
 
-DbEntry Entry(const std::string& group, const std::string& file, const std::string& themeDe = "",
-              const std::string& themeEn = "", const std::string& descriptDe = "",
-              const std::string& descriptEn = "") {
+// The entry views its texts: literals, which outlive it.
+DbEntry Entry(std::string_view group, std::string_view file, std::string_view themeDe = "",
+              std::string_view themeEn = "", std::string_view descriptDe = "",
+              std::string_view descriptEn = "") {
     DbEntry entry;
     entry.groupTitle = group;
     entry.file = file;

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,15 +29,18 @@ inline const std::string kExportData = std::string(QUILLMATE_SOURCE_DIR) + "/tes
 
 // The index of a database as the exports see it: item i (level = row depth) and entry i.
 struct ExportLibrary {
+    std::shared_ptr<const XmlDocument> document;  // the entries view its texts
     std::vector<ExportItem> items;
     EntryList entries;
 };
 
-inline ExportLibrary LibraryFrom(const XmlDocument& document) {
+inline ExportLibrary LibraryFrom(XmlDocument read) {
     Palette palette;
     ApplyPalette(palette, false);
     const IndexTreeSettings settings{0, true, palette};
     ExportLibrary library;
+    library.document = std::make_shared<const XmlDocument>(std::move(read));
+    const XmlDocument& document = *library.document;
     std::string lastGroupTitle;
     int helpEntryIndex = 0;
     std::string dbVersion;
@@ -50,9 +54,9 @@ inline ExportLibrary LibraryFrom(const XmlDocument& document) {
 }
 
 inline ExportLibrary LibraryFromFile(const std::string& path) {
-    const XmlReadResult read = ReadXmlFile(path);
+    XmlReadResult read = ReadXmlFile(path);
     EXPECT_EQ(read.status, XmlReadStatus::Parsed) << path;
-    return LibraryFrom(read.document);
+    return LibraryFrom(std::move(read.document));
 }
 
 inline ExportLibrary FixtureLibrary() {

@@ -95,8 +95,7 @@ TEST(ExternalProgramsTest, TheEditorIsChosenByItsOwnerExecuteBit) {
 }
 
 TEST(ExternalProgramsTest, HelpFileIsOpenedBelowTheDatabaseFolderWithItsStoredPath) {
-    EntryList entries(3);
-    entries[2].file = "/Quillmate/ViewerHelp.txt";
+    const EntryList entries = {DbEntry{}, DbEntry{}, DbEntry{.file = "/Quillmate/ViewerHelp.txt"}};
     EXPECT_EQ(HelpFileEditPath("/db/", entries, 2), "/db//Quillmate/ViewerHelp.txt");
     EXPECT_FALSE(HelpFileEditPath("/db/", entries, 0));
     EXPECT_FALSE(HelpFileEditPath("/db/", entries, 3));

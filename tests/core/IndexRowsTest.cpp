@@ -85,10 +85,8 @@ TEST(IndexRowsTest, GenerationChangesOnClearAndAppendOnly) {
     EXPECT_FALSE(rows.HasChildren(-1));
 }
 
-DbEntry EntryWithFile(const std::string& file) {
-    DbEntry entry;
-    entry.file = file;
-    return entry;
+DbEntry EntryWithFile(std::string_view file) {
+    return DbEntry{.file = file};
 }
 
 TEST(IndexRowsTest, CountsThemesWithChildrenAndTheirEntriesWithFiles) {
@@ -195,8 +193,7 @@ TEST(IndexRowsTest, DraggedEntryPathIsTheExistingFileBelowTheLibrary) {
 }
 
 TEST(IndexRowsTest, ContentTextIsTheHeadTitleAndText) {
-    EntryList entries(1);
-    entries[0].nodeText = "Head text";
+    const EntryList entries = {DbEntry{.nodeText = "Head text"}};
     EXPECT_EQ(DatabaseContentText(RowsOf({{"Lib", 0}, {"A", 1}}), entries), "Lib - Head text");
     EXPECT_EQ(DatabaseContentText(IndexRows(), {}), " - ");
 }

@@ -2,6 +2,7 @@
 // every feature the viewer has.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
 #include "database/Database.h"
@@ -15,22 +16,24 @@ namespace {
 const std::string kLibrary = std::string(QUILLMATE_SOURCE_DIR) + "/library/";
 
 struct LoadedLibrary {
+    std::unique_ptr<XmlDocument> document;  // the entries view its texts
     EntryList entries;
     IndexRows rows;
 };
 
 LoadedLibrary LoadSampleLibrary() {
     LoadedLibrary library;
-    const DatabaseLoadResult result = LoadDatabaseFile(kLibrary + "Quillmate-Toc.xml");
+    DatabaseLoadResult result = LoadDatabaseFile(kLibrary + "Quillmate-Toc.xml");
     EXPECT_EQ(result.status, DatabaseReadStatus::Loaded) << result.messageText;
+    library.document = std::make_unique<XmlDocument>(std::move(result.document));
+    const XmlDocument& document = *library.document;
     Palette palette;
     ApplyPalette(palette, false);
     std::string lastGroupTitle;
     int helpEntry = 0;
     std::string dbVersion;
     IndexTreeState state{library.entries, lastGroupTitle, helpEntry, dbVersion};
-    FillIndexTree(result.document, result.document.Head(), 0, IndexTreeSettings{0, true, palette}, state,
-                  library.rows);
+    FillIndexTree(document, document.Head(), 0, IndexTreeSettings{0, true, palette}, state, library.rows);
     EXPECT_NE(helpEntry, 0);
     EXPECT_EQ(dbVersion.size(), 10u) << "the head's fourth word is the library's date";
     return library;

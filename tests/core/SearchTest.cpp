@@ -27,16 +27,15 @@ class SearchTest : public ::testing::Test {
     std::string m_previous;
 };
 
-DbEntry Entry(std::string themeDe, std::string themeEn, std::string themeFr, std::string descriptDe,
-              std::string descriptEn, std::string descriptFr) {
-    DbEntry entry;
-    entry.themeDe = std::move(themeDe);
-    entry.themeEn = std::move(themeEn);
-    entry.themeFr = std::move(themeFr);
-    entry.descriptDe = std::move(descriptDe);
-    entry.descriptEn = std::move(descriptEn);
-    entry.descriptFr = std::move(descriptFr);
-    return entry;
+// The entry views its texts, which must outlive it (an EntryList copies them).
+DbEntry Entry(std::string_view themeDe, std::string_view themeEn, std::string_view themeFr,
+              std::string_view descriptDe, std::string_view descriptEn, std::string_view descriptFr) {
+    return DbEntry{.themeDe = themeDe,
+                   .descriptDe = descriptDe,
+                   .themeEn = themeEn,
+                   .descriptEn = descriptEn,
+                   .themeFr = themeFr,
+                   .descriptFr = descriptFr};
 }
 
 // The slow rule, row by row: what FindRow must answer.

@@ -23,7 +23,8 @@ ExportFolders FoldersFor(const ExportFolder& exportFolder,
     return ExportFolders{templates, exportFolder.Path()};
 }
 
-DbEntry Entry(const std::string& themeDe, const std::string& themeEn, const std::string& file) {
+// The entry views its texts: literals, which outlive it.
+DbEntry Entry(std::string_view themeDe, std::string_view themeEn, std::string_view file) {
     DbEntry entry;
     entry.themeDe = themeDe;
     entry.themeEn = themeEn;
@@ -42,7 +43,7 @@ struct Index {
         return *this;
     }
     Index& EntryItem(const DbEntry& entry, int level = 2) {
-        items.push_back({level, entry.themeDe});
+        items.push_back({level, std::string(entry.themeDe)});
         entries.push_back(entry);
         return *this;
     }

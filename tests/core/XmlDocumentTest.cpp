@@ -204,6 +204,14 @@ TEST(XmlDocumentTest, HeldBytesAreBounded) {
     const XmlReadResult elements = ParseXmlText(many, 5000);
     EXPECT_EQ(elements.status, XmlReadStatus::SyntaxError);
     EXPECT_LT(elements.document.ElementCount(), 100u);
+
+    // A file may hold three times its size, at least 256 MiB, never 4 GiB.
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    const std::pair<std::size_t, std::size_t> limits[] = {
+        {0, 256 * kMiB}, {100 * kMiB, 300 * kMiB}, {std::size_t{2} << 30, std::size_t{0xFFFFFFFF}}};
+    for (const auto& [fileBytes, held] : limits) {
+        EXPECT_EQ(XmlHeldLimit(fileBytes), held) << fileBytes;
+    }
 }
 
 TEST(XmlDocumentTest, DeepNestingNeedsNoStack) {
