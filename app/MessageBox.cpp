@@ -26,18 +26,24 @@ void Fit(Gtk::MessageDialog& dialog, const std::string& title) {
     }
 }
 
+// Pango wraps a run without break opportunities at a cost growing with the square of its length,
+// and a label lays its text out many times while the box is sized: a run longer than any path a
+// user would read gets invisible break opportunities (the box's text cannot be selected).
+std::string BoxText(const std::string& text) {
+    constexpr std::size_t kLongestRun = 100;
+    return WithBreakOpportunities(ShownText(text, kLabelTextLimit), kLongestRun);
+}
+
 }  // namespace
 
 void ShowMessage(const std::string& title, const std::string& text) {
-    Gtk::MessageDialog dialog(ShownText(text, kLabelTextLimit), false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK,
-                              true);
+    Gtk::MessageDialog dialog(BoxText(text), false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, true);
     Fit(dialog, title);
     dialog.run();
 }
 
 bool AskYesNo(const std::string& title, const std::string& text) {
-    Gtk::MessageDialog dialog(ShownText(text, kLabelTextLimit), false, Gtk::MESSAGE_QUESTION,
-                              Gtk::BUTTONS_YES_NO, true);
+    Gtk::MessageDialog dialog(BoxText(text), false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_YES_NO, true);
     Fit(dialog, title);
     return dialog.run() == Gtk::RESPONSE_YES;
 }
