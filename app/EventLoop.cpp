@@ -11,13 +11,21 @@
 
 namespace quillmate {
 
+LoopTurn TakeLoopTurn(Application& app, bool wait) {
+    if (auto event = app.services.queue.Take()) {
+        Dispatch(app, *event);
+        return LoopTurn::Dispatched;
+    }
+    if (wait || Gtk::Main::events_pending()) {
+        Gtk::Main::iteration(wait);
+        return LoopTurn::Processed;
+    }
+    return LoopTurn::Idle;
+}
+
 void RunEventLoop(Application& app) {
     while (!app.records.state.quitRequest) {
-        if (auto event = app.services.queue.Take()) {
-            Dispatch(app, *event);
-            continue;
-        }
-        Gtk::Main::iteration(true);
+        TakeLoopTurn(app, true);
     }
 }
 

@@ -33,7 +33,6 @@
 #include <thread>
 
 #include "app/Application.h"
-#include "app/Dispatch.h"
 #include "app/EventLoop.h"
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
@@ -118,11 +117,7 @@ template <typename Done>
 void RunUntil(Application& app, Done done) {
     const auto end = Clock::now() + std::chrono::seconds(30);
     while (!done() && Clock::now() < end) {
-        if (auto event = app.services.queue.Take()) {
-            Dispatch(app, *event);
-        } else if (Gtk::Main::events_pending()) {
-            Gtk::Main::iteration(false);
-        } else {
+        if (TakeLoopTurn(app, false) == LoopTurn::Idle) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     }

@@ -1,7 +1,8 @@
-# Script mode: fails on any include of the program's sources that runs against the layers, bottom
-# to top: base (base/), core (what quillmate_core compiles, and GTK-free headers), widget (every
-# other window and widget file), action (*Actions.* and the Application they work on), shell
-# (app/main.cpp, StartUp, Dispatch, EventLoop). A file may include its own layer and those below.
+# Script mode: fails on any include of the program's sources (quoted, with or without a folder,
+# or bracketed) that runs against the layers, bottom to top: base (base/), core (what
+# quillmate_core compiles, and GTK-free headers), widget (every other window and widget file),
+# action (*Actions.* and the Application they work on), shell (app/main.cpp, StartUp, Dispatch,
+# EventLoop). A file may include its own layer and those below.
 # CORE_SOURCES_FILE holds the absolute paths of quillmate_core's sources.
 set(folders base app database viewer settings resources)
 set(layer_names base core widget action shell)
@@ -43,24 +44,44 @@ function(layer_of path out)
   set(${out} ${layer} PARENT_SCOPE)
 endfunction()
 
+# The file of ours an include line names, relative to SOURCE_DIR, or "" for a file that is not
+# ours. A quoted name is looked for beside the including file first (`..` too), then below
+# SOURCE_DIR, as the compiler does; a bracketed one only below SOURCE_DIR.
+function(resolve_include source line out)
+  string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]+)[\">].*" "\\1" header "${line}")
+  set(candidates "")
+  if(line MATCHES "include[ \t]*\"")
+    get_filename_component(folder "${SOURCE_DIR}/${source}" DIRECTORY)
+    get_filename_component(beside "${folder}/${header}" ABSOLUTE)
+    list(APPEND candidates "${beside}")
+  endif()
+  get_filename_component(below "${SOURCE_DIR}/${header}" ABSOLUTE)
+  list(APPEND candidates "${below}")
+  foreach(candidate IN LISTS candidates)
+    file(RELATIVE_PATH relative "${SOURCE_DIR}" "${candidate}")
+    string(REGEX MATCH "^[^/]+" top "${relative}")
+    list(FIND folders "${top}" ours)
+    if(ours GREATER -1 AND (EXISTS "${candidate}" OR top STREQUAL "base"))
+      set(${out} "${relative}" PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  set(${out} "" PARENT_SCOPE)
+endfunction()
+
 set(violations "")
 foreach(source IN LISTS sources)
   layer_of("${source}" own)
-  file(STRINGS "${SOURCE_DIR}/${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  file(STRINGS "${SOURCE_DIR}/${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
   foreach(line IN LISTS includes)
-    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
-    string(REGEX MATCH "^[^/]+" top "${header}")
-    list(FIND folders "${top}" ours)
-    if(ours EQUAL -1)
+    resolve_include("${source}" "${line}" header)
+    if(header STREQUAL "")
       continue()
     endif()
     if(EXISTS "${SOURCE_DIR}/${header}")
       layer_of("${header}" theirs)
-    elseif(top STREQUAL "base")
-      set(theirs 0)  # generated into the build folder
     else()
-      list(APPEND violations "${source}: \"${header}\" does not exist")
-      continue()
+      set(theirs 0)  # base/Release.h, generated into the build folder
     endif()
     if(theirs GREATER own)
       list(GET layer_names ${own} own_name)

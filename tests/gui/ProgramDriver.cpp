@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "app/Dispatch.h"
+#include "app/EventLoop.h"
 #include "app/StartUp.h"
 
 namespace quillmate::test {
@@ -45,20 +45,13 @@ void SendButton(GdkWindow* window, GdkEventType type, double x, double y, guint3
     gdk_event_free(event);
 }
 
-enum class Turn { Dispatched, Processed, Idle };
-
-// One turn of the event loop: a queued program event, else a pending GTK event, else a short rest.
-Turn TakeTurn(Application& app) {
-    if (auto event = app.services.queue.Take()) {
-        Dispatch(app, *event);
-        return Turn::Dispatched;
+// One turn of the program's event loop, or a short rest when there is nothing to do.
+LoopTurn TakeTurn(Application& app) {
+    const LoopTurn turn = TakeLoopTurn(app, false);
+    if (turn == LoopTurn::Idle) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    if (Gtk::Main::events_pending()) {
-        Gtk::Main::iteration(false);
-        return Turn::Processed;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    return Turn::Idle;
+    return turn;
 }
 
 }  // namespace
@@ -80,10 +73,10 @@ bool Settle(Application& app, std::chrono::milliseconds quiet) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     auto idleSince = std::chrono::steady_clock::now();
     while (std::chrono::steady_clock::now() < end) {
-        const Turn turn = TakeTurn(app);
-        if (turn == Turn::Dispatched) {
+        const LoopTurn turn = TakeTurn(app);
+        if (turn == LoopTurn::Dispatched) {
             idleSince = std::chrono::steady_clock::now();
-        } else if (turn == Turn::Idle && std::chrono::steady_clock::now() - idleSince >= quiet) {
+        } else if (turn == LoopTurn::Idle && std::chrono::steady_clock::now() - idleSince >= quiet) {
             return true;
         }
     }
