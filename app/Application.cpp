@@ -16,10 +16,6 @@ Application::~Application() {
     ReleaseWindows();
 }
 
-int Application::IndexLanguage() const {
-    return ui.settingsWindow ? ui.settingsWindow->LanguageRow() : records.preferences.language;
-}
-
 void Application::ReleaseWindows() {
     // The download's worker reports to the update window: it ends first.
     services.updateChecker.Stop();

@@ -81,9 +81,6 @@ class Application {
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Language of the index and descriptions: the settings dialog's language chooser (0 German,
-    // 1 English, 2 French).
-    int IndexLanguage() const;
     // Closes and releases every window and menu.
     void ReleaseWindows();
 

@@ -165,9 +165,9 @@ void StartUp(Application& app) {
     FillDatabaseInfo(app);
     // The windows are built with German texts; the settings dialog's language chooser shows the
     // stored language, to which the switch then changes the tree and every text.
-    if (app.records.preferences.language != 0) {
+    if (const int stored = app.records.preferences.language; stored != 0) {
         app.records.preferences.language = 0;
-        ApplyLanguage(app, false);
+        ApplyLanguage(app, stored, false);
     }
     ShowAboutAtFirstStart(app);
 

@@ -32,8 +32,8 @@ void RebuildIndexTree(Application& app) {
     rows.Clear();
     app.records.entries.clear();
     if (app.records.document.HasHead()) {
-        const IndexTreeSettings settings{app.IndexLanguage(), app.records.preferences.dyeingNews != 0,
-                                         app.records.palette};
+        const IndexTreeSettings settings{app.records.preferences.language,
+                                         app.records.preferences.dyeingNews != 0, app.records.palette};
         IndexTreeState state{app.records.entries, app.records.lastGroupTitle,
                              app.records.state.helpEntryIndex, app.records.state.dbVersion};
         FillIndexTree(app.records.document, app.records.document.Head(), 0, settings, state, rows);

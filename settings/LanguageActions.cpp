@@ -2,6 +2,7 @@
 
 #include <gtkmm/separatormenuitem.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/Application.h"
@@ -55,62 +56,59 @@ void RegisterMenuItem(TextTargetRegistry& targets, const char* key, Gtk::MenuIte
     targets.labels[key] = {item->get_label(), [item](const std::string& text) { item->set_label(text); }};
 }
 
+// The row of the entry whose file the view shows: the selected row when it is that entry (two
+// entries may name one file), else the first; -1 when no entry's file is shown. Rows keep their
+// places in every language.
+int ShownEntryRow(const EntryList& entries, const ShownCodeFile& shown, int selected) {
+    const auto isShown = [&](int row) {
+        return row >= 0 && static_cast<std::size_t>(row) < entries.size() &&
+               shown.IsEntryFile(entries[static_cast<std::size_t>(row)].file);
+    };
+    if (isShown(selected)) {
+        return selected;
+    }
+    for (std::size_t row = 0; row < entries.size(); ++row) {
+        if (isShown(static_cast<int>(row))) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
-void ApplyLanguage(Application& app, bool indexOnly) {
-    if (!app.ui.settingsWindow || !app.ui.mainWindow) {
-        return;
-    }
-    const int row = app.ui.settingsWindow->LanguageRow();
-    if (row == app.records.preferences.language) {
+void ApplyLanguage(Application& app, int language, bool indexOnly) {
+    if (!app.ui.settingsWindow || !app.ui.mainWindow || language == app.records.preferences.language) {
         return;
     }
     MainWindow& window = *app.ui.mainWindow;
     IndexTree& tree = window.Tree();
-    tree.SelectRow(0);
+    const ShownCodeFile& shown = window.Code().ShownFile();
+    const int shownRow = ShownEntryRow(app.records.entries, shown, tree.SelectedRow());
+    app.records.preferences.language = language;
+    app.ui.settingsWindow->SetLanguageRow(language);
     RebuildIndexTree(app);
     app.records.state.expandState = true;
     window.ShowExpandState(true);
     SetExpandAll(app, true);
-    tree.SelectRow(0);
-    app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
-    app.records.preferences.language = row;
+    // A dropped file stays as it is, without a row; an entry is shown again like any selection,
+    // its description in the new language and its code as it was.
+    if (!shown.dropped) {
+        tree.SelectRow(std::max(shownRow, 0));
+        app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+    }
     if (indexOnly) {
         return;
     }
-    const std::string code = LanguageCode(row);
+    const std::string code = LanguageCode(language);
     WriteTexts(app, kLabelKeys, app.ui.textTargets.labels, false, code);
     WriteTexts(app, kTooltipKeys, app.ui.textTargets.tooltips, true, code);
 }
 
 void SwitchIndexLanguage(Application& app, Command command) {
-    if (!app.ui.settingsWindow) {
-        return;
+    if (const std::optional<int> language = LanguageAfterKey(command, app.records.preferences.language)) {
+        ApplyLanguage(app, *language, true);
     }
-    SettingsWindow& dialog = *app.ui.settingsWindow;
-    switch (command) {
-        case Command::ToggleLanguage: {
-            // Toggles between German and English; with French (or no language) chosen it does nothing.
-            const int row = dialog.LanguageRow();
-            if (row != 0 && row != 1) {
-                return;
-            }
-            dialog.SetLanguageRow(row == 0 ? 1 : 0);
-            break;
-        }
-        case Command::LanguageGerman:
-            dialog.SetLanguageRow(0);
-            break;
-        case Command::LanguageEnglish:
-            dialog.SetLanguageRow(1);
-            break;
-        case Command::LanguageFrench:
-            dialog.SetLanguageRow(2);
-            break;
-        default:
-            return;
-    }
-    ApplyLanguage(app, true);
 }
 
 void RegisterMainWindowTexts(Application& app) {

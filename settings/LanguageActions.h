@@ -8,14 +8,17 @@ namespace quillmate {
 
 class Application;
 
-// Switches to the language chooser's row when it differs from the "Language" setting: rebuilds
-// the tree in that language with every node expanded and, unless `indexOnly`, writes every
-// registered widget text from the language file. A text the file lacks is the widget's built-in
-// German one. A missing language file is reported once per run.
-void ApplyLanguage(Application& app, bool indexOnly);
+// Switches the language of the index and the descriptions (the "Language" setting) to
+// `language` when it differs, and shows it in the dialog's language box: rebuilds the tree in
+// that language with every node expanded, keeps the entry shown (its row selected, its
+// description in the new language, its code as it is) or a dropped file, and with neither
+// shown selects the head row; and, unless `indexOnly`, writes every registered widget text from the language
+// file. A text the file lacks is the widget's built-in German one. A missing language file is reported once
+// per run.
+void ApplyLanguage(Application& app, int language, bool indexOnly);
 
-// The main window's language keys (F6, Alt+G, Alt+D, Alt+E, Alt+F): set the language chooser
-// and switch the index language; the widget texts stay.
+// The main window's language keys (F6, Alt+G, Alt+D, Alt+E, Alt+F): switch the index language;
+// the widget texts stay.
 void SwitchIndexLanguage(Application& app, Command command);
 
 // Registers the main window's tooltips and the info menu's entries as language targets.

@@ -178,7 +178,10 @@ void SaveSettings(Application& app) {
         TakeCodeFont(app);
     }
 
-    ApplyLanguage(app, false);
+    // A language box without a chosen row (a stored language outside its rows) is no choice.
+    if (dialog.LanguageRow() >= 0) {
+        ApplyLanguage(app, dialog.LanguageRow(), false);
+    }
 
     if (decisions.coloursChanged) {
         IndexTree& tree = window.Tree();

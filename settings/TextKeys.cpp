@@ -21,6 +21,24 @@ std::vector<std::string> SplitAtTabs(std::string_view text) {
 
 }  // namespace
 
+std::optional<int> LanguageAfterKey(Command command, int current) {
+    switch (command) {
+        case Command::ToggleLanguage:
+            if (current == 0 || current == 1) {
+                return 1 - current;
+            }
+            return std::nullopt;
+        case Command::LanguageGerman:
+            return 0;
+        case Command::LanguageEnglish:
+            return 1;
+        case Command::LanguageFrench:
+            return 2;
+        default:
+            return std::nullopt;
+    }
+}
+
 std::string ShownLanguageText(std::string_view text, std::size_t limit) {
     const std::vector<std::string> parts = SplitAtTabs(text);
     std::string shown;

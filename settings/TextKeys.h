@@ -5,9 +5,12 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/EventQueue.h"
 
 namespace quillmate {
 
@@ -45,6 +48,11 @@ struct TextTargetRegistry {
     std::map<std::string, TextTarget, std::less<>> labels;
     std::map<std::string, TextTarget, std::less<>> tooltips;
 };
+
+// The index language a language key leads to from `current` (0 German, 1 English, 2 French):
+// F6 toggles German and English and does nothing from French or from no language, Alt+G and
+// Alt+D give German, Alt+E English, Alt+F French; nothing for any other command.
+std::optional<int> LanguageAfterKey(Command command, int current);
 
 // What a widget shows of a language text: each TAB-separated part (a combo-box row) valid and
 // cut after `limit` characters, so that a long row does not push out the rows after it, and no

@@ -67,7 +67,7 @@ bool ShowEntry(Application& app, int index, bool reload) {
     const DbEntry& entry = app.records.entries[static_cast<size_t>(index)];
     const int depth = app.records.indexRows.Depth(index);
     window.SetDescriptionText(
-        std::string(depth >= 2 ? DescriptionIn(entry, app.IndexLanguage()) : entry.nodeText));
+        std::string(depth >= 2 ? DescriptionIn(entry, app.records.preferences.language) : entry.nodeText));
 
     if (entry.file.empty()) {
         ShowNoEntryFile(app);

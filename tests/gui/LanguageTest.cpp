@@ -62,7 +62,6 @@ TEST_F(LanguageTest, SwitchingToEnglishAndBackReadsTheTextsFromTheFile) {
     SaveLanguage(1);
     SettingsWindow& dialog = Settings();
     EXPECT_EQ(app->records.preferences.language, 1);
-    EXPECT_EQ(app->IndexLanguage(), 1);
     EXPECT_EQ(HelpRowText(), "Help");
     EXPECT_EQ(dialog.LanguageLabel().get_text(), "Language");
     EXPECT_EQ(dialog.PathsCaption().get_text(), "Paths ...");
@@ -193,15 +192,17 @@ TEST_F(LanguageTest, LanguageKeysSwitchTheIndexButNotTheTexts) {
     EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(LanguageTest, SwitchExpandsEveryNodeAndShowsTheExpandedPicture) {
+TEST_F(LanguageTest, SwitchExpandsEveryNodeAndKeepsTheShownEntry) {
     Start();
-    test::MoveTreeCursor(*app, 2);
-    Settle();
-    ASSERT_NE(test::CodeText(*app), "");
     ToggleExpandState(*app);
     Settle();
     ASSERT_FALSE(app->records.state.expandState);
-    ASSERT_FALSE(Main().Tree().IsRowExpanded(1));
+    Main().Tree().expand_to_path(Main().Tree().RowPath(2));
+    test::MoveTreeCursor(*app, 2);
+    Settle();
+    const std::string code = test::CodeText(*app);
+    ASSERT_NE(code, "");
+    ASSERT_FALSE(Main().Tree().IsRowExpanded(3));
     test::SendKey(Main(), GDK_KEY_e, GDK_MOD1_MASK);
     Settle();
     EXPECT_TRUE(app->records.state.expandState);
@@ -210,10 +211,26 @@ TEST_F(LanguageTest, SwitchExpandsEveryNodeAndShowsTheExpandedPicture) {
     EXPECT_EQ(image->get_pixbuf(), app->ui.pictures.Of(Picture::Expanded));
     EXPECT_TRUE(Main().Tree().IsRowExpanded(1));
     EXPECT_TRUE(Main().Tree().IsRowExpanded(3));
-    EXPECT_EQ(Main().Tree().SelectedRow(), 0);
-    // The head row is shown like any selection, not the entry shown before.
-    EXPECT_EQ(test::CodeText(*app), "");
-    EXPECT_EQ(Main().get_title(), "Quillmate");
+    EXPECT_EQ(Main().Tree().SelectedRow(), 2);
+    EXPECT_EQ(test::CodeText(*app), code);
+    EXPECT_EQ(test::DescriptionText(*app), "Viewer help");
+}
+
+TEST_F(LanguageTest, CancelledChoiceChangesNoLanguageUntilAKeyOrSaveTakesOne) {
+    Start();
+    OpenSettings();
+    Settings().LanguageCombo().set_active(1);
+    Click(Settings().CancelButton());
+    test::MoveTreeCursor(*app, 4);
+    Settle();
+    EXPECT_EQ(HelpRowText(), "Hilfe");
+    EXPECT_EQ(test::DescriptionText(*app), "Ein Knopf");
+    EXPECT_EQ(Settings().LanguageRow(), 1);  // the dialog keeps what was left in it
+    test::SendKey(Main(), GDK_KEY_F6, GdkModifierType(0));
+    Settle();
+    EXPECT_EQ(app->records.preferences.language, 1);
+    EXPECT_EQ(test::DescriptionText(*app), "A button");
+    EXPECT_EQ(Main().Tree().SelectedRow(), 4);
 }
 
 }  // namespace
