@@ -58,11 +58,15 @@ TEST_F(LanguageTest, SwitchingToEnglishAndBackReadsTheTextsFromTheFile) {
     Launch();
     EXPECT_FALSE(app->records.languageTable.Loaded());  // German needs no language file
     ASSERT_EQ(HelpRowText(), "Hilfe");
+    test::MoveTreeCursor(*app, 4);
+    const std::string title = Main().get_title();
 
     SaveLanguage(1);
     SettingsWindow& dialog = Settings();
     EXPECT_EQ(app->records.preferences.language, 1);
     EXPECT_EQ(HelpRowText(), "Help");
+    EXPECT_EQ(test::DescriptionText(*app), "A button");  // the entry shown stays
+    EXPECT_EQ(Main().get_title(), title);
     EXPECT_EQ(dialog.LanguageLabel().get_text(), "Language");
     EXPECT_EQ(dialog.PathsCaption().get_text(), "Paths ...");
     EXPECT_EQ(dialog.SavePathsCheck().get_label(), "Save the paths");
@@ -168,24 +172,31 @@ TEST_F(LanguageTest, LanguageKeysSwitchTheIndexButNotTheTexts) {
     test::FillSmallLibrary(folder);
     WriteLanguageFile();
     Launch();
+    test::MoveTreeCursor(*app, 4);
+    const std::string code = test::CodeText(*app);
     struct Step {
         guint key;
         GdkModifierType modifiers;
         int row;
         const char* helpRow;
+        const char* description;  // of the entry shown, which stays
     };
     const GdkModifierType alt = GDK_MOD1_MASK;
     const GdkModifierType none = GdkModifierType(0);
-    for (const Step& step : {Step{GDK_KEY_F6, none, 1, "Help"}, Step{GDK_KEY_F6, none, 0, "Hilfe"},
-                             Step{GDK_KEY_f, alt, 2, "Aide"}, Step{GDK_KEY_F6, none, 2, "Aide"},
-                             Step{GDK_KEY_e, alt, 1, "Help"}, Step{GDK_KEY_g, alt, 0, "Hilfe"},
-                             Step{GDK_KEY_e, alt, 1, "Help"}, Step{GDK_KEY_d, alt, 0, "Hilfe"}}) {
+    for (const Step& step :
+         {Step{GDK_KEY_F6, none, 1, "Help", "A button"}, Step{GDK_KEY_F6, none, 0, "Hilfe", "Ein Knopf"},
+          Step{GDK_KEY_f, alt, 2, "Aide", "Un bouton"}, Step{GDK_KEY_F6, none, 2, "Aide", "Un bouton"},
+          Step{GDK_KEY_e, alt, 1, "Help", "A button"}, Step{GDK_KEY_g, alt, 0, "Hilfe", "Ein Knopf"},
+          Step{GDK_KEY_e, alt, 1, "Help", "A button"}, Step{GDK_KEY_d, alt, 0, "Hilfe", "Ein Knopf"}}) {
         SCOPED_TRACE(std::string(gdk_keyval_name(step.key)) + (step.modifiers != 0 ? " with Alt" : ""));
         test::SendKey(Main(), step.key, step.modifiers);
         Settle();
         EXPECT_EQ(Settings().LanguageRow(), step.row);
         EXPECT_EQ(app->records.preferences.language, step.row);
         EXPECT_EQ(HelpRowText(), step.helpRow);
+        EXPECT_EQ(Main().Tree().SelectedRow(), 4);
+        EXPECT_EQ(test::DescriptionText(*app), step.description);
+        EXPECT_EQ(test::CodeText(*app), code);
     }
     EXPECT_EQ(Settings().LanguageLabel().get_text(), "Sprache");
     EXPECT_FALSE(app->records.languageTable.Loaded());
