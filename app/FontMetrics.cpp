@@ -18,4 +18,10 @@ FontMetrics MeasureFont(Gtk::Widget& widget) {
             std::max(1, PANGO_PIXELS(pango_font_metrics_get_approximate_char_width(metrics.get())))};
 }
 
+Pango::FontDescription CodeFont(const std::string& family, int size) {
+    Pango::FontDescription font(family);
+    font.set_size(size * PANGO_SCALE);
+    return font;
+}
+
 }  // namespace quillmate

@@ -1,5 +1,9 @@
-// What a widget's font measures on the screen.
+// What a widget's font measures on the screen, and the code font the preferences name.
 #pragma once
+
+#include <pangomm/fontdescription.h>
+
+#include <string>
 
 namespace Gtk {
 class Widget;
@@ -14,5 +18,8 @@ struct FontMetrics {
 
 // The metrics of the font the widget draws with; at least 1 pixel each.
 FontMetrics MeasureFont(Gtk::Widget& widget);
+
+// The font `family` at `size` points (the code font's "FontName" and "FontSize").
+Pango::FontDescription CodeFont(const std::string& family, int size);
 
 }  // namespace quillmate

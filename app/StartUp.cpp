@@ -18,6 +18,7 @@
 #include "app/ErrorTrap.h"
 #include "app/EventLoop.h"
 #include "app/FirstMonitor.h"
+#include "app/FontMetrics.h"
 #include "app/FontSetting.h"
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
@@ -53,15 +54,14 @@ MainWindowHooks MainHooks(Application& app) {
 void SetDefaults(Application& app) {
     app.records.preferences = Preferences{};
     app.records.location = DatabaseLocation{};
-    app.records.location.dbFileName = kDefaultDbFileName;
     app.records.location.dbFolder = app.records.state.programFolder;
     app.records.location.libPath = app.records.state.programFolder;
     app.records.zoom = ZoomState{};
 }
 
-// The code font and the bold heading font, both taken from the desktop's "gtk-font-name".
+// The built-in code font, and the bold heading font taken from the desktop's "gtk-font-name".
 void LoadFonts(Application& app) {
-    app.ui.codeFont = Pango::FontDescription("Monospace 10");
+    app.ui.codeFont = CodeFont(app.records.preferences.fontName, app.records.preferences.fontSize);
     const Glib::ustring desktopFont = Gtk::Settings::get_default()->property_gtk_font_name().get_value();
     const FontChoice choice = ParseDesktopFontName(desktopFont.raw());
     app.ui.headingFont = Pango::FontDescription(choice.family + " bold");
@@ -117,8 +117,7 @@ void StartUp(Application& app) {
         [](const std::string& family, int) { return FontFamilyExists(family); }, hooks,
         app.records.preferences, app.records.location);
     if (loaded.loadCodeFont) {
-        app.ui.codeFont = Pango::FontDescription(app.records.preferences.fontName);
-        app.ui.codeFont.set_size(app.records.preferences.fontSize * PANGO_SCALE);
+        app.ui.codeFont = CodeFont(app.records.preferences.fontName, app.records.preferences.fontSize);
     }
     if (!loaded.openCodeLabel.empty()) {
         app.ui.menus->openCodeItem.set_label(loaded.openCodeLabel);

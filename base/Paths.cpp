@@ -27,6 +27,19 @@ std::string WithoutTrailingSlashes(std::string_view path) {
     return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last + 1));
 }
 
+std::string WithTrailingSlash(std::string_view folder) {
+    std::string result(folder);
+    if (result.empty() || result.back() != '/') {
+        result.push_back('/');
+    }
+    return result;
+}
+
+bool PathExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
 bool IsRegularFile(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);

@@ -13,6 +13,8 @@ std::string FolderPart(std::string_view path);
 std::string FilePart(std::string_view path);
 // The path without all of its leading "/" characters.
 std::string WithoutLeadingSlashes(std::string_view path);
+// The folder ending in one "/" at least (a folder written without it would run into a file name).
+std::string WithTrailingSlash(std::string_view folder);
 // The path with all trailing "/" characters removed.
 std::string WithoutTrailingSlashes(std::string_view path);
 
@@ -20,6 +22,8 @@ std::string WithoutTrailingSlashes(std::string_view path);
 // survives; `path` itself when it does not resolve.
 std::string WriteTarget(const std::string& path);
 
+// True when `path` names anything that exists (a link is followed).
+bool PathExists(const std::string& path);
 bool IsRegularFile(const std::string& path);
 bool IsDirectory(const std::string& path);
 // True when the file exists and its owner-execute bit is set; a symbolic link is judged by its

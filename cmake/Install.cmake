@@ -1,5 +1,5 @@
 # Installation: a complete, writable program folder under lib/quillmate (executable, language
-# file, sample library, preferences pointing at it with highlighting on), a launcher on bin, the
+# file, sample library, the first preferences pointing at it), a launcher on bin, the
 # desktop file, the AppStream metadata and the icon.
 include(GNUInstallDirs)
 set(QUILLMATE_INSTALL_FOLDER "${CMAKE_INSTALL_LIBDIR}/quillmate")
@@ -11,11 +11,8 @@ install(FILES "${CMAKE_SOURCE_DIR}/resources/QuillmateLang.inf" DESTINATION "${Q
 # The launcher is a link: the program finds its folder through the link's target.
 install(CODE "
   set(folder \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${QUILLMATE_INSTALL_FOLDER}\")
-  set(ini \"\${folder}/QuillmateViewer.ini\")
-  if(NOT EXISTS \"\${ini}\")
-    string(ASCII 239 187 191 bom)
-    file(WRITE \"\${ini}\" \"\${bom}\\n; Viewer\\ndb-path=\${CMAKE_INSTALL_PREFIX}/${QUILLMATE_INSTALL_FOLDER}/Quillmate-Toc.xml\\nLib-path=\\nCodeMarks=2\\n\")
-  endif()
+  execute_process(COMMAND \"$<TARGET_FILE:quillmate_first_preferences>\" \"\${folder}\"
+                          \"\${CMAKE_INSTALL_PREFIX}/${QUILLMATE_INSTALL_FOLDER}\" COMMAND_ERROR_IS_FATAL ANY)
   file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
   file(CREATE_LINK \"../${QUILLMATE_INSTALL_FOLDER}/quillmate\"
        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quillmate\" SYMBOLIC)

@@ -1,9 +1,6 @@
 #include "settings/Preferences.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <array>
 #include <string_view>
 
 #include "base/Paths.h"
@@ -14,35 +11,82 @@
 namespace quillmate {
 namespace {
 
-constexpr int kMinFontSize = 6;
-constexpr int kMaxFontSize = 24;
-constexpr const char* kDefaultFontName = "Monospace";
-constexpr int kDefaultFontSize = 10;
-constexpr int kDefaultSplitter = 345;
 // The window may not come closer to the desktop's size than this.
 constexpr int kDesktopMargin = 50;
 // Width of the main window that always lies on the monitor.
 constexpr long long kMinimumOnMonitor = 100;
 
-// The user settings every save writes; a file saved from the settings dialog holds all of them.
-constexpr std::array<std::string_view, 12> kUserSettingKeys = {
-    "Language",  "SearchHint",    "SearchMode",     "CodeMarks",  "FontName", "FontSize",
-    "SavePaths", "SourceInTitle", "SaveWinSetting", "DyeingNews", "DarkMode", "CodeEditorPath",
+constexpr PreferenceKey Number(std::string_view name, KeySection section, int Preferences::*field,
+                               int builtIn) {
+    return {.name = name, .section = section, .number = field, .builtInNumber = builtIn};
+}
+constexpr PreferenceKey Text(std::string_view name, KeySection section, std::string Preferences::*field,
+                             std::string_view builtIn) {
+    return {.name = name, .section = section, .text = field, .builtInText = builtIn};
+}
+
+using S = KeySection;
+constexpr PreferenceKey kPreferenceKeys[] = {
+    {.name = "db-path", .section = S::Viewer},
+    {.name = "Lib-path", .section = S::Viewer},
+    Number("about", S::Viewer, &Preferences::about, 0),
+    Number("Language", S::User, &Preferences::language, 0),
+    Number("SearchHint", S::User, &Preferences::searchHint, 0),
+    Number("SearchMode", S::User, &Preferences::searchMode, 0),
+    Number("CodeMarks", S::User, &Preferences::codeMarks, 0),
+    Text("FontName", S::User, &Preferences::fontName, "Monospace"),
+    {.name = "FontSize",
+     .section = S::User,
+     .number = &Preferences::fontSize,
+     .builtInNumber = 10,
+     .lowest = 6,
+     .belowLowest = 6,
+     .highest = 24},
+    Number("SavePaths", S::User, &Preferences::savePaths, 1),
+    Number("SourceInTitle", S::User, &Preferences::sourceInTitle, 1),
+    Number("SaveWinSetting", S::User, &Preferences::saveWinSetting, 0),
+    Number("DyeingNews", S::User, &Preferences::dyeingNews, 1),
+    Number("DarkMode", S::User, &Preferences::darkMode, 0),
+    Text("CodeEditorPath", S::User, &Preferences::codeEditorPath, ""),
+    // -1, -1 lets the window manager place the window; any lower position is the screen's edge.
+    {.name = "WinX",
+     .section = S::App,
+     .number = &Preferences::winX,
+     .builtInNumber = -1,
+     .lowest = -1,
+     .belowLowest = 0},
+    Number("WinY", S::App, &Preferences::winY, -1),
+    Number("WinWidth", S::App, &Preferences::winWidth, 800),
+    Number("WinHight", S::App, &Preferences::winHight, 600),
+    {.name = "Splitter",
+     .section = S::App,
+     .number = &Preferences::splitter,
+     .builtInNumber = 345,
+     .missingIsBuiltIn = true},
+    Text("UpdateServer", S::ReadOnly, &Preferences::updateServer, ""),
 };
 
-bool PathExists(const std::string& path) {
-    struct stat info {};
-    return !path.empty() && ::stat(path.c_str(), &info) == 0;
-}
-
-std::string WithTrailingSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') {
-        folder.push_back('/');
-    }
-    return folder;
-}
+constexpr std::string_view kSectionComments[] = {"Viewer", "User settings", "App settings", ""};
 
 }  // namespace
+
+Preferences::Preferences() {
+    for (const PreferenceKey& key : kPreferenceKeys) {
+        if (key.number != nullptr) {
+            this->*key.number = key.builtInNumber;
+        } else if (key.text != nullptr) {
+            this->*key.text = std::string(key.builtInText);
+        }
+    }
+}
+
+std::span<const PreferenceKey> PreferenceKeys() {
+    return kPreferenceKeys;
+}
+
+DatabaseRequest DatabaseRequestFor(const std::string& dbFileName) {
+    return {"Choose database '" + dbFileName + "' ...", dbFileName, "XML files (*.xml)", "*.xml"};
+}
 
 PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& desktop,
                                 const FontLoadCheck& fontLoads, Preferences& prefs,
@@ -63,53 +107,40 @@ PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& d
     result.notText = !ini.IsText();
     result.dbPath = ini.ReadString("db-path", location.dbFolder);
     location.libPath = ini.ReadString("Lib-path", "");
-    prefs.about = ini.ReadInteger("about", prefs.about);
-    prefs.language = ini.ReadInteger("Language", prefs.language);
-    prefs.searchHint = ini.ReadInteger("SearchHint", prefs.searchHint);
-    prefs.searchMode = ini.ReadInteger("SearchMode", prefs.searchMode);
-    prefs.codeMarks = ini.ReadInteger("CodeMarks", prefs.codeMarks);
-    prefs.fontName = ini.ReadString("FontName", prefs.fontName);
-    prefs.fontSize = ini.ReadInteger("FontSize", prefs.fontSize);
-    prefs.savePaths = ini.ReadInteger("SavePaths", prefs.savePaths);
-    prefs.sourceInTitle = ini.ReadInteger("SourceInTitle", prefs.sourceInTitle);
-    prefs.saveWinSetting = ini.ReadInteger("SaveWinSetting", prefs.saveWinSetting);
-    prefs.dyeingNews = ini.ReadInteger("DyeingNews", prefs.dyeingNews);
-    prefs.darkMode = ini.ReadInteger("DarkMode", prefs.darkMode);
-    prefs.codeEditorPath = ini.ReadString("CodeEditorPath", prefs.codeEditorPath);
-    prefs.winX = ini.ReadInteger("WinX", prefs.winX);
-    prefs.winY = ini.ReadInteger("WinY", prefs.winY);
-    prefs.winWidth = ini.ReadInteger("WinWidth", prefs.winWidth);
+    for (const PreferenceKey& key : kPreferenceKeys) {
+        if (key.number != nullptr) {
+            const int missing = key.missingIsBuiltIn ? key.builtInNumber : prefs.*key.number;
+            prefs.*key.number = key.Limited(ini.ReadInteger(key.name, missing));
+        } else if (key.text != nullptr) {
+            prefs.*key.text = ini.ReadString(key.name, prefs.*key.text);
+        }
+    }
     if (desktop.width > 0) {
         prefs.winWidth = std::min(prefs.winWidth, desktop.width - kDesktopMargin);
     }
-    prefs.winHight = ini.ReadInteger("WinHight", prefs.winHight);
     if (desktop.height > 0) {
         prefs.winHight = std::min(prefs.winHight, desktop.height - kDesktopMargin);
     }
-    prefs.splitter = ini.ReadInteger("Splitter", kDefaultSplitter);
-    prefs.updateServer = ini.ReadString("UpdateServer", prefs.updateServer);
 
     // Only a file the settings dialog has saved before is expected to hold every user setting.
-    result.prefsOutdated = ini.HasKey("about") && prefs.about == 1 &&
-                           std::any_of(kUserSettingKeys.begin(), kUserSettingKeys.end(),
-                                       [&ini](std::string_view key) { return !ini.HasKey(key); });
+    result.prefsOutdated =
+        ini.HasKey("about") && prefs.about == 1 &&
+        std::any_of(std::begin(kPreferenceKeys), std::end(kPreferenceKeys), [&ini](const PreferenceKey& key) {
+            return key.section == KeySection::User && !ini.HasKey(key.name);
+        });
 
-    prefs.fontSize = std::clamp(prefs.fontSize, kMinFontSize, kMaxFontSize);
     if (prefs.fontName != builtInFontName || prefs.fontSize != builtInFontSize) {
         result.loadCodeFont = true;
         if (fontLoads && !fontLoads(prefs.fontName, prefs.fontSize)) {
-            prefs.fontName = kDefaultFontName;
-            prefs.fontSize = kDefaultFontSize;
+            const Preferences builtIn;
+            prefs.fontName = builtIn.fontName;
+            prefs.fontSize = builtIn.fontSize;
         }
     }
 
     if (!prefs.codeEditorPath.empty() && IsRegularFile(prefs.codeEditorPath) &&
         HasOwnerExecuteBit(prefs.codeEditorPath)) {
         result.openCodeLabel = "Open code in " + ShownText(FilePart(prefs.codeEditorPath), kRowTextLimit);
-    }
-
-    if (prefs.winX < -1) {
-        prefs.winX = 0;
     }
     return result;
 }
@@ -165,38 +196,37 @@ PreferencesSave SavePreferences(const std::string& iniPath, const Preferences& p
     }
     IniDocument& ini = *document;
 
-    if (isNew) {
-        ini.AddComment("Viewer");
+    // The window data is written from the window as it is.
+    Preferences written = prefs;
+    const bool writeWindow = window && prefs.saveWinSetting == 1;
+    if (writeWindow) {
+        written.winX = window->x;
+        written.winY = window->y;
+        written.winWidth = window->width;
+        written.winHight = window->height;
+        written.splitter = window->splitter;
     }
-    if (prefs.savePaths == 1 || prefs.about == 0) {
-        ini.WriteString("db-path", location.dbFolder + location.dbFileName);
-        ini.WriteString("Lib-path", location.libPath);
-    }
-    ini.WriteInteger("about", prefs.about);
-    if (isNew) {
-        ini.AddComment("User settings");
-    }
-    ini.WriteInteger("Language", prefs.language);
-    ini.WriteInteger("SearchHint", prefs.searchHint);
-    ini.WriteInteger("SearchMode", prefs.searchMode);
-    ini.WriteInteger("CodeMarks", prefs.codeMarks);
-    ini.WriteString("FontName", prefs.fontName);
-    ini.WriteInteger("FontSize", prefs.fontSize);
-    ini.WriteInteger("SavePaths", prefs.savePaths);
-    ini.WriteInteger("SourceInTitle", prefs.sourceInTitle);
-    ini.WriteInteger("SaveWinSetting", prefs.saveWinSetting);
-    ini.WriteInteger("DyeingNews", prefs.dyeingNews);
-    ini.WriteInteger("DarkMode", prefs.darkMode);
-    ini.WriteString("CodeEditorPath", prefs.codeEditorPath);
-    if (isNew) {
-        ini.AddComment("App settings");
-    }
-    if (window && prefs.saveWinSetting == 1) {
-        ini.WriteInteger("WinX", window->x);
-        ini.WriteInteger("WinY", window->y);
-        ini.WriteInteger("WinWidth", window->width);
-        ini.WriteInteger("WinHight", window->height);
-        ini.WriteInteger("Splitter", window->splitter);
+    const bool writePaths = prefs.savePaths == 1 || prefs.about == 0;
+    std::optional<KeySection> section;
+    for (const PreferenceKey& key : kPreferenceKeys) {
+        if (key.section == KeySection::ReadOnly) {
+            continue;
+        }
+        if (isNew && key.section != section) {
+            ini.AddComment(kSectionComments[static_cast<int>(key.section)]);
+        }
+        section = key.section;
+        if (key.section == KeySection::App && !writeWindow) {
+            continue;
+        }
+        if (key.number != nullptr) {
+            ini.WriteInteger(key.name, written.*key.number);
+        } else if (key.text != nullptr) {
+            ini.WriteString(key.name, written.*key.text);
+        } else if (writePaths) {
+            ini.WriteString(
+                key.name, key.name == "db-path" ? location.dbFolder + location.dbFileName : location.libPath);
+        }
     }
 
     switch (ini.Close()) {
@@ -233,9 +263,7 @@ PreferencesLoad SettleDatabaseLocation(const std::string& iniPath, const Desktop
         if (!hooks.chooseDatabaseFile) {
             return std::nullopt;
         }
-        const DatabaseRequest request{"Choose database '" + location.dbFileName + "' ...",
-                                      location.dbFileName, "XML files (*.xml)", "*.xml"};
-        return hooks.chooseDatabaseFile(request);
+        return hooks.chooseDatabaseFile(DatabaseRequestFor(location.dbFileName));
     };
     const auto takeChosen = [&location](const std::string& chosen) {
         location.dbFullPath = chosen;

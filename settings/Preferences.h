@@ -1,39 +1,79 @@
 // The Preferences record (the settings of QuillmateViewer.ini) and the database location.
 #pragma once
 
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
+
+#include "base/ProgramNames.h"
 
 namespace quillmate {
 
+// The settings of the preferences file. Every field starts at its key's built-in value
+// (PreferenceKeys()).
 struct Preferences {
-    int about = 0;
-    int language = 0;    // 0 German, 1 English, 2 French
-    int searchHint = 0;  // 0 both effects, 1 window shake, 2 search field flashes
-    int searchMode = 0;  // 0 index + description, 1 index only, 2 all languages
-    int codeMarks = 0;   // 0 plain, 1 bold, 2 blue + bold
-    std::string fontName = "Monospace";
-    int fontSize = 10;
-    int savePaths = 1;
-    int sourceInTitle = 1;
-    int saveWinSetting = 0;
-    int dyeingNews = 1;
-    int darkMode = 0;
+    Preferences();
+
+    int about{};
+    int language{};    // 0 German, 1 English, 2 French
+    int searchHint{};  // 0 both effects, 1 window shake, 2 search field flashes
+    int searchMode{};  // 0 index + description, 1 index only, 2 all languages
+    int codeMarks{};   // 0 plain, 1 bold, 2 blue + bold
+    std::string fontName;
+    int fontSize{};
+    int savePaths{};
+    int sourceInTitle{};
+    int saveWinSetting{};
+    int dyeingNews{};
+    int darkMode{};
     std::string codeEditorPath;
-    int winX = -1;
-    int winY = -1;
-    int winWidth = 800;
-    int winHight = 600;
-    int splitter = 345;
+    int winX{};
+    int winY{};
+    int winWidth{};
+    int winHight{};
+    int splitter{};
     // Address of the update server instead of the built-in one; read when present, never written.
     std::string updateServer;
 };
 
+// The parts of the preferences file, in the order a Save writes them; a new file names each in a
+// comment line. Read-only keys are never written.
+enum class KeySection { Viewer, User, App, ReadOnly };
+
+// One key of the preferences file: its name, its part, the field of Preferences that holds it
+// (a number or a text; none for the database location's two paths, which are written only as
+// "SavePaths" says), its built-in value, and the range a number read from the file is brought
+// into: below `lowest` it becomes `belowLowest`, above `highest` it becomes `highest`. A key the
+// file lacks keeps the field's current value, unless `missingIsBuiltIn`.
+struct PreferenceKey {
+    std::string_view name{};
+    KeySection section = KeySection::User;
+    int Preferences::*number = nullptr;
+    std::string Preferences::*text = nullptr;
+    int builtInNumber = 0;
+    std::string_view builtInText{};
+    int lowest = std::numeric_limits<int>::min();
+    int belowLowest = std::numeric_limits<int>::min();
+    int highest = std::numeric_limits<int>::max();
+    // A file without the key gives the built-in value instead of keeping the current one.
+    bool missingIsBuiltIn = false;
+
+    int Limited(int value) const { return value < lowest ? belowLowest : std::min(value, highest); }
+};
+
+// Every key of the preferences file, once, in the order a Save writes them: what the loader reads,
+// the saver writes, a file saved from the settings dialog must hold (the User part), and the
+// first preferences file of a build or an install is made of.
+std::span<const PreferenceKey> PreferenceKeys();
+
 // Where the database and the code files are; kept beside the Preferences record.
 struct DatabaseLocation {
     std::string dbFolder;  // folder of the database file, ending with "/"
-    std::string dbFileName = "Quillmate-Toc.xml";
+    std::string dbFileName = kDefaultDbFileName;
     std::string dbFullPath;  // the file the loader opens
     std::string libPath;     // library folder; empty means the program folder
 };
@@ -48,13 +88,13 @@ struct DesktopSize {
     int height = 0;
 };
 
-// The main window's current position, size and splitter position.
+// The main window's position, size and splitter position.
 struct WindowGeometry {
-    int x = -1;
-    int y = -1;
-    int width = 800;
-    int height = 600;
-    int splitter = 345;
+    int x{};
+    int y{};
+    int width{};
+    int height{};
+    int splitter{};
 };
 
 // The first monitor's rectangle in screen coordinates; a size that is not positive is unknown.
@@ -84,7 +124,7 @@ using FontLoadCheck = std::function<bool(const std::string& family, int size)>;
 struct PreferencesLoad {
     bool fileExists = false;
     // CodeFont must be (re)loaded from prefs.fontName and prefs.fontSize (already checked, or
-    // already replaced by "Monospace" 10 when the stored font cannot be loaded).
+    // already replaced by the built-in font when the stored font cannot be loaded).
     bool loadCodeFont = false;
     // When not empty: the new label of the info menu's open-code item (valid UTF-8).
     std::string openCodeLabel;
@@ -126,6 +166,9 @@ struct DatabaseRequest {
     std::string filterLabel;    // "XML files (*.xml)"
     std::string filterPattern;  // "*.xml"
 };
+
+// The requester for a database file named `dbFileName`.
+DatabaseRequest DatabaseRequestFor(const std::string& dbFileName);
 
 // The user interaction of SettleDatabaseLocation, supplied by the window layer.
 struct SettleHooks {

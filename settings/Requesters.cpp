@@ -7,6 +7,7 @@
 #include "base/Paths.h"
 #include "base/Utf8.h"
 #include "settings/Preferences.h"
+#include "settings/SettingsDecisions.h"
 
 namespace quillmate {
 
@@ -29,7 +30,7 @@ bool FontFamilyExists(const std::string& family) {
     return false;
 }
 
-std::optional<std::string> ChooseDatabaseFile(const DatabaseRequest& request, const std::string& folder) {
+std::optional<std::string> ChooseDatabaseFile(const DatabaseRequest& request, const std::string& start) {
     // The title names the stored file name, which may be any bytes.
     Gtk::FileChooserDialog dialog(ShownText(request.title, kRowTextLimit), Gtk::FILE_CHOOSER_ACTION_OPEN);
     dialog.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
@@ -39,10 +40,11 @@ std::optional<std::string> ChooseDatabaseFile(const DatabaseRequest& request, co
     filter->add_pattern(request.filterPattern);
     dialog.add_filter(filter);
     dialog.set_filter(filter);
-    if (!folder.empty() && IsDirectory(folder)) {
+    if (const std::string folder = FolderPart(start); !folder.empty() && IsDirectory(folder)) {
         dialog.set_current_folder(folder);
-        if (IsRegularFile(folder + request.proposedFile)) {
-            dialog.set_filename(folder + request.proposedFile);
+        if (const std::string proposed = ProposedDatabaseFile(start, request.proposedFile);
+            IsRegularFile(proposed)) {
+            dialog.set_filename(proposed);
         }
     }
     if (dialog.run() != Gtk::RESPONSE_ACCEPT) {

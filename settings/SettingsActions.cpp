@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/Effects.h"
+#include "app/FontMetrics.h"
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
@@ -42,8 +43,7 @@ void TakeCodeFont(Application& app) {
     if (!FontFamilyExists(prefs.fontName) || prefs.fontSize <= 0) {
         return;
     }
-    app.ui.codeFont = Pango::FontDescription(prefs.fontName);
-    app.ui.codeFont.set_size(prefs.fontSize * PANGO_SCALE);
+    app.ui.codeFont = CodeFont(prefs.fontName, prefs.fontSize);
     // A zoomed view stays zoomed by the same step.
     Pango::FontDescription shown = app.ui.codeFont;
     shown.set_size(ZoomedFontSize(prefs.fontSize, app.records.zoom.current));
@@ -79,10 +79,8 @@ void HideSettings(Application& app) {
 
 void ChooseSettingsDatabase(Application& app) {
     SettingsWindow& dialog = *app.ui.settingsWindow;
-    const std::string& fileName = app.records.location.dbFileName;
-    const DatabaseRequest request{"Choose database '" + fileName + "' ...", fileName, "XML files (*.xml)",
-                                  "*.xml"};
-    const auto chosen = ChooseDatabaseFile(request, FolderPart(dialog.DatabasePath()));
+    const auto chosen =
+        ChooseDatabaseFile(DatabaseRequestFor(app.records.location.dbFileName), dialog.DatabasePath());
     if (chosen) {
         dialog.SetDatabasePath(*chosen);
     }

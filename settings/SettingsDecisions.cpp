@@ -6,14 +6,22 @@
 #include "base/Text.h"
 
 namespace quillmate {
+namespace {
+
+// The location the path fields name; which database is loaded is left as it is.
+void TakePathFields(std::string_view dbPathField, std::string_view libPathField, DatabaseLocation& location) {
+    location.dbFolder = FolderPart(dbPathField);
+    location.dbFileName = FilePart(dbPathField);
+    location.libPath = std::string(libPathField);
+}
+
+}  // namespace
 
 SaveDecisions TakeDialogSettings(const SettingsDialogState& dialog, Preferences& prefs,
                                  DatabaseLocation& location) {
     SaveDecisions decisions;
     // The database itself stays loaded: the new location takes effect with Apply or a restart.
-    location.dbFolder = FolderPart(dialog.dbPathField);
-    location.dbFileName = FilePart(dialog.dbPathField);
-    location.libPath = dialog.libPathField;
+    TakePathFields(dialog.dbPathField, dialog.libPathField, location);
 
     prefs.savePaths = dialog.savePaths;
     prefs.saveWinSetting = dialog.saveWinSetting;
@@ -54,9 +62,7 @@ SaveDecisions TakeDialogSettings(const SettingsDialogState& dialog, Preferences&
 
 void TakeDialogPaths(std::string_view dbPathField, std::string_view libPathField,
                      DatabaseLocation& location) {
-    location.dbFolder = FolderPart(dbPathField);
-    location.libPath = std::string(libPathField);
-    location.dbFileName = FilePart(dbPathField);
+    TakePathFields(dbPathField, libPathField, location);
     location.dbFullPath = location.dbFolder + location.dbFileName;
 }
 

@@ -16,15 +16,15 @@ struct SettingsDialogState {
     std::string libPathField;
     std::string fontNameField;
     std::string fontSizeField;
-    int savePaths = 1;
-    int saveWinSetting = 0;
-    int searchHint = 0;
-    int searchMode = 0;
-    int sourceInTitle = 1;
-    int codeMarks = 0;
-    int dyeingNews = 1;
-    int darkMode = 0;
-    int language = 0;
+    int savePaths{};
+    int saveWinSetting{};
+    int searchHint{};
+    int searchMode{};
+    int sourceInTitle{};
+    int codeMarks{};
+    int dyeingNews{};
+    int darkMode{};
+    int language{};
 };
 
 // The updates that follow a Save, in the order in which they are carried out.
@@ -46,8 +46,8 @@ SaveDecisions TakeDialogSettings(const SettingsDialogState& dialog, Preferences&
 // Apply: the database location from the two path fields (dbFullPath = folder + file name).
 void TakeDialogPaths(std::string_view dbPathField, std::string_view libPathField, DatabaseLocation& location);
 
-// The file the database requester proposes: the folder of the database path field and the
-// database file name.
+// The file the database requester proposes when it starts at `dbPathField` (a database path, or
+// a folder ending in "/"): that folder and the database file name.
 std::string ProposedDatabaseFile(std::string_view dbPathField, std::string_view dbFileName);
 
 // The library field's text for a folder chosen in the folder requester: empty for the program

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -334,7 +335,8 @@ TEST_F(PreferencesTest, UnreadableFileCountsAsEmpty) {
 
 TEST_F(PreferencesTest, NewFileLayout) {
     m_location = {"/lib/db/", "Quillmate-Toc.xml", "/lib/db/Quillmate-Toc.xml", "/lib/code/"};
-    m_prefs.saveWinSetting = 1;
+    m_prefs.saveWinSetting = 1;  // the window data and the paths are written when these say so
+    m_prefs.savePaths = 1;
     ASSERT_EQ(Save(WindowGeometry{10, 20, 1000, 700, 300}), PreferencesSave::Saved);
     EXPECT_EQ(ReadFile(m_ini),
               Written("; Viewer\ndb-path=/lib/db/Quillmate-Toc.xml\nLib-path=/lib/code/\nabout=0\n"
@@ -492,6 +494,45 @@ TEST_F(PreferencesTest, ReadOnlyFolderSavesIntoTheFileItselfOrFailsWithoutDamage
 
     EXPECT_EQ(Save(), PreferencesSave::Saved);
     EXPECT_NE(ReadFile(m_ini).find(kUserSettings.substr(11)), std::string::npos);
+}
+
+TEST_F(PreferencesTest, EveryKeyOfTheTableIsSavedInItsOrderAndReadBack) {
+    std::string expectedOrder;
+    int value = 100;
+    for (const PreferenceKey& key : PreferenceKeys()) {
+        if (key.section == KeySection::ReadOnly) {
+            continue;
+        }
+        expectedOrder += std::string(key.name) + "\n";
+        if (key.number != nullptr) {
+            m_prefs.*key.number = std::clamp(++value, key.lowest, key.highest);
+        } else if (key.text != nullptr) {
+            m_prefs.*key.text = "text " + std::to_string(++value);
+        }
+    }
+    m_prefs.saveWinSetting = 1;  // the window data and the paths are written when these say so
+    m_prefs.savePaths = 1;
+    ASSERT_EQ(Save(WindowGeometry{m_prefs.winX, m_prefs.winY, m_prefs.winWidth, m_prefs.winHight,
+                                  m_prefs.splitter}),
+              PreferencesSave::Saved);
+    std::string savedOrder;
+    std::istringstream lines(ReadFile(m_ini));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find('=') != std::string::npos) {
+            savedOrder += line.substr(0, line.find('=')) + "\n";
+        }
+    }
+    EXPECT_EQ(savedOrder, expectedOrder);
+    const Preferences saved = m_prefs;
+    m_prefs = Preferences{};
+    LoadPreferences(m_ini, DesktopSize{}, m_fontLoads, m_prefs, m_location);
+    for (const PreferenceKey& key : PreferenceKeys()) {
+        if (key.number != nullptr) {
+            EXPECT_EQ(m_prefs.*key.number, saved.*key.number) << key.name;
+        } else if (key.text != nullptr) {
+            EXPECT_EQ(m_prefs.*key.text, saved.*key.text) << key.name;
+        }
+    }
 }
 
 // ---- Settling the database location -----------------------------------------------------------
