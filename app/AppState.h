@@ -10,6 +10,10 @@ namespace quillmate {
 
 struct AppState {
     std::string programFolder;  // folder of the program file, ending in "/"; the working folder
+    // The preferences file read at start and written by Save: the program folder's, or the
+    // user's own where the program folder's cannot be written.
+    std::string preferencesFile;
+    bool preferencesSaveable = true;  // false: no preferences file can be written, Save says so
     bool quitRequest = false;
     bool expandState = true;
     int helpEntryIndex = 0;  // row of "ViewerHelp.txt"; 0 = no help entry

@@ -12,6 +12,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 #include "app/Application.h"
@@ -28,6 +29,7 @@
 #include "settings/AboutActions.h"
 #include "settings/AboutDialogs.h"
 #include "settings/LanguageActions.h"
+#include "settings/LanguageTable.h"
 #include "settings/Requesters.h"
 #include "settings/SettingsDialog.h"
 #include "settings/UpdateWindow.h"
@@ -50,9 +52,22 @@ MainWindowHooks MainHooks(Application& app) {
             [&app](const GdkEventKey* event) { return TreeKeyNavigate(app, event); }};
 }
 
+// The locale the C library takes texts from: LC_ALL, else LC_MESSAGES, else LANG.
+std::string_view MessagesLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        if (const char* value = std::getenv(name); value != nullptr && value[0] != '\0') {
+            return value;
+        }
+    }
+    return {};
+}
+
 // The fixed names and the built-in defaults, in force until the preferences are read.
 void SetDefaults(Application& app) {
     app.records.preferences = Preferences{};
+    // Until a "Language" is saved (a first start, the first preferences file), the index and
+    // the texts follow the locale's language for messages.
+    app.records.preferences.language = LanguageOfLocale(MessagesLocale());
     app.records.location = DatabaseLocation{};
     app.records.location.dbFolder = app.records.state.programFolder;
     app.records.location.libPath = app.records.state.programFolder;
@@ -112,9 +127,13 @@ void StartUp(Application& app) {
     };
     hooks.showMessage = ShowMessage;
     hooks.askYesNo = AskYesNo;
+    const PreferencesPlace place =
+        SettlePreferencesPlace(app.records.state.programFolder,
+                               UserSettingsFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    app.records.state.preferencesFile = place.path;
+    app.records.state.preferencesSaveable = place.saveable;
     const PreferencesLoad loaded = SettleDatabaseLocation(
-        app.records.state.programFolder + kPreferencesFileName, desktop,
-        [](const std::string& family, int) { return FontFamilyExists(family); }, hooks,
+        place.path, desktop, [](const std::string& family, int) { return FontFamilyExists(family); }, hooks,
         app.records.preferences, app.records.location);
     if (loaded.loadCodeFont) {
         app.ui.codeFont = CodeFont(app.records.preferences.fontName, app.records.preferences.fontSize);

@@ -1,6 +1,9 @@
 #include "base/Paths.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <memory>
@@ -38,6 +41,27 @@ std::string WithTrailingSlash(std::string_view folder) {
 bool PathExists(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0;
+}
+
+bool CanWriteFile(const std::string& path) {
+    if (PathExists(path)) {
+        return ::access(path.c_str(), W_OK) == 0;
+    }
+    const std::string folder = FolderPart(path);
+    return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool MakeFolders(const std::string& folder) {
+    for (std::size_t end = folder.find('/', 1); !IsDirectory(folder); end = folder.find('/', end + 1)) {
+        const std::string part = folder.substr(0, end);
+        if (!IsDirectory(part) && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+        if (end == std::string::npos) {
+            break;
+        }
+    }
+    return IsDirectory(folder);
 }
 
 bool IsRegularFile(const std::string& path) {

@@ -25,6 +25,11 @@ std::string WriteTarget(const std::string& path);
 // True when `path` names anything that exists (a link is followed).
 bool PathExists(const std::string& path);
 bool IsRegularFile(const std::string& path);
+// True when this user may write the file at `path`, or create it when it does not exist.
+bool CanWriteFile(const std::string& path);
+// Creates the folder and any missing folders above it, readable by this user only; true when
+// it exists afterwards.
+bool MakeFolders(const std::string& folder);
 bool IsDirectory(const std::string& path);
 // True when the file exists and its owner-execute bit is set; a symbolic link is judged by its
 // own permission bits, not by its target's.

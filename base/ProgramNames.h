@@ -7,6 +7,8 @@ namespace quillmate {
 inline constexpr const char* kProgramTitle = "Quillmate";
 inline constexpr const char* kOwnThemeName = "Quillmate";
 inline constexpr const char* kPreferencesFileName = "QuillmateViewer.ini";
+// The folder of a user's own settings below the user's configuration folder.
+inline constexpr const char* kSettingsFolderName = "quillmate";
 inline constexpr const char* kLanguageFileName = "QuillmateLang.inf";
 inline constexpr const char* kDefaultDbFileName = "Quillmate-Toc.xml";
 inline constexpr const char* kTemplatesFolder = "../../Templates/";

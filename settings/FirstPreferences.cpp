@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     prefs.codeMarks = 2;  // the bundled library shows highlighted; the program's own default is plain
     DatabaseLocation location;
     location.dbFolder = WithTrailingSlash(argv[2]);
-    if (SavePreferences(iniPath, prefs, location) != PreferencesSave::Saved) {
+    if (SavePreferences(iniPath, prefs, location, std::nullopt, SaveKind::FirstFile) !=
+        PreferencesSave::Saved) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], iniPath.c_str());
         return 1;
     }

@@ -313,6 +313,13 @@ void IniDocument::AddComment(std::string_view text) {
     InsertLine(position, {IniLineKind::Comment, {}, OneLine(text)});
 }
 
+IniCloseResult IniDocument::CloseAs(const std::string& path) {
+    m_path = path;
+    m_readOnly = false;
+    m_modified = true;
+    return Close();
+}
+
 IniCloseResult IniDocument::Close() {
     if (!m_modified) {
         return IniCloseResult::NotModified;

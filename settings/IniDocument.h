@@ -70,6 +70,9 @@ class IniDocument {
     // which then replaces the target; into the target itself when its folder takes no new file. A
     // symbolic link is written through to its target.
     [[nodiscard]] IniCloseResult Close();
+    // Writes the whole document to the file at `path` instead, as Close does; the file it was
+    // read from stays as it is.
+    [[nodiscard]] IniCloseResult CloseAs(const std::string& path);
 
     const std::vector<IniLine>& Lines() const { return m_lines; }
     bool IsReadOnly() const { return m_readOnly; }

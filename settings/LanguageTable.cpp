@@ -144,6 +144,11 @@ bool LanguageTable::Load() {
     return true;
 }
 
+int LanguageOfLocale(std::string_view locale) {
+    const std::string_view code = locale.substr(0, 2);
+    return code == "de" ? 0 : code == "fr" ? 2 : 1;
+}
+
 std::optional<std::string> LanguageTable::GetText(std::string_view key, bool isTooltip,
                                                   std::string_view languageCode) {
     if (!Load()) {

@@ -12,6 +12,9 @@ namespace quillmate {
 
 // Language code of a language number: 0 "de", 1 "en", 2 "fr", any other number "".
 std::string LanguageCode(int language);
+// The language of a locale name such as "fr_FR.UTF-8": 0 German for "de", 2 French for "fr",
+// 1 English for anything else.
+int LanguageOfLocale(std::string_view locale);
 
 class LanguageTable {
   public:

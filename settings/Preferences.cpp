@@ -30,7 +30,7 @@ constexpr PreferenceKey kPreferenceKeys[] = {
     {.name = "db-path", .section = S::Viewer},
     {.name = "Lib-path", .section = S::Viewer},
     Number("about", S::Viewer, &Preferences::about, 0),
-    Number("Language", S::User, &Preferences::language, 0),
+    {.name = "Language", .section = S::User, .number = &Preferences::language, .notInFirstFile = true},
     Number("SearchHint", S::User, &Preferences::searchHint, 0),
     Number("SearchMode", S::User, &Preferences::searchMode, 0),
     Number("CodeMarks", S::User, &Preferences::codeMarks, 0),
@@ -82,6 +82,37 @@ Preferences::Preferences() {
 
 std::span<const PreferenceKey> PreferenceKeys() {
     return kPreferenceKeys;
+}
+
+std::string UserSettingsFolder(const char* xdgConfigHome, const char* home) {
+    // The base directory specification ignores a relative $XDG_CONFIG_HOME.
+    if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
+        return WithTrailingSlash(xdgConfigHome) + kSettingsFolderName + "/";
+    }
+    if (home != nullptr && home[0] == '/') {
+        return WithTrailingSlash(home) + ".config/" + kSettingsFolderName + "/";
+    }
+    return {};
+}
+
+PreferencesPlace SettlePreferencesPlace(const std::string& programFolder, const std::string& userFolder) {
+    const std::string programFile = programFolder + kPreferencesFileName;
+    if (CanWriteFile(programFile) || userFolder.empty()) {
+        return {programFile, CanWriteFile(programFile)};
+    }
+    const std::string userFile = userFolder + kPreferencesFileName;
+    if (!PathExists(userFile) && MakeFolders(userFolder)) {
+        // The user's first start: the settings begin as the program folder's, binary content
+        // aside; without that file the start is a first start of the program.
+        if (auto document = IniDocument::Open(programFile, IniDocument::kFlagNoSpaces);
+            document && document->IsText()) {
+            [[maybe_unused]] const IniCloseResult copied = document->CloseAs(userFile);
+        }
+    }
+    if (PathExists(userFile) || CanWriteFile(userFile)) {
+        return {userFile, true};
+    }
+    return {programFile, false};
 }
 
 DatabaseRequest DatabaseRequestFor(const std::string& dbFileName) {
@@ -173,8 +204,8 @@ WindowGeometry PlaceOnMonitor(const WindowGeometry& stored, const MonitorArea& m
 }
 
 PreferencesSave SavePreferences(const std::string& iniPath, const Preferences& prefs,
-                                const DatabaseLocation& location,
-                                const std::optional<WindowGeometry>& window) {
+                                const DatabaseLocation& location, const std::optional<WindowGeometry>& window,
+                                SaveKind kind) {
     // An existing file that cannot be opened is never replaced by a new one; one that holds no
     // text is, as a whole: none of its bytes are written back.
     bool isNew = !PathExists(iniPath);
@@ -216,7 +247,8 @@ PreferencesSave SavePreferences(const std::string& iniPath, const Preferences& p
             ini.AddComment(kSectionComments[static_cast<int>(key.section)]);
         }
         section = key.section;
-        if (key.section == KeySection::App && !writeWindow) {
+        if ((key.section == KeySection::App && !writeWindow) ||
+            (kind == SaveKind::FirstFile && key.notInFirstFile)) {
             continue;
         }
         if (key.number != nullptr) {

@@ -61,6 +61,9 @@ struct PreferenceKey {
     int highest = std::numeric_limits<int>::max();
     // A file without the key gives the built-in value instead of keeping the current one.
     bool missingIsBuiltIn = false;
+    // Left out of the first preferences file, so that the first start decides it (the language
+    // follows the locale until the user saves one).
+    bool notInFirstFile = false;
 
     int Limited(int value) const { return value < lowest ? belowLowest : std::min(value, highest); }
 };
@@ -153,11 +156,33 @@ enum class PreferencesSave {
     ReadOnlyUnchanged,
 };
 
+// What a save writes: the settings, or the first preferences file of a program folder, which
+// leaves out the keys the first start decides.
+enum class SaveKind { Settings, FirstFile };
+
 // Writes the record to `iniPath`, keeping every other line of an existing file. The window data
 // is written when `window` is given and prefs.saveWinSetting is 1.
 PreferencesSave SavePreferences(const std::string& iniPath, const Preferences& prefs,
                                 const DatabaseLocation& location,
-                                const std::optional<WindowGeometry>& window = std::nullopt);
+                                const std::optional<WindowGeometry>& window = std::nullopt,
+                                SaveKind kind = SaveKind::Settings);
+
+// The folder of this user's settings: "quillmate/" in $XDG_CONFIG_HOME, or in ~/.config when
+// that is unset, empty or relative; empty when neither is known.
+std::string UserSettingsFolder(const char* xdgConfigHome, const char* home);
+
+// Which preferences file the program reads and saves.
+struct PreferencesPlace {
+    std::string path;
+    // False when neither the program folder's file nor the user's can be written: a Save then
+    // reports its failure instead of leaving the settings unsaved without a word.
+    bool saveable = true;
+};
+
+// The program folder's preferences file where it can be written (or created), as designed; else
+// the user's own file in `userFolder` (an installed program), which starts as a copy of the
+// program folder's file at the user's first start.
+PreferencesPlace SettlePreferencesPlace(const std::string& programFolder, const std::string& userFolder);
 
 // What the database file requester shows.
 struct DatabaseRequest {

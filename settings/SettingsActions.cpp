@@ -196,9 +196,10 @@ void SaveSettings(Application& app) {
     }
     dialog.hide();
 
-    const std::string iniPath = app.records.state.programFolder + kPreferencesFileName;
-    if (SavePreferences(iniPath, prefs, app.records.location, MainWindowGeometry(app)) ==
-        PreferencesSave::Failed) {
+    const PreferencesSave saved = SavePreferences(app.records.state.preferencesFile, prefs,
+                                                  app.records.location, MainWindowGeometry(app));
+    if (saved == PreferencesSave::Failed ||
+        (saved != PreferencesSave::Saved && !app.records.state.preferencesSaveable)) {
         ShowMessage(kProgramTitle, kPreferencesSaveFailedText);
     }
 }

@@ -473,6 +473,49 @@ TEST_F(PreferencesTest, ReadOnlyFileStaysUnchangedWithoutComplaint) {
     EXPECT_EQ(ReadFile(m_ini), original);
 }
 
+TEST_F(PreferencesTest, ReadOnlyProgramFolderKeepsEachUsersSettingsInTheirOwnFile) {
+    if (RunningAsRoot()) {
+        GTEST_SKIP() << "permission bits do not stop root from writing";
+    }
+    const std::string program = m_programFolder + "program/";
+    const std::string shipped = Written("db-path=/lib/Quillmate-Toc.xml\nCodeMarks=2\n");
+    fs::create_directories(program);
+    WriteFile(program + "QuillmateViewer.ini", shipped);
+    const std::string user = m_programFolder + "config/quillmate/";
+    EXPECT_EQ(SettlePreferencesPlace(program, user).path, program + "QuillmateViewer.ini");  // writable
+    ::chmod(program.c_str(), 0555);
+    ::chmod((program + "QuillmateViewer.ini").c_str(), 0444);
+    // The first start begins with the shipped settings; later ones keep what the user saved.
+    for (const char* saved : {"", "Language=2\n"}) {
+        const PreferencesPlace place = SettlePreferencesPlace(program, user);
+        EXPECT_EQ(place.path, user + "QuillmateViewer.ini");
+        EXPECT_TRUE(place.saveable);
+        EXPECT_EQ(ReadFile(place.path), shipped + saved);
+        WriteFile(place.path, shipped + "Language=2\n");
+    }
+    EXPECT_EQ(ReadFile(program + "QuillmateViewer.ini"), shipped);
+    // Nowhere to write: the shipped file is read, and a Save must say that it failed.
+    const PreferencesPlace nowhere = SettlePreferencesPlace(program, program + "config/");
+    EXPECT_EQ(nowhere.path, program + "QuillmateViewer.ini");
+    EXPECT_FALSE(nowhere.saveable);
+    ::chmod(program.c_str(), 0755);
+}
+
+TEST(UserSettingsFolderTest, FollowsTheBaseDirectories) {
+    struct Case {
+        const char* xdgConfigHome;
+        const char* home;
+        std::string folder;
+    };
+    for (const Case& c :
+         {Case{"/x/cfg", "/home/u", "/x/cfg/quillmate/"}, Case{"/x/cfg/", nullptr, "/x/cfg/quillmate/"},
+          Case{nullptr, "/home/u", "/home/u/.config/quillmate/"},
+          Case{"", "/home/u", "/home/u/.config/quillmate/"},
+          Case{"relative", "/home/u", "/home/u/.config/quillmate/"}, Case{nullptr, "relative", ""}}) {
+        EXPECT_EQ(UserSettingsFolder(c.xdgConfigHome, c.home), c.folder) << c.folder;
+    }
+}
+
 TEST_F(PreferencesTest, ReadOnlyFolderSavesIntoTheFileItselfOrFailsWithoutDamage) {
     if (RunningAsRoot()) {
         GTEST_SKIP() << "permission bits do not stop root from writing";

@@ -151,6 +151,35 @@ TEST_F(LanguageTest, StoredLanguageIsAppliedAtStartUp) {
     EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(LanguageTest, WithoutAStoredLanguageTheLocaleDecides) {
+    struct Case {
+        const char* locale;
+        bool stored;  // the file holds "Language=0"
+        int language;
+        const char* helpRow;
+    };
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    for (const Case& c : {Case{"de_DE.UTF-8", false, 0, "Hilfe"}, Case{"fr_FR.UTF-8", false, 2, "Aide"},
+                          Case{"en_US.UTF-8", false, 1, "Help"}, Case{"C", false, 1, "Help"},
+                          Case{"fr_FR.UTF-8", true, 0, "Hilfe"}}) {
+        SCOPED_TRACE(c.locale);
+        setenv("LANG", c.locale, 1);
+        test::FillSmallLibrary(folder);
+        WriteLanguageFile();
+        if (!c.stored) {
+            std::string preferences = folder.ReadFile("QuillmateViewer.ini");
+            preferences.erase(preferences.find("Language=0\n"), 11);
+            folder.WriteFile("QuillmateViewer.ini", preferences);
+        }
+        Launch();
+        EXPECT_EQ(app->records.preferences.language, c.language);
+        EXPECT_EQ(Settings().LanguageRow(), c.language);
+        EXPECT_EQ(HelpRowText(), c.helpRow);
+        app.reset();
+    }
+}
+
 TEST_F(LanguageTest, GermanStartReadsNoLanguageFile) {
     Start();
     EXPECT_FALSE(app->records.languageTable.Loaded());
