@@ -9,6 +9,7 @@
 
 #include "app/AccessibleName.h"
 #include "app/Effects.h"
+#include "app/FirstMonitor.h"
 #include "base/ProgramNames.h"
 #include "base/Release.h"
 #include "base/Utf8.h"
@@ -122,7 +123,7 @@ MainWindow::MainWindow(const WindowContext& context, const Preferences& preferen
                         std::max(prefs.winHight, kMinimumHeight), prefs.splitter},
                        monitor);
     set_default_size(placed.width, placed.height);
-    if (prefs.winX != -1 || prefs.winY != -1) {
+    if ((prefs.winX != -1 || prefs.winY != -1) && !CompositorPlacesWindows()) {
         move(placed.x, placed.y);
     }
 

@@ -127,4 +127,9 @@ int SearchHaystacks::FindRow(std::string_view term, int startRow) const {
     return static_cast<int>(next - m_rowStarts.begin()) - 1;
 }
 
+NotFoundHint NotFoundHintFor(int searchHint, bool windowMoves) {
+    const bool shake = searchHint != 2 && windowMoves;
+    return {shake, searchHint != 1 || !shake};
+}
+
 }  // namespace quillmate

@@ -32,6 +32,15 @@ bool ContainsIgnoringCase(std::string_view haystack, std::string_view term);
 
 // What a set of haystacks was built for: the rows' generation and the two preferences it
 // depends on.
+// What shows that a search found nothing, for the "SearchHint" setting (0 both, 1 the window
+// shakes, 2 the search field flashes; any other value both): where the window cannot be moved,
+// the field flashes instead of a shake that would show nothing.
+struct NotFoundHint {
+    bool shake = false;
+    bool flash = false;
+};
+NotFoundHint NotFoundHintFor(int searchHint, bool windowMoves);
+
 struct SearchScope {
     std::uint64_t treeGeneration = 0;
     int searchMode = 0;

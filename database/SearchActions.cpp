@@ -5,6 +5,7 @@
 
 #include "app/Application.h"
 #include "app/Effects.h"
+#include "app/FirstMonitor.h"
 #include "app/MainWindow.h"
 #include "database/IndexTree.h"
 #include "database/Search.h"
@@ -15,16 +16,13 @@ namespace {
 constexpr int kShakeAmplitude = 5;
 
 void ShowNotFoundHint(const Application& app, MainWindow& window, Gtk::Entry& searchEntry) {
-    switch (app.records.preferences.searchHint) {
-        case 1:
-            ShakeWindow(window, kShakeAmplitude);
-            break;
-        case 2:
-            FlashWidget(searchEntry, app.records.palette.warning);
-            break;
-        default:
-            FlashAndShake(window, searchEntry, app.records.palette.warning, kShakeAmplitude);
-            break;
+    const NotFoundHint hint = NotFoundHintFor(app.records.preferences.searchHint, !CompositorPlacesWindows());
+    if (hint.shake && hint.flash) {
+        FlashAndShake(window, searchEntry, app.records.palette.warning, kShakeAmplitude);
+    } else if (hint.shake) {
+        ShakeWindow(window, kShakeAmplitude);
+    } else {
+        FlashWidget(searchEntry, app.records.palette.warning);
     }
 }
 

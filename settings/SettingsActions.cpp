@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/Effects.h"
+#include "app/FirstMonitor.h"
 #include "app/FontMetrics.h"
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
@@ -56,7 +57,13 @@ std::optional<WindowGeometry> MainWindowGeometry(Application& app) {
     }
     MainWindow& window = *app.ui.mainWindow;
     WindowGeometry geometry;
-    window.get_position(geometry.x, geometry.y);
+    // Where the compositor places the window, its position is unknown: the stored one stays.
+    if (CompositorPlacesWindows()) {
+        geometry.x = app.records.preferences.winX;
+        geometry.y = app.records.preferences.winY;
+    } else {
+        window.get_position(geometry.x, geometry.y);
+    }
     window.get_size(geometry.width, geometry.height);
     geometry.splitter = window.MainSplitter().get_position();
     return geometry;

@@ -24,6 +24,7 @@ packages="
   libcurl3-gnutls
   desktop-file-utils
   appstream
+  weston
   valgrind
   python3
   clang

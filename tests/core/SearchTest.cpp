@@ -301,5 +301,21 @@ TEST_F(SearchTest, CachedSearchAgreesWithTheLiteralRule) {
     }
 }
 
+TEST(NotFoundHintTest, AWindowThatCannotMoveFlashesInsteadOfShaking) {
+    struct Case {
+        int searchHint;
+        bool windowMoves;
+        bool shake;
+        bool flash;
+    };
+    for (const Case& c : {Case{0, true, true, true}, Case{1, true, true, false}, Case{2, true, false, true},
+                          Case{7, true, true, true}, Case{0, false, false, true}, Case{1, false, false, true},
+                          Case{2, false, false, true}}) {
+        const NotFoundHint hint = NotFoundHintFor(c.searchHint, c.windowMoves);
+        EXPECT_EQ(hint.shake, c.shake) << c.searchHint << " " << c.windowMoves;
+        EXPECT_EQ(hint.flash, c.flash) << c.searchHint << " " << c.windowMoves;
+    }
+}
+
 }  // namespace
 }  // namespace quillmate

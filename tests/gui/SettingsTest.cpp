@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "ProgramDriver.h"
+#include "app/FirstMonitor.h"
 #include "app/MainActions.h"
 #include "base/Paths.h"
 #include "settings/AboutDialogs.h"
@@ -477,11 +478,13 @@ TEST_F(SettingsTest, SaveWithWindowDataWritesTheMainWindowGeometry) {
     Settings().SavePathsCheck().set_active(false);
     Settings().WindowDataCheck().set_active(true);
     Click(Settings().SaveButton());
-    int x = 0;
-    int y = 0;
+    int x = -1;  // where the compositor places the window, the stored position (none) stays
+    int y = -1;
     int width = 0;
     int height = 0;
-    Main().get_position(x, y);
+    if (!CompositorPlacesWindows()) {
+        Main().get_position(x, y);
+    }
     Main().get_size(width, height);
     // Without "SavePaths" the paths are not written (the about dialog has been shown before).
     const std::string expected = std::string(kBom) +
