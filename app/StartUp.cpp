@@ -106,7 +106,11 @@ std::string FindProgramFolder(const char* argv0) {
 }
 
 void InitialiseGtk(int* argc, char*** argv) {
+    // The window's WM_CLASS and Wayland application id are made of these; GTK's start sets a
+    // class of its own.
+    g_set_prgname(kApplicationId);
     gtk_init(argc, argv);
+    gdk_set_program_class(kApplicationId);
     Gtk::Main::init_gtkmm_internals();
 }
 

@@ -5,6 +5,8 @@
 namespace quillmate {
 
 inline constexpr const char* kProgramTitle = "Quillmate";
+// The desktop file's id, which the desktop matches with the window's application id and class.
+inline constexpr const char* kApplicationId = "org.quillmate.Quillmate";
 inline constexpr const char* kOwnThemeName = "Quillmate";
 inline constexpr const char* kPreferencesFileName = "QuillmateViewer.ini";
 // The folder of a user's own settings below the user's configuration folder.

@@ -1,6 +1,6 @@
 # Installation: a complete, writable program folder under lib/quillmate (executable, language
 # file, sample library, the first preferences pointing at it), a launcher on bin, the
-# desktop file, the AppStream metadata and the icon.
+# desktop file, the AppStream metadata and the icon at every size.
 include(GNUInstallDirs)
 set(QUILLMATE_INSTALL_FOLDER "${CMAKE_INSTALL_LIBDIR}/quillmate")
 
@@ -21,6 +21,4 @@ install(FILES "${CMAKE_SOURCE_DIR}/data/org.quillmate.Quillmate.desktop"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 install(FILES "${QUILLMATE_GENERATED_DIR}/org.quillmate.Quillmate.metainfo.xml"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
-install(FILES "${CMAKE_SOURCE_DIR}/resources/pictures/AppIcon.png"
-        DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps"
-        RENAME org.quillmate.Quillmate.png)
+install(DIRECTORY "${CMAKE_SOURCE_DIR}/data/icons/" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor")

@@ -24,6 +24,7 @@ packages="
   libcurl3-gnutls
   desktop-file-utils
   appstream
+  appstream-compose
   weston
   valgrind
   python3

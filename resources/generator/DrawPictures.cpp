@@ -1,14 +1,17 @@
-// Draws the program's built-in pictures with Cairo and writes them as PNG files; the PNG files
-// are committed and embedded into the program at build time. After changing a picture, run:
+// Draws the program's built-in pictures with Cairo and writes them as PNG files, and the program's
+// icon for the desktop at every size it installs and as SVG; the files are committed, and the
+// pictures are embedded into the program at build time. After changing a picture, run:
 //
 //     cmake --build build --target quillmate_draw_pictures
 //
 // Style: flat colours, each shape filled in a mid tone with a 1px darker outline outside it.
 // Shapes sit on whole pixel coordinates so that straight edges stay crisp at 16 x 16.
+#include <cairo-svg.h>
 #include <cairo.h>
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <numbers>
@@ -433,11 +436,44 @@ bool WritePicture(const std::string& folder, const PictureRecipe& recipe) {
     return true;
 }
 
+// The desktop's icon of the program: the picture of the "AppIcon" drawn at each size of the icon
+// theme and once as SVG, in the layout of the hicolor theme below `folder`.
+bool WriteDesktopIcons(const std::string& folder) {
+    constexpr double kDrawnSize = 48;
+    constexpr const char* kName = "org.quillmate.Quillmate";
+    bool ok = true;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const std::string apps = folder + "/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+        std::filesystem::create_directories(apps);
+        const double scale = size / kDrawnSize;
+        ok = WritePicture(apps, {kName, size,
+                                 [scale](cairo_t* cr) {
+                                     cairo_scale(cr, scale, scale);
+                                     DrawAppIcon(cr);
+                                 }}) &&
+             ok;
+    }
+    std::filesystem::create_directories(folder + "/scalable/apps");
+    const std::string svg = folder + "/scalable/apps/" + kName + ".svg";
+    SurfacePtr surface(cairo_svg_surface_create(svg.c_str(), kDrawnSize, kDrawnSize), &cairo_surface_destroy);
+    {
+        ContextPtr cr(cairo_create(surface.get()), &cairo_destroy);
+        DrawAppIcon(cr.get());
+    }
+    cairo_surface_finish(surface.get());
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+        std::fprintf(stderr, "%s: %s\n", svg.c_str(),
+                     cairo_status_to_string(cairo_surface_status(surface.get())));
+        return false;
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s PICTURE_FOLDER ICON_FOLDER\n", argv[0]);
         return 2;
     }
     // The names are those of the Picture enumeration; the embedding step looks for these files.
@@ -463,5 +499,6 @@ int main(int argc, char** argv) {
     for (const PictureRecipe& recipe : pictures) {
         ok = WritePicture(argv[1], recipe) && ok;
     }
+    ok = WriteDesktopIcons(argv[2]) && ok;
     return ok ? 0 : 1;
 }
