@@ -591,9 +591,10 @@ void MainWindow::SetDescriptionText(const std::string& text) {
     m_descriptionLine.get_buffer()->set_text(ShownText(text, kDescriptionTextLimit));
 }
 
-void MainWindow::SetDescriptionBackground(const std::string& colour) {
-    m_descriptionCss->load_from_data(colour.empty() ? std::string("textview text {}")
-                                                    : "textview text { background-color: " + colour + "; }");
+void MainWindow::SetDescriptionColours(const std::string& background, const std::string& text) {
+    m_descriptionCss->load_from_data(background.empty() ? std::string("textview text {}")
+                                                        : "textview text { background-color: " + background +
+                                                              "; color: " + text + "; }");
 }
 
 }  // namespace quillmate

@@ -106,8 +106,8 @@ class MainWindow : public Gtk::Window {
     // Refills the history combo box and selects its first row (an empty list empties it).
     void FillHistory(const std::vector<std::string>& names);
     void SetDescriptionText(const std::string& text);
-    // Description line background: the warning colour, or the theme default when empty.
-    void SetDescriptionBackground(const std::string& colour);
+    // The description line's background and text: the warning colours, or the theme's when empty.
+    void SetDescriptionColours(const std::string& background, const std::string& text);
 
   private:
     void BuildTopBar();

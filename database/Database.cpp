@@ -112,9 +112,11 @@ class IndexTreeBuilder {
             m_rows.AppendRow(m_title, depth);
             if (m_title == kOwnThemeName) {
                 m_rows.SetRowBackground(row, m_settings.palette.ownTheme);
+                m_rows.SetRowForeground(row, m_settings.palette.themeText);
             } else if (depth == 1) {
                 m_rows.SetRowBackground(row, m_themeCounter % 2 != 0 ? m_settings.palette.oddTheme
                                                                      : m_settings.palette.evenTheme);
+                m_rows.SetRowForeground(row, m_settings.palette.themeText);
             }
             return;
         }

@@ -32,8 +32,8 @@ void IndexTree::DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel:
     if (row < 0) {
         return;
     }
-    if (const auto markup =
-            IndexRowMarkup(ShownText(m_rows->Text(row), kRowTextLimit), m_rows->Depth(row), m_hintColour)) {
+    if (const auto markup = IndexRowMarkup(ShownText(m_rows->Text(row), kRowTextLimit), m_rows->Depth(row),
+                                           {m_hintBackground, m_hintText})) {
         static_cast<Gtk::CellRendererText*>(renderer)->property_markup() = *markup;
     }
 }

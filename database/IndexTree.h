@@ -60,7 +60,10 @@ class IndexTree : public Gtk::TreeView {
     int RowIndexOf(const Gtk::TreeModel::iterator& iter) const;
 
     // Colour of version hints in entry titles (a colour name or #RRGGBB).
-    void SetHintColour(const std::string& colour) { m_hintColour = colour; }
+    void SetHintColours(const std::string& background, const std::string& text) {
+        m_hintBackground = background;
+        m_hintText = text;
+    }
 
     // True while the program itself changes rows or the selection; selection changes made then
     // are not user events.
@@ -92,7 +95,8 @@ class IndexTree : public Gtk::TreeView {
 
     sigc::signal<void()> m_selectionMoved;
     int m_programmaticChanges = 0;
-    std::string m_hintColour = "YellowGreen";
+    std::string m_hintBackground;
+    std::string m_hintText;
     const IndexRows* m_rows = nullptr;  // the rows shown, none when null
     Glib::RefPtr<Gdk::Pixbuf> m_icons[2];
     Gtk::TreeViewColumn m_column;

@@ -38,7 +38,7 @@ void RebuildIndexTree(Application& app) {
                              app.records.state.helpEntryIndex, app.records.state.dbVersion};
         FillIndexTree(app.records.document, app.records.document.Head(), 0, settings, state, rows);
     }
-    tree.SetHintColour(app.records.palette.versionHint);
+    tree.SetHintColours(app.records.palette.versionHint, app.records.palette.versionHintText);
     tree.Show(rows, app.ui.pictures.Of(Picture::NewEntryMark), app.ui.pictures.Of(Picture::ChangedEntryMark));
 }
 

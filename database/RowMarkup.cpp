@@ -29,7 +29,7 @@ std::string EscapeMarkup(std::string_view text, bool numericApostrophe) {
     return escaped;
 }
 
-std::optional<std::string> IndexRowMarkup(std::string_view text, int depth, std::string_view hintColour) {
+std::optional<std::string> IndexRowMarkup(std::string_view text, int depth, HintColours hint) {
     if (depth == 0 || depth == 1) {
         return "<b>" + EscapeMarkup(text) + "</b>";
     }
@@ -46,10 +46,10 @@ std::optional<std::string> IndexRowMarkup(std::string_view text, int depth, std:
     // The hint runs to the first "]" at or after the "["; what follows it is not shown, and a
     // hint without "]" shows an empty coloured span.
     const auto close = text.find(']', open);
-    const std::string_view hint =
+    const std::string_view shown =
         close == std::string_view::npos ? std::string_view() : text.substr(open, close - open + 1);
-    return EscapeMarkup(text.substr(0, open)) + "<span bgcolor=\"" + std::string(hintColour) + "\">" +
-           EscapeMarkup(hint, true) + "</span>";
+    return EscapeMarkup(text.substr(0, open)) + "<span bgcolor=\"" + std::string(hint.background) +
+           "\" fgcolor=\"" + std::string(hint.text) + "\">" + EscapeMarkup(shown, true) + "</span>";
 }
 
 }  // namespace quillmate

@@ -77,7 +77,10 @@ std::size_t PieceEnd(const std::string& text, std::size_t position) {
 }  // namespace
 
 CodeViewer::CodeViewer(EventQueue& queue, const Palette& palette, const Pango::FontDescription& font)
-    : m_queue(queue), m_palette(palette), m_css(Gtk::CssProvider::create()) {
+    : m_queue(queue),
+      m_palette(palette),
+      m_css(Gtk::CssProvider::create()),
+      m_linkCss(Gtk::CssProvider::create()) {
     m_view.set_editable(false);
     m_view.set_cursor_visible(false);
     m_view.set_wrap_mode(Gtk::WRAP_NONE);
@@ -87,8 +90,11 @@ CodeViewer::CodeViewer(EventQueue& queue, const Palette& palette, const Pango::F
     Pango::TabArray tabs(1, true);
     tabs.set_tab(0, Pango::TAB_LEFT, kTabStopPixels);
     m_view.set_tabs(tabs);
-    m_css->load_from_data("textview text { color: " + palette.codeText + "; }");
+    m_css->load_from_data("textview text { color: " + palette.codeText +
+                          "; background-color: " + palette.codeBack + "; }");
     m_view.get_style_context()->add_provider(m_css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    // The link labels stand on the view's own background, not on the theme's.
+    m_linkCss->load_from_data("label link:link, label link:visited { color: " + palette.link + "; }");
     SetFont(font);
     m_view.add_events(Gdk::SCROLL_MASK | Gdk::SMOOTH_SCROLL_MASK);
     add(m_view);
@@ -387,6 +393,7 @@ void CodeViewer::MakeLabel(std::size_t link) {
     }
     auto* label = Gtk::make_managed<Gtk::Label>();
     label->set_markup(LinkMarkup(m_tagging.shown.addresses[link]));
+    label->get_style_context()->add_provider(m_linkCss, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     // Not handled here: the label's own handling opens the address with the desktop's default
     // program for it.
     label->signal_activate_link().connect([](const Glib::ustring&) { return false; }, false);

@@ -141,6 +141,7 @@ class CodeViewer : public Gtk::ScrolledWindow {
     const Palette& m_palette;
     Gtk::TextView m_view;
     Glib::RefPtr<Gtk::CssProvider> m_css;
+    Glib::RefPtr<Gtk::CssProvider> m_linkCss;
     std::uint64_t m_loads = 0;  // moves on with every change of the text; an older load is overtaken
     ShownCodeFile m_shown;
     std::string m_currentEntry;

@@ -81,7 +81,11 @@ bool ShowEntry(Application& app, int index, bool reload) {
     if (load == CodeLoad::Overtaken) {
         return true;  // the newer event shows its own file, title and colours
     }
-    window.SetDescriptionBackground(load == CodeLoad::Shown ? std::string() : app.records.palette.warning);
+    if (load == CodeLoad::Shown) {
+        window.SetDescriptionColours({}, {});
+    } else {
+        window.SetDescriptionColours(app.records.palette.warning, app.records.palette.warningText);
+    }
     const CodeFileInfo& info = window.Code().FileInfo();
     window.SetAdminLabels(info.srcUtf8 != 0 ? "Src: UTF8" : "Src: Ascii",
                           info.exeUnicode != 0 ? "Exe: UNI" : "Exe: Ascii",

@@ -7,6 +7,7 @@
 
 #include "resources/KeywordList.h"
 #include "tests/core/HighlighterReference.h"
+#include "viewer/Palette.h"
 
 namespace quillmate {
 namespace {
@@ -283,6 +284,19 @@ TEST(HighlighterTest, KeywordListHas109UniqueWords) {
         EXPECT_FALSE(keyword.empty());
         for (const char c : keyword) {
             EXPECT_TRUE(IsWordChar(static_cast<unsigned char>(c))) << keyword;
+        }
+    }
+}
+
+TEST(PaletteTest, EveryColouredTextIsReadableOnItsBackgroundInBothLooks) {
+    EXPECT_DOUBLE_EQ(ContrastRatio("#000000", "#FFFFFF"), 21);
+    EXPECT_NEAR(ContrastRatio("#FFFFFF", "#777777"), 4.48, 0.01);  // the classic near miss
+    EXPECT_EQ(ContrastRatio("White", "#000000"), 0);
+    for (const bool dark : {false, true}) {
+        Palette palette;
+        ApplyPalette(palette, dark);
+        for (const ColouredText& text : ColouredTexts(palette)) {
+            EXPECT_GE(ContrastRatio(text.text, text.background), 4.5) << text.what << (dark ? " (dark)" : "");
         }
     }
 }

@@ -306,7 +306,7 @@ TEST_F(IndexTreeTest, RowColoursComeFromThePaletteOfTheStoredMode) {
     };
     const Case cases[] = {
         {"1",
-         {"#7F7F7F", "#B8B8B8", "default", "#A1A1A1", "default", "#B0B0B0", "default", "#A1A1A1", "default"}},
+         {"#666666", "#B8B8B8", "default", "#A1A1A1", "default", "#B0B0B0", "default", "#A1A1A1", "default"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("DarkMode=") + c.darkMode);
@@ -316,7 +316,11 @@ TEST_F(IndexTreeTest, RowColoursComeFromThePaletteOfTheStoredMode) {
         ASSERT_EQ(tree.RowCount(), static_cast<int>(c.backgrounds.size()));
         for (int row = 0; row < tree.RowCount(); ++row) {
             EXPECT_EQ(ColourText(tree.RowBackground(row)), c.backgrounds[static_cast<size_t>(row)]) << row;
-            EXPECT_EQ(ColourText(tree.RowForeground(row)), row == 0 ? "#FFFFFF" : "default") << row;
+            const std::string& background = c.backgrounds[static_cast<size_t>(row)];
+            EXPECT_EQ(ColourText(tree.RowForeground(row)), row == 0                  ? "#FFFFFF"
+                                                           : background == "default" ? "default"
+                                                                                     : "#000000")
+                << row;
         }
         app.reset();
     }
