@@ -25,7 +25,7 @@ grep -q "^CodeMarks=2$" "$prefix/lib/quillmate/QuillmateViewer.ini"
 GSETTINGS_BACKEND=memory "$prefix/bin/quillmate" &
 pid=$!
 for _ in $(seq 1 300); do
-    if window=$(xdotool search --onlyvisible --pid "$pid" --name '^Quillmate$' 2> /dev/null); then
+    if window=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Quillmate$' 2> /dev/null); then
         class=$(sed -n 's/^StartupWMClass=//p' "$prefix/share/applications/org.quillmate.Quillmate.desktop")
         xprop -id "$(echo "$window" | head -n 1)" WM_CLASS | grep -q "\"$class\", \"$class\"" ||
             { echo "WM_CLASS is not \"$class\": $(xprop -id "$window" WM_CLASS)"; exit 1; }

@@ -455,8 +455,13 @@ ViewBreaks ViewLineBreaks(std::string_view text, const std::stop_token& stop) {
     ViewBreaks breaks;
     StopPoll stopped(stop);
     std::size_t characters = 0;  // of the text so far
-    std::size_t inLine = 0;      // characters of the view's current line
-    std::size_t tabs = 0;        // and its tabs
+    std::size_t lineCharacters = 0;
+    std::size_t lineTabs = 0;
+    std::size_t pieceCharacters = 0;
+    std::size_t pieceTabs = 0;
+    // The piece ends of the current line, taken only once the line proves too long to be whole.
+    std::vector<std::pair<std::uint32_t, std::size_t>> pending;
+    bool cutting = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (stopped(i)) {
             break;
@@ -466,16 +471,33 @@ ViewBreaks ViewLineBreaks(std::string_view text, const std::stop_token& stop) {
             continue;
         }
         if (MayEndLine(c) && LineEndLength(text, i) > 0) {
-            inLine = 0;
-            tabs = 0;
-        } else if (inLine == kViewLineCharacters || (c == '\t' && tabs == kViewLineTabs)) {
-            breaks.characters.push_back(static_cast<std::uint32_t>(characters));
-            breaks.bytes.push_back(i);
-            inLine = 1;
-            tabs = c == '\t' ? 1 : 0;
-        } else {
-            ++inLine;
-            tabs += c == '\t' ? 1 : 0;
+            lineCharacters = lineTabs = pieceCharacters = pieceTabs = 0;
+            pending.clear();
+            cutting = false;
+            ++characters;
+            continue;
+        }
+        const bool tab = c == '\t';
+        if (pieceCharacters == kViewPieceCharacters || (tab && pieceTabs == kViewPieceTabs)) {
+            if (cutting) {
+                breaks.characters.push_back(static_cast<std::uint32_t>(characters));
+                breaks.bytes.push_back(i);
+            } else {
+                pending.emplace_back(static_cast<std::uint32_t>(characters), i);
+            }
+            pieceCharacters = pieceTabs = 0;
+        }
+        ++pieceCharacters;
+        ++lineCharacters;
+        pieceTabs += tab ? 1 : 0;
+        lineTabs += tab ? 1 : 0;
+        if (!cutting && (lineCharacters > kViewLineCharacters || lineTabs > kViewLineTabs)) {
+            cutting = true;
+            for (const auto& [character, byte] : pending) {
+                breaks.characters.push_back(character);
+                breaks.bytes.push_back(byte);
+            }
+            pending.clear();
         }
         ++characters;
     }

@@ -95,12 +95,16 @@ struct ShownRange {
 // keeps its address as plain text.
 bool IsOpenableLinkAddress(std::string_view address);
 
-// The code view holds no line of more characters than this, nor of more tabs: a text view lays
-// out a whole line at once, and a line of megabytes (or of thousands of tabs, whose cost grows
-// with their square) takes it seconds and gigabytes. A longer line of the file is shown as
-// several, with invisible line breaks of the view's own between them, which are never copied.
+// The code view shows a line of the file whole up to this many characters and tabs. A longer
+// line is shown as pieces of at most kViewPieceCharacters characters and kViewPieceTabs tabs,
+// with invisible line breaks of the view's own between them, which are never copied: a text view
+// lays out a whole line at once, a line of megabytes (or of thousands of tabs, whose cost grows
+// with their square) takes it seconds and gigabytes, and it validates its lines a couple of
+// thousand at a time, so that short pieces keep each of those steps short.
 inline constexpr std::size_t kViewLineCharacters = 1024;
 inline constexpr std::size_t kViewLineTabs = 128;
+inline constexpr std::size_t kViewPieceCharacters = 768;
+inline constexpr std::size_t kViewPieceTabs = 64;
 
 // Where the view breaks the lines of `text` (UTF-8, lines ending as in a text buffer): before
 // these characters, as character offsets and as byte offsets of `text`, ascending.

@@ -216,16 +216,19 @@ TEST(HighlighterTest, ViewBreaksLinesOfManyCharactersOrTabs) {
         std::vector<std::uint32_t> characters;
         std::vector<std::size_t> bytes;
     };
+    // A line up to 1,024 characters and 128 tabs stays whole; a longer one is cut into pieces of
+    // 768 characters and 64 tabs.
     const Case cases[] = {
         {"If x\nEndIf\n", {}, {}},
         {x1024, {}, {}},
-        {x1024 + "y", {1024}, {1024}},
-        {umlauts, {1024}, {2048}},
-        {x1024 + "y\n" + x1024 + "y", {1024, 2050}, {1024, 2050}},
+        {x1024 + "y", {768}, {768}},
+        {umlauts, {768}, {1536}},
+        {x1024 + "y\n" + x1024 + "y", {768, 1794}, {768, 1794}},
         {x1024 + "\r\n" + x1024 + "\xE2\x80\xA9" + x1024, {}, {}},
-        {tabs128 + "\t", {128}, {128}},
-        {tabs128 + "x\t", {129}, {129}},
-        {tabs128 + x1024, {1024}, {1024}},
+        {tabs128, {}, {}},
+        {tabs128 + "\t", {64, 128}, {64, 128}},
+        {tabs128 + "x\t", {64, 129}, {64, 129}},
+        {tabs128 + x1024, {64, 832}, {64, 832}},
     };
     for (const Case& c : cases) {
         const ViewBreaks breaks = ViewLineBreaks(c.text);

@@ -366,7 +366,7 @@ TEST(HighlightRunTest, LongLinesShowInPiecesTaggedAndCopiedAsInTheFile) {
     program.ShowRow(test::kSimpleRow);
     program.Main().Code().HighlightEverything();
     const auto buffer = program.Buffer();
-    EXPECT_EQ(buffer->get_line_count(), 3 + 1 + 3);  // at most 1,024 characters and 128 tabs a line
+    EXPECT_EQ(buffer->get_line_count(), 4 + 1 + 5);  // pieces of at most 768 characters and 64 tabs
     ExpectTagsOutsideAnchors(
         buffer,
         ExpectedTags(longLine + "\n; Link to topic:   https://example.org/a\n" + tabs + "Debug 1", 2));
