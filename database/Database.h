@@ -2,6 +2,7 @@
 // parsed document into index rows and the EntryList.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <initializer_list>
 #include <string>
@@ -89,7 +90,7 @@ DatabaseLoadResult LoadDatabaseFile(const std::string& dbFullPath);
 // status (NoPath for an empty path, which also keeps the document).
 DatabaseReadStatus ReloadDatabaseFile(const std::string& dbFullPath, XmlDocument& document);
 
-enum class RowIcon { None, New, Changed };
+enum class RowIcon : std::uint8_t { None, New, Changed };
 
 // Receives the index rows as FillIndexTree produces them. A row appended with depth d belongs
 // under the latest row of depth d - 1; rows are numbered from 0 in the order they arrive,

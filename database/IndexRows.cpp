@@ -1,5 +1,8 @@
 #include "database/IndexRows.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "base/ProgramNames.h"
 #include "viewer/CodeFile.h"
 
@@ -7,6 +10,7 @@ namespace quillmate {
 
 void IndexRows::Clear() {
     m_rows.clear();
+    m_colours.resize(1);
     m_lastChild.clear();
     m_lastAtDepth.clear();
     m_lastTopLevel = -1;
@@ -38,15 +42,27 @@ void IndexRows::AppendRow(std::string_view text, int depth) {
     ++m_generation;
 }
 
+std::uint8_t IndexRows::ColourIndex(const std::string& colour) {
+    const auto found = std::find(m_colours.begin(), m_colours.end(), colour);
+    if (found != m_colours.end()) {
+        return static_cast<std::uint8_t>(found - m_colours.begin());
+    }
+    if (m_colours.size() > UINT8_MAX) {
+        return 0;  // a palette has a handful of colours; more fall back to the default
+    }
+    m_colours.push_back(colour);
+    return static_cast<std::uint8_t>(m_colours.size() - 1);
+}
+
 void IndexRows::SetRowBackground(int row, const std::string& colour) {
     if (Has(row)) {
-        m_rows[static_cast<std::size_t>(row)].background = colour;
+        m_rows[static_cast<std::size_t>(row)].background = ColourIndex(colour);
     }
 }
 
 void IndexRows::SetRowForeground(int row, const std::string& colour) {
     if (Has(row)) {
-        m_rows[static_cast<std::size_t>(row)].foreground = colour;
+        m_rows[static_cast<std::size_t>(row)].foreground = ColourIndex(colour);
     }
 }
 

@@ -14,8 +14,10 @@ namespace quillmate {
 struct IndexRow {
     std::string text;
     int depth = 0;
-    std::string background;  // empty: the widget default
-    std::string foreground;
+    // The row's colours, as indexes into the rows' colours (IndexRows::Colour): a million rows
+    // share the few colours of the palette. 0 is the widget's default.
+    std::uint8_t background = 0;
+    std::uint8_t foreground = 0;
     RowIcon icon = RowIcon::None;
     // Flat indexes of the neighbours in the tree; -1 for none.
     int parent = -1;
@@ -36,6 +38,8 @@ class IndexRows : public IndexRowSink {
     void SetRowIcon(int row, RowIcon icon) override;
 
     int Count() const { return static_cast<int>(m_rows.size()); }
+    // The colour of a row's colour index: empty for the widget's default.
+    const std::string& Colour(std::uint8_t index) const { return m_colours[index]; }
     const std::vector<IndexRow>& Rows() const { return m_rows; }
     bool Has(int row) const { return row >= 0 && row < Count(); }
     // Empty, -1 and false for a row that does not exist.
@@ -47,7 +51,10 @@ class IndexRows : public IndexRowSink {
     std::uint64_t Generation() const { return m_generation; }
 
   private:
+    std::uint8_t ColourIndex(const std::string& colour);
+
     std::vector<IndexRow> m_rows;
+    std::vector<std::string> m_colours{std::string()};
     std::vector<int> m_lastChild;    // by row
     std::vector<int> m_lastAtDepth;  // the rows a new row may belong to, by depth
     int m_lastTopLevel = -1;

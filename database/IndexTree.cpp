@@ -70,17 +70,17 @@ int IndexTree::RowDepth(int row) const {
 }
 
 std::optional<Gdk::RGBA> IndexTree::RowBackground(int row) const {
-    if (row < 0 || row >= RowCount() || m_rows->Rows()[static_cast<std::size_t>(row)].background.empty()) {
+    if (row < 0 || row >= RowCount() || m_rows->Rows()[static_cast<std::size_t>(row)].background == 0) {
         return std::nullopt;
     }
-    return Gdk::RGBA(m_rows->Rows()[static_cast<std::size_t>(row)].background);
+    return Gdk::RGBA(m_rows->Colour(m_rows->Rows()[static_cast<std::size_t>(row)].background));
 }
 
 std::optional<Gdk::RGBA> IndexTree::RowForeground(int row) const {
-    if (row < 0 || row >= RowCount() || m_rows->Rows()[static_cast<std::size_t>(row)].foreground.empty()) {
+    if (row < 0 || row >= RowCount() || m_rows->Rows()[static_cast<std::size_t>(row)].foreground == 0) {
         return std::nullopt;
     }
-    return Gdk::RGBA(m_rows->Rows()[static_cast<std::size_t>(row)].foreground);
+    return Gdk::RGBA(m_rows->Colour(m_rows->Rows()[static_cast<std::size_t>(row)].foreground));
 }
 
 Glib::RefPtr<Gdk::Pixbuf> IndexTree::RowIcon(int row) const {

@@ -183,20 +183,20 @@ void GetValue(GtkTreeModel* model, GtkTreeIter* iter, gint column, GValue* value
             }
             break;
         case kIndexBackgroundColumn:
-            if (!indexRow.background.empty()) {
-                g_value_set_boxed(value, Colour(data, indexRow.background));
+            if (indexRow.background != 0) {
+                g_value_set_boxed(value, Colour(data, data.rows->Colour(indexRow.background)));
             }
             break;
         case kIndexBackgroundSetColumn:
-            g_value_set_boolean(value, !indexRow.background.empty());
+            g_value_set_boolean(value, indexRow.background != 0);
             break;
         case kIndexForegroundColumn:
-            if (!indexRow.foreground.empty()) {
-                g_value_set_boxed(value, Colour(data, indexRow.foreground));
+            if (indexRow.foreground != 0) {
+                g_value_set_boxed(value, Colour(data, data.rows->Colour(indexRow.foreground)));
             }
             break;
         case kIndexForegroundSetColumn:
-            g_value_set_boolean(value, !indexRow.foreground.empty());
+            g_value_set_boolean(value, indexRow.foreground != 0);
             break;
         default:
             break;

@@ -28,6 +28,9 @@ using test::TempFolder;
 struct Build {
     std::vector<std::unique_ptr<XmlDocument>> documents;
     std::vector<IndexRow> rows;
+    IndexRows sink;
+    const std::string& Background(std::size_t row) const { return sink.Colour(rows[row].background); }
+    const std::string& Foreground(std::size_t row) const { return sink.Colour(rows[row].foreground); }
     EntryList entries;
     std::string lastGroupTitle;
     int helpEntryIndex = 0;
@@ -47,9 +50,9 @@ void FillFromHead(XmlDocument read, const Options& options, Build& build) {
     ApplyPalette(palette, options.darkMode);
     const IndexTreeSettings settings{options.language, options.dyeingNews, palette};
     IndexTreeState state{build.entries, build.lastGroupTitle, build.helpEntryIndex, build.dbVersion};
-    IndexRows sink;
-    FillIndexTree(document, document.Head(), 0, settings, state, sink);
-    build.rows = sink.Rows();
+    build.sink.Clear();
+    FillIndexTree(document, document.Head(), 0, settings, state, build.sink);
+    build.rows = build.sink.Rows();
 }
 
 Build BuildFrom(const std::string& xml, const Options& options = {}) {
@@ -222,13 +225,13 @@ TEST(FillIndexTreeTest, SampleDatabaseGivesRowsAndEntriesInDocumentOrder) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(build.rows[i].text, expected[i].text) << i;
         EXPECT_EQ(build.rows[i].depth, expected[i].depth) << i;
-        EXPECT_EQ(build.rows[i].background, expected[i].background) << i;
+        EXPECT_EQ(build.Background(i), expected[i].background) << i;
         EXPECT_EQ(build.rows[i].icon, expected[i].icon) << i;
         EXPECT_EQ(build.entries[i].groupTitle, expected[i].groupTitle) << i;
         EXPECT_EQ(build.entries[i].nodeText, expected[i].nodeText) << i;
         EXPECT_EQ(build.entries[i].file, expected[i].file) << i;
     }
-    EXPECT_EQ(build.rows[0].foreground, "#FFFFFF");
+    EXPECT_EQ(build.Foreground(0), "#FFFFFF");
     EXPECT_EQ(build.entries[0].descriptEn, "Korvex examples for GTK");
     EXPECT_EQ(build.entries[4].themeDe, kNew + "Einfacher Knopf");
     EXPECT_EQ(build.entries[4].descriptFr, "Un bouton");
@@ -409,13 +412,13 @@ TEST(FillIndexTreeTest, ThemesAreShadedAlternately) {
         xml += "</Toc>";
         const Build build = BuildFrom(xml, {0, true, c.darkMode});
         ASSERT_EQ(build.rows.size(), 1 + 3 * c.titles.size());
-        EXPECT_EQ(build.rows[0].background, "#666666");
-        EXPECT_EQ(build.rows[0].foreground, "#FFFFFF");
+        EXPECT_EQ(build.Background(0), "#666666");
+        EXPECT_EQ(build.Foreground(0), "#FFFFFF");
         for (std::size_t theme = 0; theme < c.titles.size(); ++theme) {
-            EXPECT_EQ(build.rows[1 + 3 * theme].background, c.backgrounds[theme]) << theme;
-            EXPECT_EQ(build.rows[2 + 3 * theme].background, "") << theme;
-            EXPECT_EQ(build.rows[3 + 3 * theme].background, "") << theme;
-            EXPECT_EQ(build.rows[1 + 3 * theme].foreground, "#000000")
+            EXPECT_EQ(build.Background(1 + 3 * theme), c.backgrounds[theme]) << theme;
+            EXPECT_EQ(build.Background(2 + 3 * theme), "") << theme;
+            EXPECT_EQ(build.Background(3 + 3 * theme), "") << theme;
+            EXPECT_EQ(build.Foreground(1 + 3 * theme), "#000000")
                 << theme;  // whatever the theme's text colour
         }
     }
