@@ -185,8 +185,8 @@ void StartUp(Application& app) {
     RebuildIndexTree(app);
     CountThemesAndEntries(app);
     FillDatabaseInfo(app);
-    // The windows are built with German texts; the settings dialog's language chooser shows the
-    // stored language, to which the switch then changes the tree and every text.
+    // The windows are built with German texts: the switch to the stored language (or the
+    // locale's) changes the tree and every text, and shows it in the dialog's language box.
     if (const int stored = app.records.preferences.language; stored != 0) {
         app.records.preferences.language = 0;
         ApplyLanguage(app, stored, false);

@@ -56,13 +56,13 @@ void RegisterMenuItem(TextTargetRegistry& targets, const char* key, Gtk::MenuIte
     targets.labels[key] = {item->get_label(), [item](const std::string& text) { item->set_label(text); }};
 }
 
-// The row of the entry whose file the view shows: the selected row when it is that entry (two
-// entries may name one file), else the first; -1 when no entry's file is shown. Rows keep their
-// places in every language.
-int ShownEntryRow(const EntryList& entries, const ShownCodeFile& shown, int selected) {
+// The row of the entry shown or found missing (the one copying and opening name): the selected
+// row when it is that entry (two entries may name one file), else the first; -1 when the view
+// shows no entry. Rows keep their places in every language.
+int ShownEntryRow(const EntryList& entries, const std::string& entryFile, int selected) {
     const auto isShown = [&](int row) {
-        return row >= 0 && static_cast<std::size_t>(row) < entries.size() &&
-               shown.IsEntryFile(entries[static_cast<std::size_t>(row)].file);
+        return !entryFile.empty() && row >= 0 && static_cast<std::size_t>(row) < entries.size() &&
+               entries[static_cast<std::size_t>(row)].file == entryFile;
     };
     if (isShown(selected)) {
         return selected;
@@ -84,7 +84,8 @@ void ApplyLanguage(Application& app, int language, bool indexOnly) {
     MainWindow& window = *app.ui.mainWindow;
     IndexTree& tree = window.Tree();
     const ShownCodeFile& shown = window.Code().ShownFile();
-    const int shownRow = ShownEntryRow(app.records.entries, shown, tree.SelectedRow());
+    const int shownRow =
+        ShownEntryRow(app.records.entries, window.Code().CurrentEntryFile(), tree.SelectedRow());
     app.records.preferences.language = language;
     app.ui.settingsWindow->SetLanguageRow(language);
     RebuildIndexTree(app);

@@ -25,11 +25,16 @@ constexpr PreferenceKey Text(std::string_view name, KeySection section, std::str
     return {.name = name, .section = section, .text = field, .builtInText = builtIn};
 }
 
+// The keys the loader and the saver name besides walking the table.
+constexpr std::string_view kDbPathKey = "db-path";
+constexpr std::string_view kLibPathKey = "Lib-path";
+constexpr std::string_view kAboutKey = "about";
+
 using S = KeySection;
 constexpr PreferenceKey kPreferenceKeys[] = {
-    {.name = "db-path", .section = S::Viewer},
-    {.name = "Lib-path", .section = S::Viewer},
-    Number("about", S::Viewer, &Preferences::about, 0),
+    {.name = kDbPathKey, .section = S::Viewer},
+    {.name = kLibPathKey, .section = S::Viewer},
+    Number(kAboutKey, S::Viewer, &Preferences::about, 0),
     {.name = "Language", .section = S::User, .number = &Preferences::language, .notInFirstFile = true},
     Number("SearchHint", S::User, &Preferences::searchHint, 0),
     Number("SearchMode", S::User, &Preferences::searchMode, 0),
@@ -136,8 +141,8 @@ PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& d
     }
     const IniDocument& ini = *document;
     result.notText = !ini.IsText();
-    result.dbPath = ini.ReadString("db-path", location.dbFolder);
-    location.libPath = ini.ReadString("Lib-path", "");
+    result.dbPath = ini.ReadString(kDbPathKey, location.dbFolder);
+    location.libPath = ini.ReadString(kLibPathKey, "");
     for (const PreferenceKey& key : kPreferenceKeys) {
         if (key.number != nullptr) {
             const int missing = key.missingIsBuiltIn ? key.builtInNumber : prefs.*key.number;
@@ -155,7 +160,7 @@ PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& d
 
     // Only a file the settings dialog has saved before is expected to hold every user setting.
     result.prefsOutdated =
-        ini.HasKey("about") && prefs.about == 1 &&
+        ini.HasKey(kAboutKey) && prefs.about == 1 &&
         std::any_of(std::begin(kPreferenceKeys), std::end(kPreferenceKeys), [&ini](const PreferenceKey& key) {
             return key.section == KeySection::User && !ini.HasKey(key.name);
         });
@@ -256,8 +261,8 @@ PreferencesSave SavePreferences(const std::string& iniPath, const Preferences& p
         } else if (key.text != nullptr) {
             ini.WriteString(key.name, written.*key.text);
         } else if (writePaths) {
-            ini.WriteString(
-                key.name, key.name == "db-path" ? location.dbFolder + location.dbFileName : location.libPath);
+            ini.WriteString(key.name, key.name == kDbPathKey ? location.dbFolder + location.dbFileName
+                                                             : location.libPath);
         }
     }
 

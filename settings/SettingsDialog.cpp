@@ -12,6 +12,12 @@
 namespace quillmate {
 namespace {
 
+// Every combo box of the dialog has three rows; a stored value outside them leaves the box
+// without a selected row.
+void SelectRowOrNone(Gtk::ComboBox& combo, int row) {
+    combo.set_active(row >= 0 && row <= 2 ? row : -1);
+}
+
 // The controls keep their designed sizes: the theme's minimum heights and paddings of entries,
 // buttons and combo boxes would otherwise make them taller than their places.
 constexpr const char* kSettingsCss =
@@ -300,15 +306,11 @@ void SettingsWindow::SetFromPreferences(const Preferences& prefs) {
     m_windowData.set_active(prefs.saveWinSetting != 0);
     m_dyeNews.set_active(prefs.dyeingNews != 0);
     m_darkMode.set_active(prefs.darkMode != 0);
-    // A stored value outside the rows leaves the combo box without a selected row.
-    const auto select = [](Gtk::ComboBox& combo, int row) {
-        combo.set_active(row >= 0 && row <= 2 ? row : -1);
-    };
-    select(m_languageCombo, prefs.language);
-    select(m_searchCombo, prefs.searchMode);
-    select(m_hintCombo, prefs.searchHint);
-    select(m_titleCombo, prefs.sourceInTitle);
-    select(m_markingCombo, prefs.codeMarks);
+    SelectRowOrNone(m_languageCombo, prefs.language);
+    SelectRowOrNone(m_searchCombo, prefs.searchMode);
+    SelectRowOrNone(m_hintCombo, prefs.searchHint);
+    SelectRowOrNone(m_titleCombo, prefs.sourceInTitle);
+    SelectRowOrNone(m_markingCombo, prefs.codeMarks);
 }
 
 void SettingsWindow::RegisterTexts() {
@@ -411,7 +413,7 @@ void SettingsWindow::SetFont(const std::string& name, int size) {
 }
 
 void SettingsWindow::SetLanguageRow(int row) {
-    m_languageCombo.set_active(row);
+    SelectRowOrNone(m_languageCombo, row);
 }
 
 SettingsDialogState SettingsWindow::State() const {

@@ -83,7 +83,7 @@ class SettingsWindow : public Gtk::Window {
     std::string FontName() const { return m_fontName.get_text(); }
     std::string FontSizeText() const { return m_fontSize.get_text(); }
 
-    // The language chooser's row (-1 when none is selected) is the program's index language.
+    // The language chooser's row (-1 when none is selected): what a Save makes the language.
     int LanguageRow() const { return m_languageCombo.get_active_row_number(); }
     void SetLanguageRow(int row);
 

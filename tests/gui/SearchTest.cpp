@@ -166,8 +166,6 @@ TEST_F(SearchTest, SearchFollowsLanguageChanges) {
     // until "h" finds "Hilfe".
     EXPECT_EQ(EntryText(), "h");
     EXPECT_EQ(Selected(), 2);
-    // The index language is the settings dialog's language chooser.
-    app->ui.settingsWindow->SetLanguageRow(1);
     app->records.preferences.language = 1;
     RebuildIndexTree(*app);
     SetTerm("help");
