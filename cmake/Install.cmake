@@ -1,6 +1,6 @@
 # Installation: a complete, writable program folder under lib/quillmate (executable, language
 # file, sample library, the first preferences pointing at it), a launcher on bin, the
-# desktop file, the AppStream metadata and the icon at every size.
+# desktop file, the AppStream metadata, the icon at every size and the manual page.
 include(GNUInstallDirs)
 set(QUILLMATE_INSTALL_FOLDER "${CMAKE_INSTALL_LIBDIR}/quillmate")
 
@@ -22,3 +22,4 @@ install(FILES "${CMAKE_SOURCE_DIR}/data/org.quillmate.Quillmate.desktop"
 install(FILES "${QUILLMATE_GENERATED_DIR}/org.quillmate.Quillmate.metainfo.xml"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 install(DIRECTORY "${CMAKE_SOURCE_DIR}/data/icons/" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor")
+install(FILES "${CMAKE_SOURCE_DIR}/docs/quillmate.1" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")

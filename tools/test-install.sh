@@ -14,6 +14,7 @@ for size in 16 24 32 48 64 128 256; do
     test -f "$prefix/share/icons/hicolor/${size}x${size}/apps/org.quillmate.Quillmate.png"
 done
 test -f "$prefix/share/icons/hicolor/scalable/apps/org.quillmate.Quillmate.svg"
+test -f "$prefix/share/man/man1/quillmate.1"
 if command -v appstreamcli > /dev/null 2>&1 && [ -x /usr/libexec/appstreamcli-compose ]; then
     # Icons, desktop file and metadata as a software centre reads them from a package.
     mkdir "$prefix/root" && cp -r "$prefix/share" "$prefix/root/"
