@@ -21,7 +21,6 @@
 #include <gtkmm/textview.h>
 #include <gtkmm/window.h>
 #include <gtksourceview/gtksource.h>
-#include <malloc.h>
 
 #include <chrono>
 #include <fstream>
@@ -37,6 +36,7 @@
 
 #include "app/Effects.h"
 #include "bench/LibraryGenerator.h"
+#include "bench/PeakMemory.h"
 #include "resources/KeywordList.h"
 #include "viewer/CodeFile.h"
 #include "viewer/CodeViewer.h"
@@ -660,18 +660,6 @@ std::string KeywordText(std::size_t bytes, bool oneLine) {
     return text;
 }
 
-// Resident and peak resident memory of this process in bytes, from /proc/self/status.
-std::size_t StatusBytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with(field + ":")) {
-            return std::stoul(line.substr(field.size() + 1)) * 1024;
-        }
-    }
-    return 0;
-}
-
 // One line of `bytes` bytes of `what` ("tabs", "spaces" or keywords), with a statement behind it.
 std::string OneLine(const std::string& what, std::size_t bytes) {
     if (what == "keywords") {
@@ -698,9 +686,7 @@ void OneLineLoop(benchmark::State& state, CodeWindow& window, const std::string&
             ProcessPendingEvents();
         }
         DrawWatch::WaitForNextFrame();
-        ::malloc_trim(0);
-        std::ofstream("/proc/self/clear_refs") << "5";  // starts the peak afresh
-        const std::size_t before = StatusBytes("VmRSS");
+        const PeakMemory peak;
         Clock::time_point last = Clock::now();
         sigc::connection ticks = Glib::signal_timeout().connect(
             [&] {
@@ -739,7 +725,7 @@ void OneLineLoop(benchmark::State& state, CodeWindow& window, const std::string&
         shown = drawn ? *drawn - start : Clock::duration{};
         draws.disconnect();
         ticks.disconnect();
-        peakPerByte = static_cast<double>(StatusBytes("VmHWM") - before) / static_cast<double>(text.size());
+        peakPerByte = static_cast<double>(peak.Grown()) / static_cast<double>(text.size());
         state.ResumeTiming();
     }
     state.counters["shownMs"] = benchmark::Counter(std::chrono::duration<double, std::milli>(shown).count());

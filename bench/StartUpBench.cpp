@@ -18,7 +18,6 @@
 #include <glibmm/main.h>
 #include <gtk/gtk.h>
 #include <gtkmm/main.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,6 +36,7 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "bench/LibraryGenerator.h"
+#include "bench/PeakMemory.h"
 #include "database/IndexTreeActions.h"
 
 namespace quillmate {
@@ -203,18 +203,6 @@ BENCHMARK(BM_StartUpPerRow)
     ->UseRealTime()
     ->Iterations(1);
 
-// Resident and peak resident memory of this process in bytes, from /proc/self/status.
-std::size_t StatusBytes(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with(field + ":")) {
-            return std::stoul(line.substr(field.size() + 1)) * 1024;
-        }
-    }
-    return 0;
-}
-
 // A folder whose first entry's code file holds about `lines` lines of the library's code (with
 // CodeMarks 2) and whose second entry's file is one line.
 std::unique_ptr<GeneratedProgramFolder> HugeFileFolder(int lines, std::size_t* bytes = nullptr) {
@@ -254,13 +242,11 @@ void BM_MemoryPerRow(benchmark::State& state) {
     for (auto _ : state) {
         const GeneratedProgramFolder folder(themes, entriesPerTheme);
         const auto fileBytes = std::filesystem::file_size(folder.Path() + "Quillmate-Toc.xml");
-        ::malloc_trim(0);
-        std::ofstream("/proc/self/clear_refs") << "5";
-        const std::size_t before = StatusBytes("VmRSS");
+        const PeakMemory peak;
         const auto start = Clock::now();
         auto app = StartAndShowFirstEntry(folder);
         seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        perFileByte = static_cast<double>(StatusBytes("VmHWM") - before) / static_cast<double>(fileBytes);
+        perFileByte = static_cast<double>(peak.Grown()) / static_cast<double>(fileBytes);
         app.reset();
         ProcessPendingEvents();
     }
@@ -352,9 +338,7 @@ HugeFileRun ShowHugeFile(int lines) {
     auto app = StartAndShowFirstEntry(*folder);
     const auto settle = Clock::now() + std::chrono::milliseconds(300);
     RunUntil(*app, [&] { return Clock::now() > settle; });
-    ::malloc_trim(0);  // what earlier runs freed must not hide what this one takes
-    std::ofstream("/proc/self/clear_refs") << "5";  // starts the peak afresh
-    const std::size_t before = StatusBytes("VmRSS");
+    const PeakMemory peak;
     Clock::time_point last = Clock::now();
     Clock::duration longest{};
     sigc::connection ticks = Glib::signal_timeout().connect(
@@ -373,7 +357,7 @@ HugeFileRun ShowHugeFile(int lines) {
     ticks.disconnect();
     HugeFileRun run;
     run.longestPauseMs = std::chrono::duration<double, std::milli>(longest).count();
-    run.peakPerByte = static_cast<double>(StatusBytes("VmHWM") - before) / static_cast<double>(bytes);
+    run.peakPerByte = static_cast<double>(peak.Grown()) / static_cast<double>(bytes);
     app.reset();
     ProcessPendingEvents();
     return run;

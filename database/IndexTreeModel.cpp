@@ -183,17 +183,14 @@ void GetValue(GtkTreeModel* model, GtkTreeIter* iter, gint column, GValue* value
             }
             break;
         case kIndexBackgroundColumn:
-            if (indexRow.background != 0) {
-                g_value_set_boxed(value, Colour(data, data.rows->Colour(indexRow.background)));
+        case kIndexForegroundColumn:
+            if (const std::uint8_t colour =
+                    column == kIndexBackgroundColumn ? indexRow.background : indexRow.foreground) {
+                g_value_set_boxed(value, Colour(data, data.rows->Colour(colour)));
             }
             break;
         case kIndexBackgroundSetColumn:
             g_value_set_boolean(value, indexRow.background != 0);
-            break;
-        case kIndexForegroundColumn:
-            if (indexRow.foreground != 0) {
-                g_value_set_boxed(value, Colour(data, data.rows->Colour(indexRow.foreground)));
-            }
             break;
         case kIndexForegroundSetColumn:
             g_value_set_boolean(value, indexRow.foreground != 0);

@@ -90,7 +90,7 @@ std::span<const PreferenceKey> PreferenceKeys() {
 }
 
 std::string UserSettingsFolder(const char* xdgConfigHome, const char* home) {
-    // The base directory specification ignores a relative $XDG_CONFIG_HOME.
+    // A relative $XDG_CONFIG_HOME counts as unset, as desktops treat it.
     if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
         return WithTrailingSlash(xdgConfigHome) + kSettingsFolderName + "/";
     }
@@ -102,8 +102,9 @@ std::string UserSettingsFolder(const char* xdgConfigHome, const char* home) {
 
 PreferencesPlace SettlePreferencesPlace(const std::string& programFolder, const std::string& userFolder) {
     const std::string programFile = programFolder + kPreferencesFileName;
-    if (CanWriteFile(programFile) || userFolder.empty()) {
-        return {programFile, CanWriteFile(programFile)};
+    const bool programFileWritable = CanWriteFile(programFile);
+    if (programFileWritable || userFolder.empty()) {
+        return {programFile, programFileWritable};
     }
     const std::string userFile = userFolder + kPreferencesFileName;
     if (!PathExists(userFile) && MakeFolders(userFolder)) {

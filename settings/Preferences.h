@@ -179,7 +179,7 @@ struct PreferencesPlace {
     bool saveable = true;
 };
 
-// The program folder's preferences file where it can be written (or created), as designed; else
+// The program folder's preferences file where it can be written (or created); else
 // the user's own file in `userFolder` (an installed program), which starts as a copy of the
 // program folder's file at the user's first start.
 PreferencesPlace SettlePreferencesPlace(const std::string& programFolder, const std::string& userFolder);
