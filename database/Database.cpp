@@ -291,6 +291,22 @@ void EntryList::Set(std::size_t index, const DbEntry& entry) {
     m_entries[index] = kept;
 }
 
+int ShownEntryRow(const EntryList& entries, const std::string& entryFile, int selected) {
+    const auto isShown = [&](int row) {
+        return !entryFile.empty() && row >= 0 && static_cast<std::size_t>(row) < entries.size() &&
+               entries[static_cast<std::size_t>(row)].file == entryFile;
+    };
+    if (isShown(selected)) {
+        return selected;
+    }
+    for (std::size_t row = 0; row < entries.size(); ++row) {
+        if (isShown(static_cast<int>(row))) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
 std::string_view DescriptionIn(const DbEntry& entry, int language) {
     switch (language) {
         case 1:

@@ -67,6 +67,11 @@ class EntryList {
     std::deque<std::string> m_texts;  // a deque, so that keeping a text moves none of the others
 };
 
+// The row of the entry shown or found missing (the one copying and opening name): the selected
+// row when it is that entry (two entries may name one file), else the first; -1 when the view
+// shows no entry. Rows keep their places in every language.
+int ShownEntryRow(const EntryList& entries, const std::string& entryFile, int selected);
+
 // The entry's description in a language: 1 English, 2 French, anything else German.
 std::string_view DescriptionIn(const DbEntry& entry, int language);
 

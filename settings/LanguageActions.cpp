@@ -56,25 +56,6 @@ void RegisterMenuItem(TextTargetRegistry& targets, const char* key, Gtk::MenuIte
     targets.labels[key] = {item->get_label(), [item](const std::string& text) { item->set_label(text); }};
 }
 
-// The row of the entry shown or found missing (the one copying and opening name): the selected
-// row when it is that entry (two entries may name one file), else the first; -1 when the view
-// shows no entry. Rows keep their places in every language.
-int ShownEntryRow(const EntryList& entries, const std::string& entryFile, int selected) {
-    const auto isShown = [&](int row) {
-        return !entryFile.empty() && row >= 0 && static_cast<std::size_t>(row) < entries.size() &&
-               entries[static_cast<std::size_t>(row)].file == entryFile;
-    };
-    if (isShown(selected)) {
-        return selected;
-    }
-    for (std::size_t row = 0; row < entries.size(); ++row) {
-        if (isShown(static_cast<int>(row))) {
-            return static_cast<int>(row);
-        }
-    }
-    return -1;
-}
-
 }  // namespace
 
 void ApplyLanguage(Application& app, int language, bool indexOnly) {

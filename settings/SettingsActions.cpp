@@ -29,13 +29,15 @@ namespace {
 constexpr const char* kRestartText =
     "For an update of the CodeViewer colors the app still has to be restarted!";
 
-// The code view shows the file of the selected entry (not a dropped file, and not emptied by Apply).
-bool EntryFileShown(Application& app) {
+// The row of the entry whose file the code view shows, whether or not it is selected (a search
+// may leave none selected); -1 for a dropped file or a view emptied by Apply.
+int ShownEntryFileRow(Application& app) {
     MainWindow& window = *app.ui.mainWindow;
-    const int row = window.Tree().SelectedRow();
-    return row >= 0 && static_cast<size_t>(row) < app.records.entries.size() &&
-           window.Code().ShownFile().IsEntryFile(app.records.entries[static_cast<size_t>(row)].file) &&
-           !window.Code().Text().empty();
+    const std::string& entryFile = window.Code().CurrentEntryFile();
+    if (!window.Code().ShownFile().IsEntryFile(entryFile) || window.Code().Text().empty()) {
+        return -1;
+    }
+    return ShownEntryRow(app.records.entries, entryFile, window.Tree().SelectedRow());
 }
 
 // The code font from "FontName" and "FontSize"; a font that cannot be loaded leaves the view's font.
@@ -172,9 +174,9 @@ void SaveSettings(Application& app) {
     Preferences& prefs = app.records.preferences;
 
     const SaveDecisions decisions = TakeDialogSettings(dialog.State(), prefs, app.records.location);
-    if (decisions.reshowCodeFile && EntryFileShown(app)) {
+    if (const int shownRow = ShownEntryFileRow(app); decisions.reshowCodeFile && shownRow >= 0) {
         // Loaded again, so that it gets the new code marking.
-        ShowEntry(app, window.Tree().SelectedRow(), true);
+        ShowEntry(app, shownRow, true);
     }
     if (decisions.applyPalette) {
         ApplyPalette(app.records.palette, prefs.darkMode != 0);
@@ -194,7 +196,7 @@ void SaveSettings(Application& app) {
         RebuildIndexTree(app);
         tree.SelectRow(selected);
     }
-    if (decisions.titleChanged && EntryFileShown(app)) {
+    if (decisions.titleChanged && ShownEntryFileRow(app) >= 0) {
         SetTitleForFile(app, window.Code().ShownFile().path);
     }
     app.records.state.missingFileNotice = true;

@@ -586,17 +586,21 @@ TEST_F(SettingsTest, ChangedCodeMarkingShowsTheOpenFileAgain) {
 }
 
 TEST_F(SettingsTest, ChangedTitleContentRetitlesTheShownFile) {
-    Start();
-    ShowRow(test::kSimpleRow);
-    ASSERT_EQ(Main().get_title(), "Quillmate ~ /Buttons/Simple.kx");
+    // Shown through the search, which leaves no row selected.
+    Start({"Language=1"});
+    Main().SearchEntry().set_text("with_label");
+    Settle();
+    test::SendKey(Main(), GDK_KEY_Return);
+    Settle();
+    ASSERT_EQ(Main().get_title(), "Quillmate ~ /Buttons/Label.kx");
     OpenSettings();
     Settings().TitleCombo().set_active(0);
     Click(Settings().SaveButton());
-    EXPECT_EQ(Main().get_title(), "Quillmate ~ Simple.kx");
+    EXPECT_EQ(Main().get_title(), "Quillmate ~ Label.kx");
     OpenSettings();
     Settings().TitleCombo().set_active(2);
     Click(Settings().SaveButton());
-    EXPECT_EQ(Main().get_title(), "Quillmate ~ " + folder.Path() + "Buttons/Simple.kx");
+    EXPECT_EQ(Main().get_title(), "Quillmate ~ " + folder.Path() + "Buttons/Label.kx");
 }
 
 TEST_F(SettingsTest, ChangedFontBecomesTheCodeFont) {
