@@ -26,6 +26,9 @@ packages="
   appstream
   appstream-compose
   weston
+  dpkg-dev
+  file
+  lintian
   valgrind
   python3
   clang

@@ -14,13 +14,16 @@ for size in 16 24 32 48 64 128 256; do
     test -f "$prefix/share/icons/hicolor/${size}x${size}/apps/org.quillmate.Quillmate.png"
 done
 test -f "$prefix/share/icons/hicolor/scalable/apps/org.quillmate.Quillmate.svg"
-test -f "$prefix/share/man/man1/quillmate.1"
+test -f "$prefix/share/man/man1/quillmate.1.gz"
+test -f "$prefix/share/doc/quillmate/copyright"
 if command -v appstreamcli > /dev/null 2>&1 && [ -x /usr/libexec/appstreamcli-compose ]; then
     # Icons, desktop file and metadata as a software centre reads them from a package.
     mkdir "$prefix/root" && cp -r "$prefix/share" "$prefix/root/"
     (cd "$prefix/root" && appstreamcli compose --no-net --result-root="$prefix/composed" --origin=quillmate \
         --prefix=/ .) || { echo "appstreamcli compose failed"; exit 1; }
 fi
+# The first preferences sit with the configuration, linked from the program folder.
+test "$(readlink "$prefix/lib/quillmate/QuillmateViewer.ini")" = "$prefix/etc/quillmate/QuillmateViewer.ini"
 grep -q "db-path=$prefix/lib/quillmate/Quillmate-Toc.xml" "$prefix/lib/quillmate/QuillmateViewer.ini"
 grep -q "^CodeMarks=2$" "$prefix/lib/quillmate/QuillmateViewer.ini"
 GSETTINGS_BACKEND=memory "$prefix/bin/quillmate" &
