@@ -18,6 +18,7 @@
 #include "viewer/ClipboardActions.h"
 #include "viewer/CodeViewerActions.h"
 #include "viewer/ExportActions.h"
+#include "viewer/FindActions.h"
 
 namespace quillmate {
 namespace {
@@ -55,6 +56,17 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
                        window.Tree().SelectedRow() >= 0) {
                 ShowSelectedEntry(app, event.type);
             }
+            break;
+        case WidgetId::FindEntry:
+        case WidgetId::FindCase:
+            FindTermChanged(app);
+            break;
+        case WidgetId::FindNext:
+        case WidgetId::FindPrevious:
+            StepFind(app, event.widget == WidgetId::FindNext);
+            break;
+        case WidgetId::FindBar:
+            CloseFindBar(app);
             break;
         case WidgetId::SearchEntry:
             if (event.type == WidgetEventType::IconPress && event.data == 1) {
@@ -95,6 +107,16 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             break;
         case Command::ToggleWrap:
             ToggleCodeWrap(app);
+            break;
+        case Command::OpenFind:
+            OpenFindBar(app);
+            break;
+        case Command::CloseFind:
+            CloseFindBar(app);
+            break;
+        case Command::FindNextMatch:
+        case Command::FindPreviousMatch:
+            StepFind(app, event.command == Command::FindNextMatch);
             break;
         case Command::SearchNext:
             SearchFromEntry(app, true);

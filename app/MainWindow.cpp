@@ -49,6 +49,18 @@ constexpr Shortcut kShortcuts[] = {
     {GDK_KEY_g, GDK_MOD1_MASK, Command::LanguageGerman},
     {GDK_KEY_d, GDK_MOD1_MASK, Command::LanguageGerman},
     {GDK_KEY_f, GDK_MOD1_MASK, Command::LanguageFrench},
+    {GDK_KEY_f, GDK_CONTROL_MASK, Command::OpenFind},
+};
+
+// Keys of their own while the focus is in the find bar: Escape closes only the bar, Enter walks
+// through the matches, Delete edits the term.
+constexpr Shortcut kFindBarKeys[] = {
+    {GDK_KEY_Escape, GdkModifierType(0), Command::CloseFind},
+    {GDK_KEY_Return, GdkModifierType(0), Command::FindNextMatch},
+    {GDK_KEY_KP_Enter, GdkModifierType(0), Command::FindNextMatch},
+    {GDK_KEY_Return, GDK_SHIFT_MASK, Command::FindPreviousMatch},
+    {GDK_KEY_KP_Enter, GDK_SHIFT_MASK, Command::FindPreviousMatch},
+    {GDK_KEY_Delete, GdkModifierType(0), Command::None},
 };
 
 void PlaceWidget(Gtk::Fixed& fixed, Gtk::Widget& widget, const WidgetRect& rect) {
@@ -113,7 +125,8 @@ MainWindow::MainWindow(const WindowContext& context, const Preferences& preferen
     : m_context(context),
       m_hooks(std::move(hooks)),
       m_indexTree(std::make_unique<IndexTree>()),
-      m_code(context.queue, context.palette, context.codeFont) {
+      m_code(context.queue, context.palette, context.codeFont),
+      m_findBar(context.queue) {
     set_title(kProgramTitle);
     set_resizable(true);
     set_size_request(kMinimumWidth, kMinimumHeight);
@@ -331,7 +344,16 @@ void MainWindow::BuildPanes(int splitter) {
 
     m_code.set_margin_end(2);
 
+    m_code.OnFindChanged([this] {
+        const CodeViewer::FindPosition found = m_code.FoundPosition();
+        m_findBar.ShowCount(found.current, found.count, found.counting);
+    });
+
+    // Between the description and the code; it never holds the pane wider than the user set it.
+    m_findScroller.set_policy(Gtk::POLICY_EXTERNAL, Gtk::POLICY_NEVER);
+    m_findScroller.add(m_findBar);
     m_rightPane.pack_start(m_descriptionScroller, false, false);
+    m_rightPane.pack_start(m_findScroller, false, false);
     m_rightPane.pack_start(m_code, true, true);
 }
 
@@ -483,8 +505,19 @@ bool MainWindow::OnKeyPress(GdkEventKey* event) {
     const auto modifiers = static_cast<GdkModifierType>(
         event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_SUPER_MASK));
     guint keyval = event->keyval;
-    if ((modifiers & GDK_MOD1_MASK) != 0) {
+    if ((modifiers & (GDK_MOD1_MASK | GDK_CONTROL_MASK)) != 0) {
         keyval = gdk_keyval_to_lower(keyval);
+    }
+    if (m_findBar.HasFocusWithin()) {
+        for (const Shortcut& shortcut : kFindBarKeys) {
+            if (shortcut.keyval == keyval && shortcut.modifiers == modifiers) {
+                if (shortcut.command == Command::None) {
+                    return false;
+                }
+                m_context.queue.Post(CommandEvent(WindowId::Main, shortcut.command));
+                return true;
+            }
+        }
     }
     for (const Shortcut& shortcut : kShortcuts) {
         if (shortcut.keyval == keyval && shortcut.modifiers == modifiers) {

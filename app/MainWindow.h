@@ -29,6 +29,7 @@
 #include "resources/Pictures.h"
 #include "settings/Preferences.h"
 #include "viewer/CodeViewer.h"
+#include "viewer/FindBar.h"
 
 namespace quillmate {
 
@@ -86,6 +87,7 @@ class MainWindow : public Gtk::Window {
     IndexTree& Tree() { return *m_indexTree; }
     Gtk::TextView& DescriptionLine() { return m_descriptionLine; }
     CodeViewer& Code() { return m_code; }
+    FindBar& Finder() { return m_findBar; }
     Gtk::Paned& MainSplitter() { return m_mainSplitter; }
     // Picture-only controls; null when their picture did not decode.
     Gtk::EventBox* ExpandToggle() { return m_expandToggle.get(); }
@@ -148,6 +150,8 @@ class MainWindow : public Gtk::Window {
     Gtk::ScrolledWindow m_descriptionScroller;
     Gtk::TextView m_descriptionLine;
     CodeViewer m_code;
+    FindBar m_findBar;
+    Gtk::ScrolledWindow m_findScroller;  // lets the pane grow narrower than the bar
     Glib::RefPtr<Gtk::CssProvider> m_descriptionCss;
 };
 

@@ -25,6 +25,12 @@ enum class WidgetId {
     InfoButton,
     AdminButton,
     IndexTree,
+    // The find bar at the code view
+    FindBar,
+    FindEntry,
+    FindPrevious,
+    FindNext,
+    FindCase,
     // Settings window
     DatabaseChooser,
     LibraryChooser,
@@ -63,6 +69,10 @@ enum class Command {
     LanguageGerman,
     LanguageEnglish,
     LanguageFrench,
+    OpenFind,
+    CloseFind,
+    FindNextMatch,
+    FindPreviousMatch,
     // The update check's download has finished (update window).
     UpdateCheckFinished,
 };

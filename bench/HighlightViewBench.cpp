@@ -586,6 +586,28 @@ void SideBySideHighlightLoop(benchmark::State& state, CodeWindow& window, const 
     LeaveEmpty(window);
 }
 
+// The find bar's work in a shown 20,000-line library text: every match counted and the first one
+// marked and shown, for a term on most lines and for one on a few.
+void FindLoop(benchmark::State& state, CodeWindow& window, const std::string& text, const char* term) {
+    window.Load("");
+    window.Show(text);
+    window.Viewer().HighlightEverything();
+    ProcessPendingEvents();
+    std::size_t matches = 0;
+    for (auto _ : state) {
+        window.Viewer().Find(term, false);
+        while (window.Viewer().FoundPosition().counting) {
+            Gtk::Main::iteration(false);
+        }
+        matches += window.Viewer().FoundPosition().count;
+        state.PauseTiming();
+        window.Viewer().EndFind();
+        state.ResumeTiming();
+    }
+    state.counters["matches"] = static_cast<double>(matches) / static_cast<double>(state.iterations());
+    LeaveEmpty(window);
+}
+
 // The same without highlighting: what putting the text into the view and laying it out costs.
 void SideBySidePlainLoop(benchmark::State& state, CodeWindow& window, const std::string& text) {
     for (auto _ : state) {
@@ -952,6 +974,13 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()
         ->Iterations(5);
+    for (const char* term : {"gtk", "Link to topic"}) {
+        benchmark::RegisterBenchmark(("BM_Find20000Lines/" + std::string(term)).c_str(), FindLoop,
+                                     std::ref(window), library.withLinks, term)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(5);
+    }
     benchmark::RegisterBenchmark("BM_Highlight2000Lines", HighlightLoop, std::ref(window), long2000)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();

@@ -107,6 +107,10 @@ void RegisterMainWindowTexts(Application& app) {
     RegisterTooltip(targets, "#Main_CbHistory", &window.HistoryCombo());
     RegisterTooltip(targets, "#Main_Help", window.HelpButton());
     RegisterTooltip(targets, "#Main_Setting", window.SettingsButton());
+    RegisterTooltip(targets, "#Find_Term", &window.Finder().Entry());
+    RegisterTooltip(targets, "#Find_Previous", &window.Finder().PreviousButton());
+    RegisterTooltip(targets, "#Find_Next", &window.Finder().NextButton());
+    RegisterTooltip(targets, "#Find_Case", &window.Finder().MatchCaseButton());
 
     if (!app.ui.menus) {
         return;

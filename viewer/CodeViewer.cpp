@@ -102,14 +102,27 @@ CodeViewer::CodeViewer(EventQueue& queue, const Palette& palette, const Pango::F
     m_breakTag = Gtk::TextTag::create("ViewBreak");
     m_breakTag->property_invisible() = true;
     m_view.get_buffer()->get_tag_table()->add(m_breakTag);
+    // A match reads in the code text's colour on its own background, whatever the highlighting.
+    m_findTag = Gtk::TextTag::create("FindMatch");
+    m_findCurrentTag = Gtk::TextTag::create("FindCurrent");
+    for (const auto& [tag, background] :
+         {std::pair{m_findTag, palette.findMatch}, {m_findCurrentTag, palette.findCurrent}}) {
+        tag->property_foreground() = palette.codeText;
+        tag->property_background() = background;
+        m_view.get_buffer()->get_tag_table()->add(tag);
+    }
     // Each draw and scroll looks for blocks that came into view.
     m_view.signal_draw().connect(
         [this](const Cairo::RefPtr<Cairo::Context>&) {
             ScheduleTagging();
+            ScheduleFindMarks();
             return false;
         },
         false);
-    get_vadjustment()->signal_value_changed().connect([this] { ScheduleTagging(); });
+    get_vadjustment()->signal_value_changed().connect([this] {
+        ScheduleTagging();
+        ScheduleFindMarks();
+    });
 }
 
 CodeViewer::~CodeViewer() {
@@ -169,6 +182,7 @@ CodeLoad CodeViewer::Show(CodeFileLoad file, const ViewBreaks& breaks, const Sho
     if (!shown.dropped && !shown.path.empty()) {
         m_currentEntry = shown.path;
     }
+    RestartFind();
     return loaded ? CodeLoad::Shown : CodeLoad::NotShown;
 }
 
@@ -176,11 +190,13 @@ void CodeViewer::ShowNotice(const std::string& text) {
     const ShownCodeFile shown = m_shown;
     PutText(text, {}, ++m_loads);
     m_shown = shown;
+    RestartFind();
 }
 
 void CodeViewer::ShowNothing() {
     PutText("", {}, ++m_loads);
     m_currentEntry.clear();
+    RestartFind();
 }
 
 bool CodeViewer::Overtaken(std::uint64_t load) const {
@@ -350,10 +366,14 @@ void CodeViewer::CreateTags() {
         table->add(tag);
         m_tags[static_cast<std::size_t>(look.tag)] = tag;
     }
+    // The find's marks stay above every colour of the highlighting.
+    m_findTag->set_priority(table->get_size() - 1);
+    m_findCurrentTag->set_priority(table->get_size() - 1);
 }
 
 // Drops the highlighting of the text that is about to go.
 void CodeViewer::Forget() {
+    ForgetFound();
     m_tagging.visibleWork.disconnect();
     m_tagging.aroundWork.disconnect();
     m_tagging.linkWork.disconnect();

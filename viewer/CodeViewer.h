@@ -13,6 +13,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,6 +93,24 @@ class CodeViewer : public Gtk::ScrolledWindow {
     // Makes every link and puts the whole highlighting on at once, as if every line had been shown.
     void HighlightEverything();
 
+    // Marks the matches of `term` (ignoring case unless `matchCase`) and makes the first one at or
+    // after the top of the view current. The matches are counted a slice of the text at a time,
+    // the rest while the window is idle, and marked as they come into view; a new text is searched
+    // again, until EndFind. An empty term marks nothing.
+    void Find(const std::string& term, bool matchCase);
+    // Makes the next (or previous) match current, round the end, selects it and shows it.
+    void FindStep(bool forward);
+    // Removes the marks; the view finds no more.
+    void EndFind();
+    struct FindPosition {
+        std::size_t current = 0;  // 1 for the first match; 0 when none is current
+        std::size_t count = 0;    // the matches counted so far
+        bool counting = false;    // more of the text is still to be looked at
+    };
+    FindPosition FoundPosition() const;
+    // Called whenever the current match or the count changes.
+    void OnFindChanged(std::function<void()> changed) { m_find.changed = std::move(changed); }
+
   private:
     // The highlighting of the text in the view: the highlighter's result, put on block by block
     // for the blocks that show and those a page around them. The links are made from the top,
@@ -137,6 +156,34 @@ class CodeViewer : public Gtk::ScrolledWindow {
     bool TagArea(int pages, std::chrono::steady_clock::time_point deadline, bool& tagged);
     void ScheduleTagging();
 
+    // What the find looks for and what it has found in the text shown.
+    struct Finding {
+        bool active = false;
+        std::string term;
+        bool matchCase = false;
+        std::u32string key;
+        std::uint32_t top = 0;      // the character at the top of the view when the term was given
+        std::uint32_t scanned = 0;  // characters of the buffer looked at
+        std::uint32_t from = 0;     // where the next match may start
+        bool complete = false;
+        std::vector<std::uint32_t> starts;
+        std::vector<bool> marked;  // by match
+        std::size_t current = 0;
+        bool hasCurrent = false;
+        std::function<void()> changed;
+        sigc::connection countWork;
+        sigc::connection markWork;
+    };
+    void RestartFind();
+    void ForgetFound();
+    // True when the whole text is looked at; false when the deadline came first (or the links the
+    // offsets wait for are not all made).
+    bool CountMatches(std::chrono::steady_clock::time_point deadline);
+    void MarkVisibleMatches();
+    void ScheduleFindMarks();
+    void MakeCurrent(std::size_t match);
+    void FindChanged() const;
+
     EventQueue& m_queue;
     const Palette& m_palette;
     Gtk::TextView m_view;
@@ -148,7 +195,11 @@ class CodeViewer : public Gtk::ScrolledWindow {
     CodeFileInfo m_info;
     std::array<Glib::RefPtr<Gtk::TextTag>, kHighlightTagCount> m_tags;
     Glib::RefPtr<Gtk::TextTag> m_breakTag;  // invisible: the view's own line breaks
+    Glib::RefPtr<Gtk::TextTag> m_findTag;
+    Glib::RefPtr<Gtk::TextTag> m_findCurrentTag;
+    Glib::RefPtr<Gtk::TextMark> m_findMark;
     Tagging m_tagging;
+    Finding m_find;
     struct Disposals {
         std::vector<Glib::RefPtr<Gtk::TextBuffer>> buffers;
         std::vector<std::string> texts;

@@ -33,6 +33,8 @@ void ApplyPalette(Palette& palette, bool dark) {
     palette.codeText = dark ? "#FFFFFF" : "#000000";
     palette.link = dark ? "#78AEED" : "#1A5FB4";
     palette.codeBack = dark ? "#1E1E1E" : "#FFFFFF";
+    palette.findMatch = dark ? "#705F00" : "#FCE94F";
+    palette.findCurrent = dark ? "#A3471A" : "#F5A623";
     palette.versionHint = dark ? "#008000" : "#9ACD32";
     palette.versionHintText = dark ? "#FFFFFF" : "#000000";
     palette.themeText = "#000000";
@@ -67,6 +69,8 @@ std::vector<ColouredText> ColouredTexts(const Palette& palette) {
           {"code text", palette.codeText}}) {
         texts.push_back({what, colour, palette.codeBack});
     }
+    texts.push_back({"find match", palette.codeText, palette.findMatch});
+    texts.push_back({"current find match", palette.codeText, palette.findCurrent});
     texts.push_back({"version hint", palette.versionHintText, palette.versionHint});
     texts.push_back({"head row", palette.topRowText, palette.topRowBack});
     texts.push_back({"own theme row", palette.themeText, palette.ownTheme});

@@ -20,6 +20,9 @@ struct Palette {
     std::string link;  // the link lines' addresses
     // The code view's own background: its colours are readable under any theme.
     std::string codeBack;
+    // Backgrounds of the find's matches and of its current match, under the code text colour.
+    std::string findMatch;
+    std::string findCurrent;
     // Index rows: a version hint's background and text, the themes' texts on their backgrounds.
     std::string versionHint;
     std::string versionHintText;

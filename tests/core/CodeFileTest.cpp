@@ -1,4 +1,6 @@
+#include "base/Utf8.h"
 #include "viewer/CodeFile.h"
+#include "viewer/CodeFind.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -558,6 +560,47 @@ TEST_F(CodeFileReadTest, StopRequestedBeforehandEndsReadingAndDecodingAtOnce) {
     EXPECT_EQ(ReadCodeFileBytes(Write("Long.kx", bytes), kMaxCodeFileBytes, stopped.get_token()),
               std::nullopt);
     EXPECT_LE(DecodeCodeText(bytes, stopped.get_token()).text.size(), kStopPollBytes);
+}
+
+// The find's matches in character offsets, the same whatever the slices the text comes in.
+TEST(CodeFindTest, MatchesAreCountedInCharactersWhateverTheSlices) {
+    struct Case {
+        std::string text;
+        std::string term;
+        bool matchCase;
+        std::vector<std::uint32_t> starts;
+    };
+    const Case cases[] = {
+        {"Open open\nOPEN", "open", false, {0, 5, 10}},
+        {"Open open\nOPEN", "open", true, {5}},
+        {"aaaa", "aa", false, {0, 2}},                              // matches do not overlap
+        {"\xC3\xA4rger \xC3\xA4rger", "\xC3\xA4R", false, {0, 6}},  // counted in characters
+        {"x\xEF\xBF\xBCgtk gtk", "gtk", false, {2, 6}},             // a link anchor is one character
+        {"abc", "", false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text + " / " + c.term);
+        const std::u32string key = FindKey(c.term, c.matchCase);
+        const std::u32string characters = DecodeUtf8(c.text);
+        for (std::size_t slice = 1; slice <= characters.size(); ++slice) {
+            std::vector<std::uint32_t> starts;
+            std::uint32_t from = 0;
+            for (std::size_t at = 0; at < characters.size(); at += slice) {
+                // Each slice reaches a term's length further, as the view hands them over.
+                std::string piece;
+                for (char32_t ch : characters.substr(at, slice + std::max<std::size_t>(key.size(), 1) - 1)) {
+                    EncodeUtf8(ch, piece);
+                }
+                FindMatches(piece, key, c.matchCase, static_cast<std::uint32_t>(at), from, starts);
+            }
+            EXPECT_EQ(starts, c.starts);
+        }
+    }
+    const std::vector<std::uint32_t> starts = {4, 9, 20};
+    EXPECT_EQ(MatchAtOrAfter(starts, 5), 1u);
+    EXPECT_EQ(MatchAtOrAfter(starts, 21), 0u);  // none below: the first
+    EXPECT_EQ(StepMatch(2, 3, true), 0u);
+    EXPECT_EQ(StepMatch(0, 3, false), 2u);
 }
 
 }  // namespace

@@ -341,5 +341,67 @@ TEST_F(CodeViewTest, VeryLargeFileLoadsWhileTheWindowAnswersAndANewerChoiceStops
     EXPECT_EQ(CodeText(*app), shown);
 }
 
+TEST_F(CodeViewTest, FindBarMarksWalksAndFollowsTheShownCode) {
+    Start();
+    folder.WriteFile("Buttons/Simple.kx", "Open open\nOPEN one\nopen\n");
+    ShowRow(kSimpleRow);
+    MainWindow& window = *app->ui.mainWindow;
+    FindBar& bar = window.Finder();
+    const auto selected = [&] {
+        Gtk::TextIter start;
+        Gtk::TextIter end;
+        window.Code().View().get_buffer()->get_selection_bounds(start, end);
+        return std::pair{start.get_offset(), end.get_offset()};
+    };
+    test::SendKey(window, GDK_KEY_f, GDK_CONTROL_MASK);
+    Settle();
+    ASSERT_TRUE(bar.IsOpen());
+    EXPECT_TRUE(bar.Entry().has_focus());
+    bar.Entry().set_text("open");
+    Settle();
+    // Case ignored: four matches, the first current; Enter and Shift+Enter walk round the ends.
+    struct Step {
+        guint key;
+        GdkModifierType state;
+        const char* count;
+        std::pair<int, int> selection;
+    };
+    const Step steps[] = {{0, GdkModifierType(0), "1 / 4", {0, 4}},
+                          {GDK_KEY_Return, GdkModifierType(0), "2 / 4", {5, 9}},
+                          {GDK_KEY_Return, GDK_SHIFT_MASK, "1 / 4", {0, 4}},
+                          {GDK_KEY_Return, GDK_SHIFT_MASK, "4 / 4", {19, 23}},
+                          {GDK_KEY_Return, GdkModifierType(0), "1 / 4", {0, 4}}};
+    for (const Step& step : steps) {
+        if (step.key != 0) {
+            test::SendKey(window, step.key, step.state);
+            Settle();
+        }
+        EXPECT_EQ(bar.CountLabel().get_text(), step.count);
+        EXPECT_EQ(selected(), step.selection);
+    }
+    bar.MatchCaseButton().set_active(true);
+    Settle();
+    EXPECT_EQ(bar.CountLabel().get_text(), "1 / 2");
+    // Delete edits the term, the index search keeps its text; a new file is searched at once.
+    Main().SearchEntry().set_text("gtk");
+    bar.Entry().set_position(-1);
+    test::SendKey(window, GDK_KEY_BackSpace);
+    test::SendKey(window, GDK_KEY_Home);
+    test::SendKey(window, GDK_KEY_Delete);
+    Settle();
+    EXPECT_EQ(bar.Term(), "pe");
+    EXPECT_EQ(Main().SearchEntry().get_text(), "gtk");
+    ShowRow(kLabelRow);
+    EXPECT_TRUE(bar.IsOpen());
+    EXPECT_EQ(bar.CountLabel().get_text(), "0 / 0");
+    // Escape closes only the bar: the marks go, the program runs on, the code view has the focus.
+    test::SendKey(window, GDK_KEY_Escape);
+    Settle();
+    EXPECT_FALSE(bar.IsOpen());
+    EXPECT_FALSE(app->records.state.quitRequest);
+    EXPECT_TRUE(window.Code().View().has_focus());
+    EXPECT_EQ(window.Code().FoundPosition().count, 0u);
+}
+
 }  // namespace
 }  // namespace quillmate
