@@ -1,24 +1,28 @@
-# Script mode: writes OUTPUT, a C++ source that carries the PNG bytes of every built-in picture
-# (PICTURE_DIR/<name>.png) as an array and maps each Picture value to its bytes.
+# Script mode: writes OUTPUT, a C++ source that carries the PNG bytes of every built-in picture,
+# drawn at its size and at twice its size (PICTURE_DIR/<name>.png and <name>@2x.png), as arrays
+# and maps each Picture value and drawing scale to its bytes.
 include(${CMAKE_CURRENT_LIST_DIR}/PictureList.cmake)
 
 string(REPEAT "0x[0-9a-f][0-9a-f]," 16 sixteen_bytes)
 set(arrays "")
 set(cases "")
 foreach(name IN LISTS QUILLMATE_PICTURES)
-  set(file "${PICTURE_DIR}/${name}.png")
-  if(NOT EXISTS "${file}")
-    message(FATAL_ERROR "Missing picture ${file}")
-  endif()
-  file(READ "${file}" hex HEX)
-  if(hex STREQUAL "")
-    message(FATAL_ERROR "Empty picture ${file}")
-  endif()
-  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-  # Sixteen bytes to a line keeps the generated file readable.
-  string(REGEX REPLACE "(${sixteen_bytes})" "\\1\n    " bytes "${bytes}")
-  string(APPEND arrays "const unsigned char k${name}[] = {\n    ${bytes}\n};\n\n")
-  string(APPEND cases "        case Picture::${name}:\n            return k${name};\n")
+  foreach(variant IN ITEMS "" "@2x")
+    set(file "${PICTURE_DIR}/${name}${variant}.png")
+    if(NOT EXISTS "${file}")
+      message(FATAL_ERROR "Missing picture ${file}")
+    endif()
+    file(READ "${file}" hex HEX)
+    if(hex STREQUAL "")
+      message(FATAL_ERROR "Empty picture ${file}")
+    endif()
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    # Sixteen bytes to a line keeps the generated file readable.
+    string(REGEX REPLACE "(${sixteen_bytes})" "\\1\n    " bytes "${bytes}")
+    string(REPLACE "@" "At" array "k${name}${variant}")
+    string(APPEND arrays "const unsigned char ${array}[] = {\n    ${bytes}\n};\n\n")
+  endforeach()
+  string(APPEND cases "        case Picture::${name}:\n            return Drawing(k${name}, k${name}At2x, scale);\n")
 endforeach()
 
 file(WRITE "${OUTPUT}"
@@ -28,9 +32,14 @@ file(WRITE "${OUTPUT}"
 namespace quillmate {
 namespace {
 
-${arrays}}  // namespace
+${arrays}std::span<const unsigned char> Drawing(std::span<const unsigned char> single,
+                                       std::span<const unsigned char> doubled, int scale) {
+    return scale == 2 ? doubled : single;
+}
 
-std::span<const unsigned char> PictureData(Picture picture) {
+}  // namespace
+
+std::span<const unsigned char> PictureData(Picture picture, int scale) {
     switch (picture) {
 ${cases}    }
     return {};

@@ -1,11 +1,13 @@
-// Draws the program's built-in pictures with Cairo and writes them as PNG files, and the program's
-// icon for the desktop at every size it installs and as SVG; the files are committed, and the
-// pictures are embedded into the program at build time. After changing a picture, run:
+// Draws the program's built-in pictures with Cairo and writes them as PNG files, each once at its
+// size and once at twice its size for screens of scale factor 2 (<name>@2x.png, from the same
+// drawing), and the program's icon for the desktop at every size it installs and as SVG; the files
+// are committed, and the pictures are embedded into the program at build time. After changing a
+// picture, run:
 //
 //     cmake --build build --target quillmate_draw_pictures
 //
 // Style: flat colours, each shape filled in a mid tone with a 1px darker outline outside it.
-// Shapes sit on whole pixel coordinates so that straight edges stay crisp at 16 x 16.
+// Shapes sit on whole pixel coordinates so that straight edges stay crisp at 16 x 16 and at 32 x 32.
 #include <cairo-svg.h>
 #include <cairo.h>
 
@@ -417,17 +419,20 @@ struct PictureRecipe {
     std::function<void(cairo_t*)> draw;
 };
 
-bool WritePicture(const std::string& folder, const PictureRecipe& recipe) {
-    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, recipe.size, recipe.size),
-                       &cairo_surface_destroy);
+// Writes the recipe's drawing at `scale` times its size into folder/<name><suffix>.png.
+bool WritePicture(const std::string& folder, const PictureRecipe& recipe, int scale = 1,
+                  const std::string& suffix = "") {
+    const int side = recipe.size * scale;
+    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side), &cairo_surface_destroy);
     ContextPtr cr(cairo_create(surface.get()), &cairo_destroy);
+    cairo_scale(cr.get(), scale, scale);
     recipe.draw(cr.get());
     cairo_surface_flush(surface.get());
     if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
         std::fprintf(stderr, "%s: %s\n", recipe.name, cairo_status_to_string(cairo_status(cr.get())));
         return false;
     }
-    const std::string path = folder + "/" + recipe.name + ".png";
+    const std::string path = folder + "/" + recipe.name + suffix + ".png";
     const cairo_status_t status = cairo_surface_write_to_png(surface.get(), path.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), cairo_status_to_string(status));
@@ -498,6 +503,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (const PictureRecipe& recipe : pictures) {
         ok = WritePicture(argv[1], recipe) && ok;
+        ok = WritePicture(argv[1], recipe, 2, "@2x") && ok;
     }
     ok = WriteDesktopIcons(argv[2]) && ok;
     return ok ? 0 : 1;
