@@ -152,7 +152,7 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             OpenCode(app);
             break;
         case Command::AboutProgram:
-            ShowProgramAbout(app.ui.pictures.Of(Picture::AppIcon));
+            ShowProgramAbout(app.ui.pictures);
             break;
         case Command::AboutDatabase:
             ShowDatabaseInfo(app);

@@ -124,6 +124,7 @@ MainWindow::MainWindow(const WindowContext& context, const Preferences& preferen
                        const MonitorArea& monitor, MainWindowHooks hooks)
     : m_context(context),
       m_hooks(std::move(hooks)),
+      m_expandImage(context.pictures),
       m_indexTree(std::make_unique<IndexTree>()),
       m_code(context.queue, context.palette, context.codeFont),
       m_findBar(context.queue) {
@@ -203,13 +204,14 @@ std::unique_ptr<PopupMenus> BuildPopupMenus(EventQueue& queue) {
 
 std::unique_ptr<Gtk::Button> MainWindow::MakePictureButton(Picture picture, const char* name,
                                                            const char* tooltip) {
-    const auto pixbuf = m_context.pictures.Of(picture);
-    if (!pixbuf) {
+    if (!m_context.pictures.Of(picture)) {
         return nullptr;
     }
     auto button = std::make_unique<Gtk::Button>();
     button->set_name(name);
-    button->set_image(*Gtk::make_managed<Gtk::Image>(pixbuf));
+    auto* image = Gtk::make_managed<PictureImage>(m_context.pictures);
+    image->Show(picture);
+    button->set_image(*image);
     button->set_always_show_image(true);
     button->set_focus_on_click(false);
     button->set_size_request(kPictureButtonSize, kPictureButtonSize);
@@ -225,9 +227,8 @@ void MainWindow::BuildTopBar() {
     m_topBar.pack_start(m_leftBar, false, false);
     m_topBar.pack_end(m_rightBar, false, false);
 
-    if (const auto collapsed = m_context.pictures.Of(Picture::Collapsed)) {
+    if (m_expandImage.Show(Picture::Collapsed)) {
         m_expandToggle = std::make_unique<Gtk::EventBox>();
-        m_expandImage.set(collapsed);
         m_expandToggle->add(m_expandImage);
         m_expandToggle->set_tooltip_text("Öffnet und schließt alle Knoten.");
         NameAfterTooltip(*m_expandToggle);
@@ -554,10 +555,7 @@ void MainWindow::ShowExpandState(bool expanded) {
     if (!m_expandToggle) {
         return;
     }
-    const auto picture = m_context.pictures.Of(expanded ? Picture::Expanded : Picture::Collapsed);
-    if (picture) {
-        m_expandImage.set(picture);
-    }
+    m_expandImage.Show(expanded ? Picture::Expanded : Picture::Collapsed);
 }
 
 void MainWindow::SetAdminLabels(const std::string& source, const std::string& executable,

@@ -134,7 +134,7 @@ class MainWindow : public Gtk::Window {
     Gtk::Fixed m_leftBar;
     Gtk::Box m_rightBar{Gtk::ORIENTATION_HORIZONTAL};
     std::unique_ptr<Gtk::EventBox> m_expandToggle;
-    Gtk::Image m_expandImage;
+    PictureImage m_expandImage;
     Gtk::Entry m_searchEntry;
     std::unique_ptr<Gtk::Button> m_adminButton;
     std::unique_ptr<Gtk::Label> m_adminLabels[3];

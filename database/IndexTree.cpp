@@ -23,6 +23,7 @@ IndexTree::IndexTree() {
     m_column.set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
     m_column.set_expand(true);
     m_column.set_cell_data_func(m_textRenderer, sigc::mem_fun(*this, &IndexTree::DrawRowMarkup));
+    m_column.set_cell_data_func(m_iconRenderer, sigc::mem_fun(*this, &IndexTree::DrawRowIcon));
     append_column(m_column);
     set_fixed_height_mode(true);
 }
@@ -38,21 +39,33 @@ void IndexTree::DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel:
     }
 }
 
+void IndexTree::DrawRowIcon(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter) {
+    const int row = RowIndexOf(iter);
+    if (row < 0 || m_pictures == nullptr) {
+        return;
+    }
+    const quillmate::RowIcon icon = m_rows->Rows()[static_cast<std::size_t>(row)].icon;
+    if (icon != quillmate::RowIcon::None) {
+        ShowCellPicture(*static_cast<Gtk::CellRendererPixbuf*>(renderer), *m_pictures,
+                        icon == quillmate::RowIcon::New ? Picture::NewEntryMark : Picture::ChangedEntryMark,
+                        get_scale_factor());
+    }
+}
+
 void IndexTree::Clear() {
     const ProgrammaticChange change(*this);
     unset_model();
     m_rows = nullptr;
 }
 
-void IndexTree::Show(const IndexRows& rows, const Glib::RefPtr<Gdk::Pixbuf>& newIcon,
-                     const Glib::RefPtr<Gdk::Pixbuf>& changedIcon) {
+void IndexTree::Show(const IndexRows& rows, const PictureBook& pictures) {
     const ProgrammaticChange change(*this);
     Clear();
     m_rows = &rows;
-    m_icons[0] = newIcon;
-    m_icons[1] = changedIcon;
+    m_pictures = &pictures;
     // The model reads the rows as the tree draws them: nothing is copied, whatever their number.
-    set_model(CreateIndexTreeModel(rows, newIcon, changedIcon));
+    set_model(CreateIndexTreeModel(rows, pictures.Of(Picture::NewEntryMark),
+                                   pictures.Of(Picture::ChangedEntryMark)));
 }
 
 std::string IndexTree::RowText(int row) const {
@@ -89,9 +102,9 @@ Glib::RefPtr<Gdk::Pixbuf> IndexTree::RowIcon(int row) const {
     }
     switch (m_rows->Rows()[static_cast<std::size_t>(row)].icon) {
         case quillmate::RowIcon::New:
-            return m_icons[0];
+            return m_pictures->Of(Picture::NewEntryMark);
         case quillmate::RowIcon::Changed:
-            return m_icons[1];
+            return m_pictures->Of(Picture::ChangedEntryMark);
         case quillmate::RowIcon::None:
             break;
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "database/IndexRows.h"
+#include "resources/PictureLoader.h"
 
 namespace quillmate {
 
@@ -21,11 +22,11 @@ class IndexTree : public Gtk::TreeView {
   public:
     IndexTree();
 
-    // Shows `rows` in place of the rows shown before, collapsed, with the two pictures of the
-    // marked entries; the selection changes this makes are not user events. The tree reads the
-    // rows as it draws: they must stay as they are until the next Show or Clear.
-    void Show(const IndexRows& rows, const Glib::RefPtr<Gdk::Pixbuf>& newIcon,
-              const Glib::RefPtr<Gdk::Pixbuf>& changedIcon);
+    // Shows `rows` in place of the rows shown before, collapsed, with the pictures of the marked
+    // entries from `pictures`; the selection changes this makes are not user events. The tree
+    // reads the rows and the pictures as it draws: the rows must stay as they are until the next
+    // Show or Clear, the pictures as long as the tree.
+    void Show(const IndexRows& rows, const PictureBook& pictures);
     // Shows no rows; call it before the rows shown change.
     void Clear();
 
@@ -33,7 +34,8 @@ class IndexTree : public Gtk::TreeView {
     int RowCount() const { return m_rows != nullptr ? m_rows->Count() : 0; }
     std::string RowText(int row) const;
     int RowDepth(int row) const;
-    // The colours and icon stored for a row; nothing (null) when the row uses the default.
+    // The colours and icon (drawn at its size) stored for a row; nothing (null) when the row uses
+    // the default.
     std::optional<Gdk::RGBA> RowBackground(int row) const;
     std::optional<Gdk::RGBA> RowForeground(int row) const;
     Glib::RefPtr<Gdk::Pixbuf> RowIcon(int row) const;
@@ -76,6 +78,8 @@ class IndexTree : public Gtk::TreeView {
     // version hints, nothing for plain rows. Runs for every visible row on every redraw, so it
     // reads the row's depth from the model instead of walking the rows.
     void DrawRowMarkup(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter);
+    // The cell-data function of the row icons: above scale 1, the icon from its larger drawing.
+    void DrawRowIcon(Gtk::CellRenderer* renderer, const Gtk::TreeModel::iterator& iter);
 
     Gtk::CellRendererText& TextRenderer() { return m_textRenderer; }
     Gtk::TreeViewColumn& Column() { return m_column; }
@@ -97,8 +101,8 @@ class IndexTree : public Gtk::TreeView {
     int m_programmaticChanges = 0;
     std::string m_hintBackground;
     std::string m_hintText;
-    const IndexRows* m_rows = nullptr;  // the rows shown, none when null
-    Glib::RefPtr<Gdk::Pixbuf> m_icons[2];
+    const IndexRows* m_rows = nullptr;        // the rows shown, none when null
+    const PictureBook* m_pictures = nullptr;  // the pictures of the rows shown
     Gtk::TreeViewColumn m_column;
     Gtk::CellRendererPixbuf m_iconRenderer;
     Gtk::CellRendererText m_textRenderer;

@@ -39,7 +39,7 @@ void RebuildIndexTree(Application& app) {
         FillIndexTree(app.records.document, app.records.document.Head(), 0, settings, state, rows);
     }
     tree.SetHintColours(app.records.palette.versionHint, app.records.palette.versionHintText);
-    tree.Show(rows, app.ui.pictures.Of(Picture::NewEntryMark), app.ui.pictures.Of(Picture::ChangedEntryMark));
+    tree.Show(rows, app.ui.pictures);
 }
 
 void CountThemesAndEntries(Application& app) {

@@ -13,11 +13,10 @@ void ShowAboutAtFirstStart(Application& app) {
     if (app.records.preferences.about != 0) {
         return;
     }
-    const auto icon = app.ui.pictures.Of(Picture::AppIcon);
-    if (!icon) {
+    if (!app.ui.pictures.Of(Picture::AppIcon)) {
         return;
     }
-    ShowProgramAbout(icon);
+    ShowProgramAbout(app.ui.pictures);
     app.records.preferences.about = 1;
 }
 

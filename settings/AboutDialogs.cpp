@@ -32,9 +32,27 @@ constexpr const char* kCopyIconTooltip = "Klick kopiert den Code-Pfad ins Clipbo
 // Adwaita's entries are taller than the 26-pixel rows of the small windows.
 constexpr const char* kCompactFieldCss = "entry { min-height: 0; padding-top: 2px; padding-bottom: 2px; }";
 
+// The about dialog shows its logo from the pixbuf in an image of its own: on a screen of a larger
+// scale, that image shows the logo's larger drawing instead.
+struct SharpLogo {
+    GdkPixbuf* logo;
+    cairo_surface_t* sharp;
+};
+
+void ShowSharpLogo(GtkWidget* widget, gpointer data) {
+    const SharpLogo& swap = *static_cast<SharpLogo*>(data);
+    if (GTK_IS_IMAGE(widget) && gtk_image_get_storage_type(GTK_IMAGE(widget)) == GTK_IMAGE_PIXBUF &&
+        gtk_image_get_pixbuf(GTK_IMAGE(widget)) == swap.logo) {
+        gtk_image_set_from_surface(GTK_IMAGE(widget), swap.sharp);
+    } else if (GTK_IS_CONTAINER(widget)) {
+        gtk_container_forall(GTK_CONTAINER(widget), ShowSharpLogo, data);
+    }
+}
+
 }  // namespace
 
-void ShowProgramAbout(const Glib::RefPtr<Gdk::Pixbuf>& logo) {
+void ShowProgramAbout(const PictureBook& pictures) {
+    const Glib::RefPtr<Gdk::Pixbuf> logo = pictures.Of(Picture::AppIcon);
     Gtk::AboutDialog dialog;
     dialog.set_modal(true);
     dialog.set_program_name(Glib::get_application_name());
@@ -47,6 +65,12 @@ void ShowProgramAbout(const Glib::RefPtr<Gdk::Pixbuf>& logo) {
     dialog.set_translator_credits(kTranslatorCredits);
     if (logo) {
         dialog.set_logo(logo);
+        const int scale = dialog.get_scale_factor();
+        if (PictureScaleFor(scale) > 1) {
+            const auto sharp = pictures.SurfaceOf(Picture::AppIcon, scale);
+            SharpLogo swap{logo->gobj(), sharp->cobj()};
+            ShowSharpLogo(GTK_WIDGET(dialog.gobj()), &swap);
+        }
     }
     dialog.run();
 }
@@ -140,21 +164,21 @@ void DatabaseInfoWindow::PlaceField(Gtk::Entry& field, const WidgetRect& rect, b
     PlaceAt(m_fixed, field, rect);
 }
 
-void DatabaseInfoWindow::PlaceDecoration(Gtk::Image& image, Picture picture, const WidgetRect& rect) {
-    if (const auto pixbuf = m_context.pictures.Of(picture)) {
-        image.set(pixbuf);
+void DatabaseInfoWindow::PlaceDecoration(PictureImage& image, Picture picture, const WidgetRect& rect) {
+    if (image.Show(picture)) {
         PlaceAt(m_fixed, image, rect);
     }
 }
 
 std::unique_ptr<Gtk::EventBox> DatabaseInfoWindow::MakeClickablePicture(Picture picture, const char* tooltip,
                                                                         WidgetId widget) {
-    const auto pixbuf = m_context.pictures.Of(picture);
-    if (!pixbuf) {
+    if (!m_context.pictures.Of(picture)) {
         return nullptr;
     }
+    auto* image = Gtk::make_managed<PictureImage>(m_context.pictures);
+    image->Show(picture);
     auto box = std::make_unique<Gtk::EventBox>();
-    box->add(*Gtk::make_managed<Gtk::Image>(pixbuf));
+    box->add(*image);
     box->set_tooltip_text(tooltip);
     NameAfterTooltip(*box);
     box->get_accessible()->set_role(Atk::ROLE_PUSH_BUTTON);

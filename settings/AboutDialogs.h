@@ -51,8 +51,8 @@ inline constexpr WidgetRect kInfoExecutableLabelRect{455, 220, 170, 22};
 inline constexpr WidgetRect kInfoExecutableFieldRect{630, 215, 80, 26};
 
 // Shows the program's about dialog (modal, created for this showing) and returns when the user
-// has closed it. `logo` may be null.
-void ShowProgramAbout(const Glib::RefPtr<Gdk::Pixbuf>& logo);
+// has closed it, with the program's picture as its logo when that decoded.
+void ShowProgramAbout(const PictureBook& pictures);
 // Puts a fixed-size, read-only text field or label onto a fixed layout.
 void PlaceAt(Gtk::Fixed& fixed, Gtk::Widget& widget, const WidgetRect& rect);
 // Read-only entry fields that fit the fixed layouts' 26-pixel rows.
@@ -97,7 +97,7 @@ class DatabaseInfoWindow : public Gtk::Window {
     void PlaceCaption(Gtk::Frame& frame, Gtk::Label& caption, const WidgetRect& rect);
     void PlaceLabel(Gtk::Label& label, const WidgetRect& rect);
     void PlaceField(Gtk::Entry& field, const WidgetRect& rect, bool rightAligned);
-    void PlaceDecoration(Gtk::Image& image, Picture picture, const WidgetRect& rect);
+    void PlaceDecoration(PictureImage& image, Picture picture, const WidgetRect& rect);
 
     WindowContext m_context;
     Glib::RefPtr<Gtk::CssProvider> m_fieldCss;
@@ -108,8 +108,8 @@ class DatabaseInfoWindow : public Gtk::Window {
     Gtk::Label m_fileCaption{"Gewählte Datei ..."};
     std::unique_ptr<Gtk::EventBox> m_libraryIcon;
     std::unique_ptr<Gtk::EventBox> m_copyIcon;
-    Gtk::Image m_statisticsImage;
-    Gtk::Image m_codeFormatImage;
+    PictureImage m_statisticsImage{m_context.pictures};
+    PictureImage m_codeFormatImage{m_context.pictures};
     Gtk::Label m_databaseLabel{"Datenbank (xml):"};
     Gtk::Label m_contentLabel{"Inhalt:"};
     Gtk::Label m_libraryLabel{"Library (Hauptordner):"};

@@ -132,6 +132,13 @@ void SettingsWindow::SetUpCombo(Gtk::ComboBox& combo, const std::vector<std::str
         auto* flagRenderer = Gtk::make_managed<Gtk::CellRendererPixbuf>();
         combo.pack_start(*flagRenderer, false);
         combo.add_attribute(*flagRenderer, "pixbuf", m_columns.flag);
+        combo.set_cell_data_func(
+            *flagRenderer, [this, &combo, flagRenderer, flags](const Gtk::TreeModel::const_iterator& iter) {
+                const auto row = static_cast<size_t>(combo.get_model()->get_path(iter)[0]);
+                if (row < std::size(flags)) {
+                    ShowCellPicture(*flagRenderer, m_context.pictures, flags[row], combo.get_scale_factor());
+                }
+            });
     }
     auto* textRenderer = Gtk::make_managed<Gtk::CellRendererText>();
     textRenderer->property_ellipsize() = Pango::ELLIPSIZE_END;

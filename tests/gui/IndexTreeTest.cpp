@@ -1,5 +1,6 @@
 // The index tree in the running program: what selecting and clicking rows shows, the history
-// it feeds, keyboard navigation, double clicks, the expand toggle, row colours and row markup.
+// it feeds, keyboard navigation, double clicks, the expand toggle, row colours and row markup, and
+// the pictures at every scale factor.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,6 +11,9 @@
 #include "GuiHarness.h"
 #include "ProgramDriver.h"
 #include "app/MainWindow.h"
+
+// Xlib's macros (None, True, False) would clash with names in the headers above: last.
+#include <gdk/gdkx.h>
 
 namespace quillmate {
 namespace {
@@ -353,6 +357,45 @@ TEST_F(IndexTreeTest, MarkedEntriesShowTheirMarkAsIconWhenDyeingNews) {
             EXPECT_EQ(tree.RowIcon(rows[i]), expected) << rows[i];
         }
         app.reset();
+    }
+}
+
+// Device pixels across the picture an image or a picture cell shows: its surface's, else its
+// pixbuf's (gtkmm reads an unset surface as a wrapper of nothing).
+int PixelsAcross(const Glib::RefPtr<Gdk::Pixbuf>& pixbuf, const Cairo::RefPtr<Cairo::Surface>& surface) {
+    return surface && surface->cobj() ? cairo_image_surface_get_width(surface->cobj()) : pixbuf->get_width();
+}
+
+TEST_F(IndexTreeTest, PicturesAreDrawnForTheScaleFactorAndFollowIt) {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!GDK_IS_X11_DISPLAY(display)) {
+        GTEST_SKIP() << "the scale factor is set through the X11 display";
+    }
+    FillThemedLibrary(folder, {"DyeingNews=1", "Language=0"});
+    Launch();
+    OpenSettings();
+    IndexTree& tree = Main().Tree();
+    auto* toggle = dynamic_cast<Gtk::Image*>(Main().ExpandToggle()->get_child());
+    auto* button = dynamic_cast<Gtk::Image*>(Main().SettingsButton()->get_image());
+    auto* mark = dynamic_cast<Gtk::CellRendererPixbuf*>(tree.Column().get_cells().front());
+    Gtk::ComboBox& languages = Settings().LanguageCombo();
+    auto* flag = dynamic_cast<Gtk::CellRendererPixbuf*>(languages.get_cells().front());
+    ASSERT_TRUE(toggle && button && mark && flag);
+    for (const int scale : {1, 2, 1}) {
+        SCOPED_TRACE(scale);
+        gdk_x11_display_set_window_scale(display, scale);
+        ASSERT_TRUE(test::RunUntil(*app, [&] {
+            return toggle->get_scale_factor() == scale && languages.get_scale_factor() == scale;
+        }));
+        Settle();  // the windows learn of the new scale when the display reports their new sizes
+        tree.Column().cell_set_cell_data(tree.get_model(), tree.get_model()->get_iter(tree.RowPath(4)), false,
+                                         false);
+        languages.get_area()->apply_attributes(languages.get_model(),
+                                               languages.get_model()->children().begin(), false, false);
+        EXPECT_EQ(PixelsAcross(toggle->get_pixbuf(), toggle->property_surface()), 16 * scale);
+        EXPECT_EQ(PixelsAcross(button->get_pixbuf(), button->property_surface()), 16 * scale);
+        EXPECT_EQ(PixelsAcross(mark->property_pixbuf(), mark->property_surface()), 16 * scale);
+        EXPECT_EQ(PixelsAcross(flag->property_pixbuf(), flag->property_surface()), 16 * scale);
     }
 }
 
