@@ -10,6 +10,7 @@
 #include "app/AccessibleName.h"
 #include "app/Effects.h"
 #include "app/FirstMonitor.h"
+#include "app/FixedLayout.h"
 #include "base/ProgramNames.h"
 #include "base/Release.h"
 #include "base/Utf8.h"
@@ -62,11 +63,6 @@ constexpr Shortcut kFindBarKeys[] = {
     {GDK_KEY_KP_Enter, GDK_SHIFT_MASK, Command::FindPreviousMatch},
     {GDK_KEY_Delete, GdkModifierType(0), Command::None},
 };
-
-void PlaceWidget(Gtk::Fixed& fixed, Gtk::Widget& widget, const WidgetRect& rect) {
-    widget.set_size_request(rect.width, rect.height);
-    fixed.put(widget, rect.x, rect.y);
-}
 
 void AddScreenStyle(const char* css) {
     auto provider = Gtk::CssProvider::create();
@@ -124,6 +120,7 @@ MainWindow::MainWindow(const WindowContext& context, const Preferences& preferen
                        const MonitorArea& monitor, MainWindowHooks hooks)
     : m_context(context),
       m_hooks(std::move(hooks)),
+      m_textScale(ScreenTextScale()),
       m_expandImage(context.pictures),
       m_indexTree(std::make_unique<IndexTree>()),
       m_code(context.queue, context.palette, context.codeFont),
@@ -214,7 +211,8 @@ std::unique_ptr<Gtk::Button> MainWindow::MakePictureButton(Picture picture, cons
     button->set_image(*image);
     button->set_always_show_image(true);
     button->set_focus_on_click(false);
-    button->set_size_request(kPictureButtonSize, kPictureButtonSize);
+    const int size = ScaleLength(kPictureButtonSize, m_textScale);
+    button->set_size_request(size, size);
     if (tooltip != nullptr) {
         button->set_tooltip_text(tooltip);
         NameAfterTooltip(*button);
@@ -223,7 +221,7 @@ std::unique_ptr<Gtk::Button> MainWindow::MakePictureButton(Picture picture, cons
 }
 
 void MainWindow::BuildTopBar() {
-    m_topBar.set_size_request(-1, kMainSplitterRect.y);
+    m_topBar.set_size_request(-1, ScaleLength(kMainSplitterRect.y, m_textScale));
     m_topBar.pack_start(m_leftBar, false, false);
     m_topBar.pack_end(m_rightBar, false, false);
 
@@ -233,7 +231,7 @@ void MainWindow::BuildTopBar() {
         m_expandToggle->set_tooltip_text("Öffnet und schließt alle Knoten.");
         NameAfterTooltip(*m_expandToggle);
         m_expandToggle->get_accessible()->set_role(Atk::ROLE_TOGGLE_BUTTON);
-        PlaceWidget(m_leftBar, *m_expandToggle, kExpandToggleRect);
+        PlaceAt(m_leftBar, *m_expandToggle, kExpandToggleRect);
     }
 
     m_searchEntry.set_name("SearchEntry");
@@ -249,7 +247,7 @@ void MainWindow::BuildTopBar() {
     m_searchEntry.set_placeholder_text("Search...");
     m_searchEntry.set_tooltip_text(
         "Ausdruck suchen im Index (& Beschreibung) in der akt. Sprache (oder alle). Siehe Settings.");
-    PlaceWidget(m_leftBar, m_searchEntry, kSearchEntryRect);
+    PlaceAt(m_leftBar, m_searchEntry, kSearchEntryRect);
 
     m_adminButton = MakePictureButton(Picture::Admin, "AdminButton", nullptr);
     if (m_adminButton) {
@@ -257,7 +255,7 @@ void MainWindow::BuildTopBar() {
         m_adminButton->set_tooltip_text("Popup admin menue");
         NameAfterTooltip(*m_adminButton);
 #endif
-        PlaceWidget(m_leftBar, *m_adminButton, kAdminButtonRect);
+        PlaceAt(m_leftBar, *m_adminButton, kAdminButtonRect);
     }
 
     m_historyCombo.set_name("HistoryCombo");
@@ -267,18 +265,19 @@ void MainWindow::BuildTopBar() {
     }
     NeverFocus(GTK_WIDGET(m_historyCombo.gobj()));
     m_historyCombo.set_tooltip_text("Liste aller zuletzt gewählten Code-Dateien.");
-    PlaceWidget(m_leftBar, m_historyCombo, kHistoryComboRect);
+    PlaceAt(m_leftBar, m_historyCombo, kHistoryComboRect);
 
 #if QUILLMATE_ADMIN
     for (int i = 0; i < 3; ++i) {
         m_adminLabels[i] = std::make_unique<Gtk::Label>(" ");
         m_adminLabels[i]->set_xalign(0.0f);
-        PlaceWidget(m_leftBar, *m_adminLabels[i], kAdminLabelRects[i]);
+        PlaceAt(m_leftBar, *m_adminLabels[i], kAdminLabelRects[i]);
     }
 #endif
 
     // The right-hand buttons keep their distance from the window's right edge: packed from
-    // the end with gaps that put their left edges at W - 40, W - 72, W - 114 and W - 146.
+    // the end with gaps that put their left edges at W - 40, W - 72, W - 114 and W - 146, grown
+    // with the text as the places at the left.
     m_infoButton = MakePictureButton(Picture::Info, "InfoButton", "Öffnet den Programm-Info-Dialog.");
     m_helpButton =
         MakePictureButton(Picture::Help, "HelpButton", "Öffnet die Programm-Hilfe-Datei im Editor.");
@@ -301,20 +300,21 @@ void MainWindow::BuildTopBar() {
         if (placement.button == nullptr) {
             continue;
         }
-        const int gap = placement.fromRight - kPictureButtonSize - usedFromRight;
-        placement.button->set_margin_top(2);
+        const int fromRight = ScaleLength(placement.fromRight, m_textScale);
+        const int gap = fromRight - ScaleLength(kPictureButtonSize, m_textScale) - usedFromRight;
+        placement.button->set_margin_top(ScaleLength(kAdminButtonRect.y, m_textScale));
         placement.button->set_valign(Gtk::ALIGN_START);
         m_rightBar.pack_end(*placement.button, false, false, 0);
         placement.button->set_margin_end(gap);
-        usedFromRight = placement.fromRight;
+        usedFromRight = fromRight;
     }
 }
 
 void MainWindow::BuildPanes(int splitter) {
     m_root.pack_start(m_topBar, false, false);
     m_root.pack_start(m_mainSplitter, true, true);
-    m_mainSplitter.set_margin_start(kMainSplitterRect.x);
-    m_mainSplitter.set_margin_end(kMainSplitterRect.x);
+    m_mainSplitter.set_margin_start(ScaleLength(kMainSplitterRect.x, m_textScale));
+    m_mainSplitter.set_margin_end(ScaleLength(kMainSplitterRect.x, m_textScale));
     m_mainSplitter.set_margin_bottom(3);
 
     m_indexTree->set_level_indentation(0);
@@ -334,8 +334,8 @@ void MainWindow::BuildPanes(int splitter) {
     m_descriptionLine.set_tooltip_text("Zeigt eine kurze Beschreibung der Funktion.");
     m_descriptionLine.get_accessible()->set_name("Beschreibung");
     m_descriptionScroller.add(m_descriptionLine);
-    m_descriptionScroller.set_min_content_height(kDescriptionHeight);
-    m_descriptionScroller.set_size_request(-1, kDescriptionHeight);
+    m_descriptionScroller.set_min_content_height(ScaleLength(kDescriptionHeight, m_textScale));
+    m_descriptionScroller.set_size_request(-1, ScaleLength(kDescriptionHeight, m_textScale));
     m_descriptionScroller.set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
     m_descriptionScroller.set_shadow_type(Gtk::SHADOW_IN);
     m_descriptionScroller.set_margin_end(2);

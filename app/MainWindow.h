@@ -58,7 +58,8 @@ std::unique_ptr<PopupMenus> BuildPopupMenus(EventQueue& queue);
 // malformed list is refused quietly.
 std::string DroppedFileNames(std::string_view uriList);
 
-// Geometry of the main window's widgets for the default 800 x 600 window.
+// Geometry of the main window's widgets for the default 800 x 600 window, as designed for text at
+// 96 dots per inch (see FixedLayout.h).
 inline constexpr WidgetRect kExpandToggleRect{1, 17, 16, 16};
 inline constexpr WidgetRect kSearchEntryRect{27, 2, 153, 30};
 inline constexpr WidgetRect kAdminButtonRect{418, 2, 30, 30};
@@ -126,6 +127,7 @@ class MainWindow : public Gtk::Window {
 
     WindowContext m_context;
     MainWindowHooks m_hooks;
+    double m_textScale;  // the fixed places grow by it with the text
     bool m_fillingHistory = false;
     std::vector<sigc::connection> m_historyChoiceWatches;
     bool m_dragAllowed = false;  // the row under the last button press can be dragged out

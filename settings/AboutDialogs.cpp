@@ -75,11 +75,6 @@ void ShowProgramAbout(const PictureBook& pictures) {
     dialog.run();
 }
 
-void PlaceAt(Gtk::Fixed& fixed, Gtk::Widget& widget, const WidgetRect& rect) {
-    widget.set_size_request(rect.width, rect.height);
-    fixed.put(widget, rect.x, rect.y);
-}
-
 Glib::RefPtr<Gtk::CssProvider> CompactFieldCss() {
     auto css = Gtk::CssProvider::create();
     css->load_from_data(kCompactFieldCss);
@@ -98,8 +93,8 @@ DatabaseInfoWindow::DatabaseInfoWindow(const WindowContext& context)
     set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
     set_position(Gtk::WIN_POS_CENTER);
     set_resizable(false);
-    set_size_request(kDatabaseInfoWidth, kDatabaseInfoHeight);
-    set_default_size(kDatabaseInfoWidth, kDatabaseInfoHeight);
+    set_size_request(m_fixed.Width(), m_fixed.Height());
+    set_default_size(m_fixed.Width(), m_fixed.Height());
     Build();
     add(m_fixed);
     show_all_children();

@@ -53,8 +53,6 @@ inline constexpr WidgetRect kInfoExecutableFieldRect{630, 215, 80, 26};
 // Shows the program's about dialog (modal, created for this showing) and returns when the user
 // has closed it, with the program's picture as its logo when that decoded.
 void ShowProgramAbout(const PictureBook& pictures);
-// Puts a fixed-size, read-only text field or label onto a fixed layout.
-void PlaceAt(Gtk::Fixed& fixed, Gtk::Widget& widget, const WidgetRect& rect);
 // Read-only entry fields that fit the fixed layouts' 26-pixel rows.
 void MakeCompactValueField(Gtk::Entry& entry, const Glib::RefPtr<Gtk::CssProvider>& css);
 // Style of the compact value fields, shared by the program's small windows.

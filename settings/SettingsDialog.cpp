@@ -76,7 +76,7 @@ SettingsWindow::SettingsWindow(const WindowContext& context, const Preferences& 
     set_name("SettingsWindow");
     set_title("Quillmate - Settings");
     set_resizable(false);
-    set_default_size(kSettingsWidth, kSettingsHeight);
+    set_default_size(m_fixed.Width(), m_fixed.Height());
     set_position(Gtk::WIN_POS_CENTER);
     if (parent != nullptr) {
         set_transient_for(*parent);
@@ -102,9 +102,7 @@ SettingsWindow::~SettingsWindow() {
 }
 
 void SettingsWindow::Place(Gtk::Widget& widget, const WidgetRect& rect, const char* name) {
-    widget.set_size_request(rect.width, rect.height);
-    m_fixed.put(widget, rect.x, rect.y);
-    m_placed.push_back({name, &widget, rect});
+    m_placed.push_back({name, &widget, PlaceAt(m_fixed, widget, rect)});
 }
 
 void SettingsWindow::SetUpFrame(Gtk::Frame& frame, Gtk::Label& caption, const char* text,

@@ -25,7 +25,8 @@
 
 namespace quillmate {
 
-// Position and size of a control, relative to the window's client area.
+// Position and size of a control, relative to the window's client area, as designed for text at
+// 96 dots per inch (see FixedLayout.h).
 inline constexpr int kSettingsWidth = 634;
 inline constexpr int kSettingsHeight = 512;
 inline constexpr WidgetRect kPathsFrameRect{5, 5, 624, 168};
@@ -58,7 +59,7 @@ inline constexpr WidgetRect kDarkModeRect{340, 397, 270, 24};
 inline constexpr WidgetRect kCancelButtonRect{5, 470, 307, 36};
 inline constexpr WidgetRect kSaveButtonRect{322, 470, 307, 36};
 
-// A control of the dialog with the place it was put at.
+// A control of the dialog with the place it was put at (grown with the text).
 struct PlacedControl {
     const char* name;
     Gtk::Widget* widget;

@@ -21,8 +21,8 @@ UpdateWindow::UpdateWindow(const WindowContext& context) : m_queue(context.queue
     set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
     set_position(Gtk::WIN_POS_CENTER);
     set_resizable(false);
-    set_size_request(kUpdateWindowWidth, kUpdateWindowHeight);
-    set_default_size(kUpdateWindowWidth, kUpdateWindowHeight);
+    set_size_request(m_fixed.Width(), m_fixed.Height());
+    set_default_size(m_fixed.Width(), m_fixed.Height());
     const auto css = CompactFieldCss();
     for (int row = 0; row < 3; ++row) {
         m_labels[row].set_text(kUpdateLabelTexts[row]);

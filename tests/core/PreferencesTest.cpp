@@ -13,6 +13,8 @@
 #include <sstream>
 #include <tuple>
 
+#include "app/WidgetRect.h"
+
 namespace quillmate {
 namespace {
 
@@ -235,6 +237,20 @@ TEST(MainWindowPlacementTest, MessageBoxLinesFitTwoThirdsOfTheMonitor) {
     for (const auto& [monitorWidth, characterWidth, characters] : cases) {
         EXPECT_EQ(BoxWidthCharacters({0, 0, monitorWidth, 800}, characterWidth), characters)
             << monitorWidth << ", " << characterWidth;
+    }
+}
+
+TEST(MainWindowPlacementTest, FixedPlacesGrowWithTheTextAndNeighboursStillTouch) {
+    // Resolution of the text (dots per inch), a place as designed and as grown; the two places of
+    // 144 and of 120 touch side by side, and still do when grown.
+    const std::tuple<double, WidgetRect, WidgetRect> cases[] = {
+        {96, {5, 470, 307, 36}, {5, 470, 307, 36}}, {72, {5, 470, 307, 36}, {5, 470, 307, 36}},
+        {-1, {5, 470, 307, 36}, {5, 470, 307, 36}}, {144, {0, 0, 3, 3}, {0, 0, 5, 5}},
+        {144, {3, 0, 3, 3}, {5, 0, 4, 5}},          {120, {15, 22, 400, 26}, {19, 28, 500, 32}},
+        {120, {415, 22, 1, 26}, {519, 28, 1, 32}},
+    };
+    for (const auto& [resolution, designed, grown] : cases) {
+        EXPECT_EQ(ScaleRect(designed, TextScale(resolution)), grown) << resolution;
     }
 }
 

@@ -93,10 +93,20 @@ std::string LongTextLanguageFile() {
     return file;
 }
 
-class SettingsPlacesTest : public SettingsTest, public ::testing::WithParamInterface<bool> {};
+// The text a placed control shows itself or on its button; null for none.
+Gtk::Label* TextLabelOf(Gtk::Widget* control) {
+    auto* bin = dynamic_cast<Gtk::Bin*>(control);
+    return dynamic_cast<Gtk::Label*>(bin != nullptr ? bin->get_child() : control);
+}
 
-TEST_P(SettingsPlacesTest, EveryControlStandsAtItsPlace) {
-    const bool longTexts = GetParam();
+// With long texts or not, at the designed text size or at one and a half times it.
+class SettingsPlacesTest : public SettingsTest,
+                           public ::testing::WithParamInterface<std::tuple<bool, int>> {};
+
+TEST_P(SettingsPlacesTest, EveryControlStandsAtItsPlaceGrownWithTheText) {
+    const auto [longTexts, resolution] = GetParam();
+    // The desktop's text scaling (and GDK_DPI_SCALE) set the text's resolution this way.
+    g_object_set(gtk_settings_get_default(), "gtk-xft-dpi", resolution * 1024, nullptr);
     if (longTexts) {
         folder.WriteFile("QuillmateLang.inf", LongTextLanguageFile());
     }
@@ -106,8 +116,8 @@ TEST_P(SettingsPlacesTest, EveryControlStandsAtItsPlace) {
     int width = 0;
     int height = 0;
     dialog.get_size(width, height);
-    EXPECT_EQ(width, kSettingsWidth);
-    EXPECT_EQ(height, kSettingsHeight);
+    EXPECT_EQ(width, ScaleLength(kSettingsWidth, resolution / 96.0));
+    EXPECT_EQ(height, ScaleLength(kSettingsHeight, resolution / 96.0));
     const auto controls = dialog.PlacedControls();
     EXPECT_EQ(controls.size(), 29u);
     for (const PlacedControl& control : controls) {
@@ -119,10 +129,15 @@ TEST_P(SettingsPlacesTest, EveryControlStandsAtItsPlace) {
         EXPECT_EQ(y, control.rect.y);
         EXPECT_EQ(control.widget->get_allocated_width(), control.rect.width);
         EXPECT_EQ(control.widget->get_allocated_height(), control.rect.height);
+        // The dialog's own texts are never cut, whatever the text size.
+        if (Gtk::Label* label = TextLabelOf(control.widget); label != nullptr && !longTexts) {
+            EXPECT_FALSE(label->get_layout()->is_ellipsized()) << label->get_text();
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(GermanAndLongTexts, SettingsPlacesTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(GermanAndLongTexts, SettingsPlacesTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::Values(96, 144)));
 
 TEST_F(SettingsTest, OpeningFillsThePathAndFontFields) {
     Start({"Lib-path=/srv/korvex/", "FontName=Sans", "FontSize=13"});
