@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <exception>
 
+#include "base/ByteWords.h"
 #include "base/Paths.h"
 #include "base/ProgramNames.h"
 #include "base/StopPoll.h"
@@ -48,6 +49,16 @@ class ByteSource {
     std::string_view AsciiRun(std::size_t limit) {
         const unsigned char* start = m_pos;
         const unsigned char* end = m_end - m_pos > static_cast<std::ptrdiff_t>(limit) ? m_pos + limit : m_end;
+        while (end - m_pos >= static_cast<std::ptrdiff_t>(kWordBytes)) {
+            const std::uint64_t word = LoadWord(m_pos);
+            const std::uint64_t notPlain = (word & kHighBits) | MarkBytesEqual(word, '\n') |
+                                           MarkBytesEqual(word, '\r') | MarkBytesEqual(word, 0);
+            if (notPlain != 0) {
+                m_pos += FirstMarkedByte(notPlain);
+                return {reinterpret_cast<const char*>(start), static_cast<std::size_t>(m_pos - start)};
+            }
+            m_pos += kWordBytes;
+        }
         while (m_pos != end && IsPlainAscii(*m_pos)) {
             ++m_pos;
         }
