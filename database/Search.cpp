@@ -1,10 +1,10 @@
 #include "database/Search.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <cwctype>
 
+#include "base/ByteWords.h"
 #include "base/Utf8.h"
 
 namespace quillmate {
@@ -14,26 +14,34 @@ char32_t FoldChar(char32_t c) {
     return static_cast<char32_t>(std::towlower(static_cast<std::wint_t>(c)));
 }
 
-// Lower-case forms of the first 256 code points, taken from the locale once per build: most
-// characters of a library are among them.
-class FoldTable {
-  public:
-    FoldTable() {
-        for (char32_t c = 0; c < m_table.size(); ++c) {
-            m_table[c] = FoldChar(c);
+// Length of the run of ASCII bytes that `text` begins with.
+std::size_t AsciiRunLength(std::string_view text) {
+    std::size_t pos = 0;
+    for (; pos + kWordBytes <= text.size(); pos += kWordBytes) {
+        const std::uint64_t high = LoadWord(text.data() + pos) & kHighBits;
+        if (high != 0) {
+            return pos + FirstMarkedByte(high);
         }
     }
-    char32_t operator()(char32_t c) const { return c < m_table.size() ? m_table[c] : FoldChar(c); }
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) {
+        ++pos;
+    }
+    return pos;
+}
 
-  private:
-    std::array<char32_t, 256> m_table{};
-};
-
-template <typename Fold>
-void AppendFolded(std::string_view text, const Fold& fold, std::string& out) {
+// Appends a run of ASCII with A-Z turned into a-z.
+void AppendLowerAscii(std::string_view run, std::string& out) {
+    const std::size_t at = out.size();
+    out.append(run);
+    char* bytes = out.data() + at;
     std::size_t pos = 0;
-    while (pos < text.size()) {
-        EncodeUtf8(fold(DecodeNextUtf8(text, pos)), out);
+    for (; pos + kWordBytes <= run.size(); pos += kWordBytes) {
+        StoreWord(LowerAsciiWord(LoadWord(bytes + pos)), bytes + pos);
+    }
+    for (; pos < run.size(); ++pos) {
+        if (bytes[pos] >= 'A' && bytes[pos] <= 'Z') {
+            bytes[pos] = static_cast<char>(bytes[pos] - 'A' + 'a');
+        }
     }
 }
 
@@ -55,6 +63,38 @@ std::string SearchHaystack(const std::string& rowText, const DbEntry& entry, int
         default:
             return rowText + ";" + std::string(DescriptionIn(entry, language));
     }
+}
+
+CaseFolder::CaseFolder() {
+    for (char32_t c = 0; c < m_table.size(); ++c) {
+        m_table[c] = FoldChar(c);
+        const char32_t plain = c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+        m_plainAscii = m_plainAscii && (c >= 0x80 || m_table[c] == plain);
+    }
+}
+
+void CaseFolder::Append(std::string_view text, std::string& out) const {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t run = m_plainAscii ? AsciiRunLength(text.substr(pos)) : 0;
+        if (run > 0) {
+            AppendLowerAscii(text.substr(pos, run), out);
+            pos += run;
+            continue;
+        }
+        const char32_t c = DecodeNextUtf8(text, pos);
+        EncodeUtf8(c < m_table.size() ? m_table[c] : FoldChar(c), out);
+    }
+}
+
+std::optional<std::string> SearchNeedle(std::string_view term) {
+    std::string needle;
+    CaseFolder().Append(term, needle);
+    // The NUL that closes each row can never be part of a match.
+    if (needle.empty() || needle.find('\0') != std::string::npos) {
+        return std::nullopt;
+    }
+    return needle;
 }
 
 std::u32string FoldCase(std::string_view text) {
@@ -79,13 +119,13 @@ void SearchHaystacks::Clear() {
 void SearchHaystacks::Build(const SearchScope& scope, const std::vector<std::string>& rowTexts,
                             const EntryList& entries) {
     Clear();
-    const FoldTable fold;
+    const CaseFolder fold;
     const DbEntry noEntry;
     m_rowStarts.reserve(rowTexts.size());
     for (std::size_t row = 0; row < rowTexts.size(); ++row) {
         const DbEntry& entry = row < entries.size() ? entries[row] : noEntry;
         m_rowStarts.push_back(m_folded.size());
-        AppendFolded(SearchHaystack(rowTexts[row], entry, scope.searchMode, scope.language), fold, m_folded);
+        fold.Append(SearchHaystack(rowTexts[row], entry, scope.searchMode, scope.language), m_folded);
         m_folded.push_back('\0');
     }
     m_scope = scope;
@@ -110,15 +150,13 @@ int SearchHaystacks::FindRow(std::string_view term, int startRow) const {
     if (first >= RowCount()) {
         return -1;
     }
-    std::string needle;
-    AppendFolded(term, FoldChar, needle);
-    // The NUL that closes each row can never be part of a match.
-    if (needle.empty() || needle.find('\0') != std::string::npos) {
+    const std::optional<std::string> needle = SearchNeedle(term);
+    if (!needle) {
         return -1;
     }
     const std::size_t from = m_rowStarts[static_cast<std::size_t>(first)];
     const void* found =
-        ::memmem(m_folded.data() + from, m_folded.size() - from, needle.data(), needle.size());
+        ::memmem(m_folded.data() + from, m_folded.size() - from, needle->data(), needle->size());
     if (found == nullptr) {
         return -1;
     }

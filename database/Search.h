@@ -2,8 +2,10 @@
 // the lower-cased haystacks that makes a search per keystroke cheap on large databases.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,26 @@ std::string SearchHaystack(const std::string& rowText, const DbEntry& entry, int
 // LC_CTYPE (setlocale must have been called; in the "C" locale only ASCII letters fold). Bytes
 // that are not well-formed UTF-8 become U+FFFD.
 std::u32string FoldCase(std::string_view text);
+
+// Appends `text` folded as FoldCase folds it, re-encoded as UTF-8 (bytes that are not well-formed
+// UTF-8 become U+FFFD). Takes the lower-case forms of the first 256 code points from the locale
+// once, when built: build one per piece of work. Runs of ASCII, most of any library, take a fast
+// road with the same result.
+class CaseFolder {
+  public:
+    CaseFolder();
+    void Append(std::string_view text, std::string& out) const;
+
+  private:
+    std::array<char32_t, 256> m_table{};
+    // True when the locale folds ASCII as the "C" locale does (A-Z to a-z, nothing else), so that
+    // an ASCII run folds eight bytes at a time without the table; a Turkish locale does not.
+    bool m_plainAscii = true;
+};
+
+// The bytes a search looks for: `term` folded by CaseFolder; std::nullopt for a term that can
+// match nothing (empty, or holding a NUL, which closes every row's text).
+std::optional<std::string> SearchNeedle(std::string_view term);
 
 // True when `term` occurs at any position of `haystack`, each character compared after
 // FoldCase. The plain, slow rule that SearchHaystacks must agree with.

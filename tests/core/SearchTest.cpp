@@ -265,8 +265,10 @@ TEST_F(SearchTest, HeadAndThemeRowsOfTheIndexTakePart) {
 
 // Random rows and terms: the cached search must agree with the literal rule everywhere.
 TEST_F(SearchTest, CachedSearchAgreesWithTheLiteralRule) {
-    const std::vector<std::string> pieces = {"a", "B",   "c",   "Ä", "ä",    "É",    "é", ";", " ", "✰",
-                                             "↺", "gtk", "GTK", "_", "\xFF", "\xC3", "ß", "Σ", "σ", "İ"};
+    const std::vector<std::string> pieces = {
+        "a",    "B",    "c", "Ä", "ä",   "É",   "é",
+        ";",    " ",    "✰", "↺", "gtk", "GTK", "_",
+        "\xFF", "\xC3", "ß", "Σ", "σ",   "İ",   "Long_ASCII_Run_Of_Some_Bytes"};
     std::mt19937 random(20261208);
     auto text = [&](int maxPieces) {
         std::string result;
