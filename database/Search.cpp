@@ -51,7 +51,8 @@ std::string SearchHaystack(const std::string& rowText, const DbEntry& entry, int
     switch (searchMode) {
         case 1:
             return rowText;
-        case 2: {
+        case 2:
+        case 3: {
             std::string haystack = rowText;
             for (const std::string_view field : {entry.themeDe, entry.themeEn, entry.themeFr,
                                                  entry.descriptDe, entry.descriptEn, entry.descriptFr}) {

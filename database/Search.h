@@ -19,7 +19,8 @@ namespace quillmate {
 //   mode 0: row text, the entry's description in `language` (0 German, 1 English, 2 French;
 //           other numbers German);
 //   mode 1: row text;
-//   mode 2: row text, the three titles (de, en, fr), the three descriptions (de, en, fr).
+//   mode 2: row text, the three titles (de, en, fr), the three descriptions (de, en, fr);
+//   mode 3: as mode 2; the row's code is searched beside it (see CodeTextIndex).
 // Any other mode searches as mode 0, the default.
 std::string SearchHaystack(const std::string& rowText, const DbEntry& entry, int searchMode, int language);
 

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
+#include "database/CodeTextIndex.h"
 #include "database/XmlDocument.h"
 #include "viewer/Palette.h"
 
@@ -71,7 +75,8 @@ TEST_F(SearchTest, HaystackJoinsTheFieldsOfTheSearchMode) {
         {1, 2, "Row"},
         {2, 0, "Row;tDe;tEn;tFr;dDe;dEn;dFr"},
         {2, 1, "Row;tDe;tEn;tFr;dDe;dEn;dFr"},
-        {9, 1, "Row;dEn"},  // an unknown mode searches as the default mode 0
+        {3, 2, "Row;tDe;tEn;tFr;dDe;dEn;dFr"},  // the code is searched beside it
+        {9, 1, "Row;dEn"},                      // an unknown mode searches as the default mode 0
         {-1, 2, "Row;dFr"},
     };
     for (const Case& c : cases) {
@@ -301,6 +306,114 @@ TEST_F(SearchTest, CachedSearchAgreesWithTheLiteralRule) {
             }
         }
     }
+}
+
+// Row i names the code file "/i.kx" of `folder`, holding codes[i]; a row without code names none.
+std::shared_ptr<const CodeReadingPlan> WriteCode(const test::TempFolder& folder,
+                                                 const std::vector<std::optional<std::string>>& codes) {
+    EntryList entries;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const std::string file = std::to_string(i) + ".kx";
+        if (codes[i]) {
+            folder.Write(file, *codes[i]);
+        }
+        entries.push_back(DbEntry{.file = codes[i] ? "/" + file : ""});
+    }
+    return std::make_shared<const CodeReadingPlan>(PlanCodeReading(entries, folder.Path()));
+}
+
+std::vector<CodeTextBatch> ReadBatches(const CodeReadingPlan& plan, std::uint64_t reading) {
+    std::vector<CodeTextBatch> batches;
+    EXPECT_TRUE(ReadCodeTexts(plan, reading, {}, [&](CodeTextBatch&& batch) { batches.push_back(batch); }));
+    return batches;
+}
+
+// The rows' haystacks and their code, read completely.
+struct CodeSearch {
+    SearchHaystacks haystacks;
+    CodeTextIndex code;
+    CodeSearch(const std::vector<std::string>& rows, const std::vector<std::optional<std::string>>& codes) {
+        const test::TempFolder folder;
+        const auto plan = WriteCode(folder, codes);
+        for (CodeTextBatch& batch : ReadBatches(*plan, code.Start(plan))) {
+            code.Append(std::move(batch));
+        }
+        haystacks.Build({0, 3, 0}, rows, {});
+    }
+};
+
+TEST_F(SearchTest, CodeIsSearchedAsTheViewShowsItUpToTheSizeBound) {
+    const std::string large(kMaxSearchedCodeBytes - 6, 'x');
+    struct Case {
+        std::string code;
+        std::string term;
+        bool found;
+    };
+    const std::vector<Case> cases = {
+        {"\xEF\xBB\xBFPrint \"Grüße\"", "GRÜ", true},
+        {std::string("\xFF\xFEK\0\xE4\0s\0e\0", 10), "kÄSE", true},
+        {"K\xE4se", "KÄSE", true},       // 8-bit text is Latin-1 ...
+        {"K\xC3\xA4se", "käse", false},  // ... also where it would be UTF-8
+        {"gtk_widget_show", "GTK_Widget", true},
+        {"GTK_WIDGET_SHOW", "gtk_widget", true},
+        {"Print\r\n; IDE Options = X\r\n; EnableUnicode", "enableunicode", false},
+        {"Print\r\n; IDE Options = X", "print", true},
+        {"??Debug x", "?debug", false},  // the view drops a line's leading "?"
+        {large + "needle", "needle", true},
+        {large + "needle!", "needle", false},  // one byte above the bound
+    };
+    for (const Case& c : cases) {
+        const CodeSearch search({"Row"}, {c.code});
+        EXPECT_EQ(FindRowWithCode(search.haystacks, search.code, c.term, 0),
+                  (SearchHit{c.found ? 0 : -1, c.found}))
+            << c.term;
+    }
+}
+
+TEST_F(SearchTest, HitOnlyInCodeIsFlaggedAndTheEarlierRowWins) {
+    const CodeSearch search({"Label", "Button", "Entry"},
+                            {"gtk_label_new()", std::nullopt, "gtk_button_new() ' label"});
+    struct Case {
+        std::string term;
+        int startRow;
+        SearchHit hit;
+    };
+    const std::vector<Case> cases = {
+        {"button", 0, {1, false}},     {"gtk_button", 0, {2, true}}, {"label", 0, {0, false}},
+        {"label", 1, {2, true}},       {"GTK_LABEL", 0, {0, true}},  {"entry", 0, {2, false}},
+        {"label_new", 1, {-1, false}}, {"new()", 1, {2, true}},      {"", 0, {-1, false}},
+        {"()\ngtk", 0, {-1, false}},  // code never runs into the next row's code
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FindRowWithCode(search.haystacks, search.code, c.term, c.startRow), c.hit)
+            << c.term << " from " << c.startRow;
+    }
+}
+
+TEST_F(SearchTest, RowsNotReadYetAreSearchedWithoutTheirCode) {
+    const test::TempFolder folder;
+    const auto plan =
+        WriteCode(folder, {std::string(kMaxSearchedCodeBytes, 'x'), std::nullopt, "gtk_entry_new"});
+    SearchHaystacks haystacks;
+    haystacks.Build({0, 3, 0}, {"a", "b", "c"}, {});
+    CodeTextIndex code;
+    std::vector<CodeTextBatch> batches = ReadBatches(*plan, code.Start(plan));
+    ASSERT_EQ(batches.size(), 2u);  // the first file fills a batch
+    EXPECT_TRUE(code.Append(CodeTextBatch(batches[0])));
+    EXPECT_EQ(code.RowsRead(), 2);
+    EXPECT_EQ(FindRowWithCode(haystacks, code, "gtk_entry", 0), SearchHit{});
+    EXPECT_TRUE(code.Append(CodeTextBatch(batches[1])));
+    EXPECT_TRUE(code.Complete());
+    EXPECT_EQ(FindRowWithCode(haystacks, code, "gtk_entry", 0), (SearchHit{2, true}));
+
+    // A new reading refuses the batches of the old one; a stopped reading hands over nothing.
+    EXPECT_TRUE(code.IsFor(*plan));
+    code.Start(plan);
+    EXPECT_FALSE(code.Append(std::move(batches[0])));
+    EXPECT_FALSE(code.IsFor(CodeReadingPlan{}));
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_FALSE(ReadCodeTexts(*plan, 1, stop.get_token(), [](CodeTextBatch&&) { ADD_FAILURE(); }));
 }
 
 TEST(NotFoundHintTest, AWindowThatCannotMoveFlashesInsteadOfShaking) {
