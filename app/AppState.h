@@ -22,6 +22,7 @@ struct AppState {
     std::string version = kProgramVersion;  // compared by the update check
     std::string dbVersion;                  // date word of the database's head description
     bool missingFileNotice = true;          // the next missing code file is reported in a box
+    bool searchHitInCode = false;           // the last search found its row through its code only
 };
 
 }  // namespace quillmate

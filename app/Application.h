@@ -16,6 +16,8 @@
 #include "app/Zoom.h"
 #include "base/EventQueue.h"
 #include "base/ProgramStarter.h"
+#include "database/CodeTextIndex.h"
+#include "database/CodeTextReader.h"
 #include "database/Database.h"
 #include "database/IndexRows.h"
 #include "database/Search.h"
@@ -49,6 +51,7 @@ struct ProgramRecords {
     History history;
     ZoomState zoom;
     SearchHaystacks searchHaystacks;  // folded search texts of the index rows
+    CodeTextIndex codeTexts;          // the entries' folded code, for the search that covers it
 };
 
 // The windows and what they show with: pictures, fonts, the texts a language switch replaces.
@@ -72,6 +75,7 @@ struct Services {
     EventQueue queue;
     ProgramStarter starter;
     UpdateChecker updateChecker;
+    CodeTextReader codeReader{queue};
 };
 
 class Application {

@@ -122,10 +122,21 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             SearchFromEntry(app, true);
             break;
         case Command::SearchReturn:
-            // Return searches on only while the entry is the window's focus widget.
+            // Return searches on only while the entry is the window's focus widget; after a row
+            // found through its code it walks through the matches in that code (F3 goes on).
             if (app.ui.mainWindow->SearchEntry().is_focus()) {
-                SearchFromEntry(app, true);
+                if (app.records.state.searchHitInCode && app.ui.mainWindow->Finder().IsOpen()) {
+                    StepFind(app, true);
+                } else {
+                    SearchFromEntry(app, true);
+                }
             }
+            break;
+        case Command::ReadCodeTexts:
+            StartCodeTextReading(app);
+            break;
+        case Command::CodeTextsRead:
+            TakeCodeTexts(app);
             break;
         case Command::ExportWebPage:
             RunWebPageExport(app);

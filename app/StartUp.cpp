@@ -198,6 +198,8 @@ void StartUp(Application& app) {
     app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
     window.MainSplitter().set_position(app.records.preferences.splitter);
     window.SearchEntry().grab_focus();
+    // Once the window shows: the code the search may cover is read meanwhile.
+    app.services.queue.Post(CommandEvent(WindowId::Main, Command::ReadCodeTexts));
 }
 
 void RunProgram(int argc, char** argv) {

@@ -75,6 +75,9 @@ enum class Command {
     FindPreviousMatch,
     // The update check's download has finished (update window).
     UpdateCheckFinished,
+    // The entries' code for the search: to be read, and batches of it read.
+    ReadCodeTexts,
+    CodeTextsRead,
 };
 
 struct ProgramEvent {

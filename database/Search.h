@@ -23,6 +23,8 @@ namespace quillmate {
 //   mode 3: as mode 2; the row's code is searched beside it (see CodeTextIndex).
 // Any other mode searches as mode 0, the default.
 std::string SearchHaystack(const std::string& rowText, const DbEntry& entry, int searchMode, int language);
+// The search mode in which a row's code counts too (its haystack is that of mode 2).
+inline constexpr int kSearchModeWithCode = 3;
 
 // `text` with every character lower-cased by towlower, that is by the process locale's
 // LC_CTYPE (setlocale must have been called; in the "C" locale only ASCII letters fold). Bytes

@@ -7,8 +7,10 @@
 #include "app/Effects.h"
 #include "app/FirstMonitor.h"
 #include "app/MainWindow.h"
+#include "database/CodeTextIndex.h"
 #include "database/IndexTree.h"
 #include "database/Search.h"
+#include "viewer/FindActions.h"
 
 namespace quillmate {
 namespace {
@@ -38,10 +40,17 @@ void SearchIndex(Application& app, MainWindow& window, IndexTree& tree, Gtk::Ent
     SearchHaystacks& haystacks = app.records.searchHaystacks;
     haystacks.Update(app.records.indexRows, app.records.entries, app.records.preferences.searchMode,
                      app.records.preferences.language);
-    const int found = haystacks.FindRow(term, startRow);
-    if (found >= 0) {
-        tree.SelectRow(found);
+    const SearchHit hit = app.records.preferences.searchMode == kSearchModeWithCode
+                              ? FindRowWithCode(haystacks, app.records.codeTexts, term, startRow)
+                              : SearchHit{haystacks.FindRow(term, startRow), false};
+    app.records.state.searchHitInCode = hit.onlyInCode;
+    if (hit.row >= 0) {
+        tree.SelectRow(hit.row);
         app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
+        if (hit.onlyInCode) {
+            // The bar marks the term in the entry's code once it shows; its first match is current.
+            OpenFindBar(app, term, false);
+        }
         return;
     }
     tree.ClearSelection();
@@ -54,6 +63,25 @@ void SearchIndex(Application& app, MainWindow& window, IndexTree& tree, Gtk::Ent
         }
     }
     ShowNotFoundHint(app, window, searchEntry);
+}
+
+void StartCodeTextReading(Application& app) {
+    if (app.records.preferences.searchMode != kSearchModeWithCode) {
+        return;
+    }
+    auto plan = std::make_shared<const CodeReadingPlan>(
+        PlanCodeReading(app.records.entries, app.records.location.libPath));
+    if (app.records.codeTexts.IsFor(*plan)) {
+        return;
+    }
+    const std::uint64_t reading = app.records.codeTexts.Start(plan);
+    app.services.codeReader.Start(std::move(plan), reading);
+}
+
+void TakeCodeTexts(Application& app) {
+    for (CodeTextBatch& batch : app.services.codeReader.TakeBatches()) {
+        app.records.codeTexts.Append(std::move(batch));
+    }
 }
 
 }  // namespace quillmate

@@ -19,7 +19,15 @@ class MainWindow;
 // selection is cleared, while typing the last character is taken back when the cursor stands at
 // the end of the term (its change event searches the shorter term), and the not-found hint of
 // "SearchHint" is shown. An empty term does nothing.
+// With "SearchMode" 3 a row's code counts too: a row found through its code only opens the find
+// bar at the code view on the term, without taking the focus from the search entry.
 void SearchIndex(Application& app, MainWindow& window, IndexTree& tree, Gtk::Entry& searchEntry,
                  const std::string& term, bool searchNext);
+
+// Where "SearchMode" is 3, starts reading the entries' code unless it is read (or being read)
+// for the same files already.
+void StartCodeTextReading(Application& app);
+// Takes the batches of code read meanwhile into the index.
+void TakeCodeTexts(Application& app);
 
 }  // namespace quillmate

@@ -16,6 +16,7 @@
 #include "base/Paths.h"
 #include "database/Database.h"
 #include "database/IndexTreeActions.h"
+#include "database/SearchActions.h"
 #include "settings/AboutActions.h"
 #include "settings/AboutDialogs.h"
 #include "settings/LanguageActions.h"
@@ -166,6 +167,7 @@ void ApplyDatabaseSettings(Application& app) {
 
     tree.SelectRow(0);
     FillDatabaseInfo(app);
+    StartCodeTextReading(app);
 }
 
 void SaveSettings(Application& app) {
@@ -200,6 +202,7 @@ void SaveSettings(Application& app) {
         SetTitleForFile(app, window.Code().ShownFile().path);
     }
     app.records.state.missingFileNotice = true;
+    StartCodeTextReading(app);
     if (decisions.restartNeeded) {
         ShowMessage(kProgramTitle, kRestartText);
     }

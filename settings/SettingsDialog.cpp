@@ -260,7 +260,7 @@ void SettingsWindow::BuildProgramFrame() {
     Place(m_searchLabel, kSearchLabelRect, "search label");
     SetUpCombo(m_searchCombo,
                {"Index + Beschreibung (akt. Sprache)", "Nur Index (akt. Sprache)",
-                "Index + Beschreibung (alle Sprachen)"},
+                "Index + Beschreibung (alle Sprachen)", "Index + Beschreibung + Code"},
                false);
     m_searchCombo.set_tooltip_text("Wählt den Umfang des Suchmodus.");
     Place(m_searchCombo, kSearchComboRect, "search combo box");

@@ -205,6 +205,7 @@ bool CodeViewer::Overtaken(std::uint64_t load) const {
 
 bool CodeViewer::PutText(const std::string& text, const std::vector<std::size_t>& breaks,
                          std::uint64_t load) {
+    m_find.top = 0;  // a new text shows from its start
     const Glib::RefPtr<Gtk::TextBuffer> current = m_view.get_buffer();
     auto nextBreak = breaks.begin();
     if (text.size() <= kCodeTextSlice && current->get_char_count() <= static_cast<int>(kCodeTextSlice)) {

@@ -22,9 +22,9 @@ std::string SelectedLine(CodeViewer& code) {
 
 }  // namespace
 
-void OpenFindBar(Application& app, const std::string& term) {
+void OpenFindBar(Application& app, const std::string& term, bool focus) {
     MainWindow& window = *app.ui.mainWindow;
-    window.Finder().Open(term.empty() ? SelectedLine(window.Code()) : term);
+    window.Finder().Open(term.empty() ? SelectedLine(window.Code()) : term, focus);
     FindTermChanged(app);
 }
 

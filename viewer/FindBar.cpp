@@ -52,13 +52,23 @@ FindBar::FindBar(EventQueue& queue) {
     show_all_children();
 }
 
-void FindBar::Open(const std::string& term) {
+void FindBar::Open(const std::string& term, bool focus) {
+    // The bar takes the focus whenever it opens; where it should not, the focus goes back.
+    auto* window = dynamic_cast<Gtk::Window*>(get_toplevel());
+    Gtk::Widget* before = window != nullptr ? window->get_focus() : nullptr;
     set_search_mode(true);
     if (!term.empty()) {
         m_entry.set_text(term);
     }
-    m_entry.grab_focus();
-    m_entry.select_region(0, -1);
+    if (focus) {
+        m_entry.grab_focus();
+        m_entry.select_region(0, -1);
+    } else if (auto* entry = dynamic_cast<Gtk::Entry*>(before);
+               entry != nullptr && !entry->is_ancestor(*this)) {
+        entry->grab_focus_without_selecting();  // the user types on in it
+    } else if (before != nullptr && !before->is_ancestor(*this)) {
+        before->grab_focus();
+    }
 }
 
 void FindBar::Close() {

@@ -24,8 +24,8 @@ class FindBar : public Gtk::SearchBar {
     // Its widgets post their events to `queue`.
     explicit FindBar(EventQueue& queue);
 
-    // Shows the bar with `term` selected in its field, which takes the focus.
-    void Open(const std::string& term);
+    // Shows the bar with `term` selected in its field, which takes the focus if `focus`.
+    void Open(const std::string& term, bool focus = true);
     void Close();
     bool IsOpen() { return get_search_mode(); }
     // True when the focus is in the bar.

@@ -2,6 +2,8 @@
 #include <string>
 
 #include "ProgramDriver.h"
+#include "app/Application.h"
+#include "app/MainWindow.h"
 #include "database/IndexTreeActions.h"
 
 namespace quillmate {
@@ -192,6 +194,32 @@ TEST_F(SearchTest, EveryNotFoundHintLeavesTheWindowWhereItWas) {
         Press(GDK_KEY_F3);  // from row 0 again
         ASSERT_EQ(Selected(), test::kMissingRow);
     }
+}
+
+// With the code searched too, a term that stands only in code finds its entry, opens the find
+// bar on it while the search entry keeps the focus; Return walks through that code, F3 goes on.
+TEST_F(SearchTest, CodeScopeFindsANameOnlyTheCodeHolds) {
+    app.reset();
+    test::FillSmallLibrary(folder, {"SearchHint=2", "SearchMode=3"});
+    folder.WriteFile("Buttons/Label.kx", "OpenWindow()\nopenwindow()\n; IDE Options = OpenWindow\n");
+    Launch();
+    ASSERT_TRUE(test::PumpUntil([&] { return app->records.codeTexts.Complete(); }));
+    Entry().grab_focus();
+    Type("openw");
+    FindBar& bar = Main().Finder();
+    EXPECT_EQ(Selected(), test::kSimpleRow);
+    EXPECT_TRUE(bar.IsOpen());
+    EXPECT_EQ(bar.Term(), "openw");
+    EXPECT_EQ(bar.CountLabel().get_text(), "1 / 1");
+    EXPECT_TRUE(Entry().is_focus());
+    test::SendKey(Main(), GDK_KEY_F3);
+    Settle();
+    EXPECT_EQ(Selected(), test::kLabelRow);
+    EXPECT_EQ(bar.CountLabel().get_text(), "1 / 2");  // the option trailer is not searched
+    test::SendKey(Main(), GDK_KEY_Return);
+    Settle();
+    EXPECT_EQ(bar.CountLabel().get_text(), "2 / 2");
+    EXPECT_EQ(Selected(), test::kLabelRow);
 }
 
 }  // namespace
