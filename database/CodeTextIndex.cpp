@@ -1,9 +1,14 @@
 #include "database/CodeTextIndex.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #include "base/StopPoll.h"
 #include "viewer/CodeFile.h"
@@ -22,6 +27,86 @@ void AddRowsWithoutCode(CodeTextBatch& batch, int endRow) {
         batch.folded.push_back('\0');
     }
 }
+
+// The files' bytes, read ahead on a thread of their own so that decoding and folding overlap the
+// reading; in order, at most a few megabytes ahead. Where no thread can be started, each file is
+// read when it is asked for.
+class FilesAhead {
+  public:
+    FilesAhead(const CodeReadingPlan& plan, const std::stop_token& stop) : m_plan(plan) {
+        try {
+            m_thread = std::jthread([this, stop](const std::stop_token& own) { ReadAll(stop, own); });
+        } catch (const std::system_error&) {
+            m_inline = true;
+        }
+    }
+    ~FilesAhead() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_gone = true;
+        }
+        m_changed.notify_all();
+    }
+    FilesAhead(const FilesAhead&) = delete;
+    FilesAhead& operator=(const FilesAhead&) = delete;
+
+    // The bytes of file `index` of the plan (none for a file that cannot be read); files are
+    // asked for in order.
+    std::optional<std::string> Take(std::size_t index) {
+        if (m_inline) {
+            return ReadCodeFileBytes(m_plan.files[index].fullPath, kMaxSearchedCodeBytes);
+        }
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return !m_ready.empty() || m_ended; });
+        if (m_ready.empty()) {
+            return std::nullopt;  // the reader stopped early
+        }
+        std::optional<std::string> bytes = std::move(m_ready.front());
+        m_ready.pop_front();
+        m_aheadBytes -= bytes ? bytes->size() : 0;
+        lock.unlock();
+        m_changed.notify_all();
+        return bytes;
+    }
+
+  private:
+    static constexpr std::size_t kAheadBytes = std::size_t{4} << 20;
+
+    void ReadAll(const std::stop_token& stop, const std::stop_token& own) noexcept {
+        try {
+            for (const CodeFileToRead& file : m_plan.files) {
+                if (stop.stop_requested() || own.stop_requested()) {
+                    break;
+                }
+                std::optional<std::string> bytes = ReadCodeFileBytes(file.fullPath, kMaxSearchedCodeBytes);
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_aheadBytes < kAheadBytes || m_gone; });
+                if (m_gone) {
+                    break;
+                }
+                m_aheadBytes += bytes ? bytes->size() : 0;
+                m_ready.push_back(std::move(bytes));
+                lock.unlock();
+                m_changed.notify_all();
+            }
+        } catch (...) {
+            // Out of memory, for one: the files not handed over are read as unreadable.
+        }
+        const std::lock_guard lock(m_mutex);
+        m_ended = true;
+        m_changed.notify_all();
+    }
+
+    const CodeReadingPlan& m_plan;
+    bool m_inline = false;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::optional<std::string>> m_ready;
+    std::size_t m_aheadBytes = 0;
+    bool m_ended = false;
+    bool m_gone = false;
+    std::jthread m_thread;  // last: joined before the rest goes
+};
 
 }  // namespace
 
@@ -43,6 +128,8 @@ bool ReadCodeTexts(const CodeReadingPlan& plan, std::uint64_t reading, const std
         StopPoll stopped(stop);
         std::size_t bytesRead = 0;
         CodeTextBatch batch{reading, 0, {}, {}};
+        FilesAhead ahead(plan, stop);
+        std::size_t index = 0;
         const auto handOver = [&](int endRow) {
             AddRowsWithoutCode(batch, endRow);
             // The index keeps the batch as it is: a batch closed early gives back its spare room.
@@ -54,6 +141,8 @@ bool ReadCodeTexts(const CodeReadingPlan& plan, std::uint64_t reading, const std
             batch = CodeTextBatch{reading, endRow, {}, {}};
         };
         for (const CodeFileToRead& file : plan.files) {
+            // Each file is small, so the stop is looked at here, between files, and not inside.
+            const std::optional<std::string> bytes = ahead.Take(index++);
             if (stopped(bytesRead)) {
                 return false;
             }
@@ -61,8 +150,6 @@ bool ReadCodeTexts(const CodeReadingPlan& plan, std::uint64_t reading, const std
             if (file.row < nextRow || file.row >= plan.rowCount) {
                 continue;  // not in row order or outside the rows: not a plan of PlanCodeReading
             }
-            // Each file is small, so the stop is looked at here, between files, and not inside.
-            const std::optional<std::string> bytes = ReadCodeFileBytes(file.fullPath, kMaxSearchedCodeBytes);
             const std::string text = bytes ? DecodeCodeText(*bytes).text : std::string();
             bytesRead += bytes ? bytes->size() : 0;
             // A batch is filled into room taken once, not grown: growing would copy it and
