@@ -14,6 +14,8 @@ struct AppState {
     // user's own where the program folder's cannot be written.
     std::string preferencesFile;
     bool preferencesSaveable = true;  // false: no preferences file can be written, Save says so
+    // The favourites and the last entries shown, kept beside the preferences file.
+    std::string stateFile;
     bool quitRequest = false;
     bool expandState = true;
     int helpEntryIndex = 0;  // row of "ViewerHelp.txt"; 0 = no help entry

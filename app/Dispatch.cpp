@@ -19,6 +19,7 @@
 #include "viewer/CodeViewerActions.h"
 #include "viewer/ExportActions.h"
 #include "viewer/FindActions.h"
+#include "viewer/ZoomActions.h"
 
 namespace quillmate {
 namespace {
@@ -39,7 +40,11 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             }
             break;
         case WidgetId::InfoButton:
-            PopupMenuAtPointer(app, app.ui.menus->infoMenu);
+            if (event.data == 1 && window.InfoButton() != nullptr) {
+                PopupMenuUnder(app.ui.menus->infoMenu, *window.InfoButton());
+            } else {
+                PopupMenuAtPointer(app, app.ui.menus->infoMenu);
+            }
             break;
         case WidgetId::HelpButton:
             ShowHelpEntry(app);
@@ -80,11 +85,18 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             break;
         case WidgetId::AdminButton:
 #if QUILLMATE_ADMIN
-            PopupMenuAtPointer(app, app.ui.menus->adminMenu);
+            if (event.data == 1 && window.AdminButton() != nullptr) {
+                PopupMenuUnder(app.ui.menus->adminMenu, *window.AdminButton());
+            } else {
+                PopupMenuAtPointer(app, app.ui.menus->adminMenu);
+            }
 #endif
             break;
         case WidgetId::QuickCopyButton:
             QuickCopy(app);
+            break;
+        case WidgetId::FavouriteButton:
+            ToggleFavourite(app);
             break;
         case WidgetId::HistoryCombo:
             if (window.HistoryCombo().get_active_row_number() >= 0) {
@@ -110,6 +122,24 @@ void DispatchMainCommand(Application& app, const ProgramEvent& event) {
             break;
         case Command::OpenFind:
             OpenFindBar(app);
+            break;
+        case Command::ToggleFavourite:
+            ToggleFavourite(app);
+            break;
+        case Command::FocusSearch:
+            app.ui.mainWindow->SearchEntry().grab_focus();
+            app.ui.mainWindow->SearchEntry().select_region(0, -1);
+            break;
+        case Command::QuickCopy:
+            QuickCopy(app);
+            break;
+        case Command::ZoomIn:
+        case Command::ZoomOut:
+        case Command::ZoomReset:
+            ZoomByKey(app, app.ui.mainWindow->Code().View(),
+                      event.command == Command::ZoomIn    ? 1
+                      : event.command == Command::ZoomOut ? -1
+                                                          : 0);
             break;
         case Command::CloseFind:
             CloseFindBar(app);

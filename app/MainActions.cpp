@@ -7,8 +7,10 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "app/WindowTitle.h"
+#include "base/ExportFile.h"
 #include "base/Paths.h"
 #include "base/Utf8.h"
+#include "database/Database.h"
 #include "database/IndexTreeActions.h"
 #include "viewer/CodeViewerActions.h"
 
@@ -51,30 +53,99 @@ void SetTitleForFile(Application& app, const std::string& storedPath) {
     app.ui.mainWindow->set_title(ShownText(title, kRowTextLimit));
 }
 
-void AddToHistory(Application& app, int entryIndex) {
-    app.records.history.Add(entryIndex);
-    std::vector<std::string> names;
-    for (const int index : app.records.history.Entries()) {
-        const auto position = static_cast<size_t>(index);
-        names.push_back(position < app.records.entries.size() ? FilePart(app.records.entries[position].file)
-                                                              : std::string());
+namespace {
+
+// Written whole into a file beside it that then takes its place, so that a failed write leaves
+// the lists kept before. A folder where nothing can be written keeps nothing, without a word.
+void SavePlaces(const Application& app) {
+    if (app.records.state.stateFile.empty()) {
+        return;
     }
-    app.ui.mainWindow->FillHistory(names);
+    ExportFile file;
+    if (file.Create(app.records.state.stateFile)) {
+        std::string text = app.records.history.StateText(app.records.entries);
+        text.pop_back();  // the writer ends the last line
+        file.WriteLine(text);
+        [[maybe_unused]] const bool written = file.Close();
+    }
 }
 
-void ClearHistory(Application& app) {
-    app.records.history.Clear();
-    app.ui.mainWindow->FillHistory({});
+// The entry whose file the view shows (or was found missing), -1 for none.
+int ShownRow(Application& app) {
+    return ShownEntryRow(app.records.entries, app.ui.mainWindow->Code().CurrentEntryFile(),
+                         app.ui.mainWindow->Tree().SelectedRow());
+}
+
+}  // namespace
+
+void ShowPlaces(Application& app) {
+    const History& history = app.records.history;
+    std::vector<std::string> names;
+    int separator = -1;
+    for (const int index : history.ListedRows()) {
+        const auto position = static_cast<size_t>(index);
+        if (index < 0) {
+            separator = static_cast<int>(names.size());
+            names.emplace_back();
+        } else {
+            const std::string name = position < app.records.entries.size()
+                                         ? FilePart(app.records.entries[position].file)
+                                         : std::string();
+            names.push_back(history.IsFavourite(index) && names.size() < history.Favourites().size()
+                                ? "\u2605 " + name
+                                : name);
+        }
+    }
+    const int firstEntry = static_cast<int>(names.size() - history.Entries().size());
+    app.ui.mainWindow->FillHistory(names, separator, history.Entries().empty() ? -1 : firstEntry);
+    ShowFavouriteStar(app);
+}
+
+void ShowFavouriteStar(Application& app) {
+    const int shown = ShownRow(app);
+    app.ui.mainWindow->ShowFavourite(shown >= 0, shown >= 0 && app.records.history.IsFavourite(shown));
+}
+
+void AddToHistory(Application& app, int entryIndex) {
+    app.records.history.Add(entryIndex);
+    ShowPlaces(app);
+    SavePlaces(app);
+}
+
+void ToggleFavourite(Application& app) {
+    const int shown = ShownRow(app);
+    if (shown < 0) {
+        return;
+    }
+    app.records.history.ToggleFavourite(shown);
+    ShowPlaces(app);
+    SavePlaces(app);
+}
+
+void LoadPlaces(Application& app) {
+    std::string text;
+    if (!app.records.state.stateFile.empty()) {
+        ForEachTextLine(app.records.state.stateFile,
+                        [&text](const std::string& line) { text += line + "\n"; });
+    }
+    app.records.history.TakeState(text, app.records.entries);
+    ShowPlaces(app);
+}
+
+void ReloadPlaces(Application& app, const std::string& keptState) {
+    app.records.history.TakeState(keptState, app.records.entries);
+    ShowPlaces(app);
+    SavePlaces(app);
 }
 
 void ShowHistoryEntry(Application& app) {
     MainWindow& window = *app.ui.mainWindow;
     const int row = window.HistoryCombo().get_active_row_number();
-    const auto& entries = app.records.history.Entries();
-    if (row < 0 || static_cast<size_t>(row) >= entries.size()) {
+    const std::vector<int> listed = app.records.history.ListedRows();
+    if (row < 0 || static_cast<size_t>(row) >= listed.size()) {
         return;
     }
-    const int index = entries[static_cast<size_t>(row)];
+    const int index = listed[static_cast<size_t>(row)];
     if (index < 0 || static_cast<size_t>(index) >= app.records.entries.size()) {
         return;
     }
@@ -100,6 +171,24 @@ void PopupMenuAtPointer(Application& app, Gtk::Menu& menu) {
     gdk_window_get_device_position_double(window->gobj(), pointer, &trigger->button.x, &trigger->button.y,
                                           nullptr);
     menu.popup_at_pointer(trigger.get());
+}
+
+void PopupMenuUnder(Gtk::Menu& menu, Gtk::Widget& button) {
+    const Glib::RefPtr<Gdk::Window> window = button.get_window();
+    GdkDevice* keyboard = gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default()));
+    if (!window || keyboard == nullptr) {
+        return;
+    }
+    // A stand-in for the key press, which GTK asks for to hand the menu the keyboard.
+    struct EventFree {
+        void operator()(GdkEvent* event) const { gdk_event_free(event); }
+    };
+    const std::unique_ptr<GdkEvent, EventFree> trigger(gdk_event_new(GDK_KEY_PRESS));
+    trigger->key.window = GDK_WINDOW(g_object_ref(window->gobj()));
+    trigger->key.time = GDK_CURRENT_TIME;
+    gdk_event_set_device(trigger.get(), keyboard);
+    menu.popup_at_widget(&button, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, trigger.get());
+    menu.select_first(false);
 }
 
 }  // namespace quillmate

@@ -6,6 +6,7 @@
 
 namespace Gtk {
 class Menu;
+class Widget;
 }  // namespace Gtk
 
 namespace quillmate {
@@ -18,14 +19,26 @@ void SetExpandAll(Application& app, bool on);
 // Double click on the tree: opens or closes the selected node and keeps it selected.
 void ToggleSelectedNode(Application& app);
 void SetTitleForFile(Application& app, const std::string& storedPath);
-// Moves the entry to the top of the history and refills the history combo box.
+// Moves the entry to the top of the history, refills the history combo box and keeps the lists.
 void AddToHistory(Application& app, int entryIndex);
-// A history row was chosen: selects its entry and shows it (loading only when not shown).
+// A history or favourite row was chosen: selects its entry and shows it (loading only when not
+// shown).
 void ShowHistoryEntry(Application& app);
-// Clears the history list and its combo box.
-void ClearHistory(Application& app);
+// Makes the entry the view shows a favourite, or no longer one (Ctrl+D, the star button).
+void ToggleFavourite(Application& app);
+// Fills the history box from the lists and shows on the star whether the shown entry is a
+// favourite.
+void ShowPlaces(Application& app);
+// Shows on the star whether the entry the view shows is a favourite.
+void ShowFavouriteStar(Application& app);
+// The lists from the state file, by file, for the entries of the database as it now stands.
+void LoadPlaces(Application& app);
+// The lists as they stand, kept by file across a reload of the database.
+void ReloadPlaces(Application& app, const std::string& keptState);
 // Opens a popup menu at the mouse pointer over the main window. A button's event is handled
 // after GTK has finished with the click, when there is no current event to place the menu by.
 void PopupMenuAtPointer(Application& app, Gtk::Menu& menu);
+// Opens a popup menu under `button`: a button pressed from the keyboard has no pointer to go by.
+void PopupMenuUnder(Gtk::Menu& menu, Gtk::Widget& button);
 
 }  // namespace quillmate

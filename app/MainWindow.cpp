@@ -27,7 +27,7 @@ constexpr const char* kScrollbarCss =
 // The top bar's controls have the fixed sizes of the window's layout; the theme's paddings
 // and minimum sizes would make them larger and push the right-hand buttons off their places.
 constexpr const char* kTopBarCss =
-    "#QuickCopyButton, #SettingsButton, #HelpButton, #InfoButton, #AdminButton {\n"
+    "#FavouriteButton, #QuickCopyButton, #SettingsButton, #HelpButton, #InfoButton, #AdminButton {\n"
     "padding: 0;\nmin-width: 0;\nmin-height: 0;\n}\n"
     "#SearchEntry, #HistoryCombo entry, #HistoryCombo button {\nmin-height: 0;\n}\n";
 
@@ -51,6 +51,21 @@ constexpr Shortcut kShortcuts[] = {
     {GDK_KEY_d, GDK_MOD1_MASK, Command::LanguageGerman},
     {GDK_KEY_f, GDK_MOD1_MASK, Command::LanguageFrench},
     {GDK_KEY_f, GDK_CONTROL_MASK, Command::OpenFind},
+    {GDK_KEY_d, GDK_CONTROL_MASK, Command::ToggleFavourite},
+    {GDK_KEY_l, GDK_CONTROL_MASK, Command::FocusSearch},
+    {GDK_KEY_k, GDK_CONTROL_MASK, Command::FocusSearch},
+    {GDK_KEY_Down, GDK_MOD1_MASK, Command::OpenHistory},
+    {GDK_KEY_h, GDK_CONTROL_MASK, Command::OpenHistory},
+    {GDK_KEY_c, GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK), Command::QuickCopy},
+    // Plus is a shifted key on many keyboards, equals the same key unshifted.
+    {GDK_KEY_plus, GDK_CONTROL_MASK, Command::ZoomIn},
+    {GDK_KEY_plus, GdkModifierType(GDK_CONTROL_MASK | GDK_SHIFT_MASK), Command::ZoomIn},
+    {GDK_KEY_equal, GDK_CONTROL_MASK, Command::ZoomIn},
+    {GDK_KEY_KP_Add, GDK_CONTROL_MASK, Command::ZoomIn},
+    {GDK_KEY_minus, GDK_CONTROL_MASK, Command::ZoomOut},
+    {GDK_KEY_KP_Subtract, GDK_CONTROL_MASK, Command::ZoomOut},
+    {GDK_KEY_0, GDK_CONTROL_MASK, Command::ZoomReset},
+    {GDK_KEY_KP_0, GDK_CONTROL_MASK, Command::ZoomReset},
 };
 
 // Keys of their own while the focus is in the find bar: Escape closes only the bar, Enter walks
@@ -291,10 +306,23 @@ void MainWindow::BuildTopBar() {
         Gtk::Button* button;
         int fromRight;
     };
+    // The star comes from the icon theme, which draws it for any scale.
+    m_favouriteImage.set_from_icon_name("non-starred-symbolic", Gtk::ICON_SIZE_BUTTON);
+    m_favouriteButton.set_image(m_favouriteImage);
+    m_favouriteButton.set_always_show_image(true);
+    m_favouriteButton.set_focus_on_click(false);
+    m_favouriteButton.set_name("FavouriteButton");
+    m_favouriteButton.set_size_request(ScaleLength(kPictureButtonSize, m_textScale),
+                                       ScaleLength(kPictureButtonSize, m_textScale));
+    m_favouriteButton.set_tooltip_text(
+        "Merkt den angezeigten Eintrag als Favoriten oder nimmt ihn heraus (Strg+D).");
+    m_favouriteButton.get_accessible()->set_name("Favorit");
+    m_favouriteButton.set_sensitive(false);
     const Placement placements[] = {{m_infoButton.get(), kInfoFromRight},
                                     {m_helpButton.get(), kHelpFromRight},
                                     {m_settingsButton.get(), kSettingsFromRight},
-                                    {m_quickCopyButton.get(), kQuickCopyFromRight}};
+                                    {m_quickCopyButton.get(), kQuickCopyFromRight},
+                                    {&m_favouriteButton, kFavouriteFromRight}};
     int usedFromRight = 0;
     for (const Placement& placement : placements) {
         if (placement.button == nullptr) {
@@ -328,6 +356,9 @@ void MainWindow::BuildPanes(int splitter) {
     m_mainSplitter.set_position(splitter);
 
     m_descriptionLine.set_editable(true);
+    // Tab moves on to the code view; the line stays editable.
+    m_descriptionLine.set_accepts_tab(false);
+    m_code.View().set_accepts_tab(false);
     m_descriptionLine.set_wrap_mode(Gtk::WRAP_WORD);
     m_descriptionLine.set_left_margin(4);
     m_descriptionLine.set_right_margin(4);
@@ -352,6 +383,7 @@ void MainWindow::BuildPanes(int splitter) {
 
     // Between the description and the code; it never holds the pane wider than the user set it.
     m_findScroller.set_policy(Gtk::POLICY_EXTERNAL, Gtk::POLICY_NEVER);
+    m_findScroller.set_can_focus(false);
     m_findScroller.add(m_findBar);
     m_rightPane.pack_start(m_descriptionScroller, false, false);
     m_rightPane.pack_start(m_findScroller, false, false);
@@ -396,15 +428,24 @@ void MainWindow::ConnectSignals() {
         Gtk::Button* button;
         WidgetId widget;
     };
-    for (const ButtonEvent& entry : {ButtonEvent{m_quickCopyButton.get(), WidgetId::QuickCopyButton},
+    for (const ButtonEvent& entry : {ButtonEvent{&m_favouriteButton, WidgetId::FavouriteButton},
+                                     ButtonEvent{m_quickCopyButton.get(), WidgetId::QuickCopyButton},
                                      ButtonEvent{m_settingsButton.get(), WidgetId::SettingsButton},
                                      ButtonEvent{m_helpButton.get(), WidgetId::HelpButton},
                                      ButtonEvent{m_infoButton.get(), WidgetId::InfoButton},
                                      ButtonEvent{m_adminButton.get(), WidgetId::AdminButton}}) {
         if (entry.button != nullptr) {
             const WidgetId widget = entry.widget;
-            entry.button->signal_clicked().connect(
-                [this, widget] { PostWidgetEvent(widget, WidgetEventType::LeftClick); });
+            // A press from the keyboard is told apart: a menu it opens goes under the button.
+            entry.button->signal_clicked().connect([this, widget] {
+                GdkEvent* event = gtk_get_current_event();
+                const bool fromKeyboard =
+                    event == nullptr || event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE;
+                if (event != nullptr) {
+                    gdk_event_free(event);
+                }
+                PostWidgetEvent(widget, WidgetEventType::LeftClick, fromKeyboard ? 1 : 0);
+            });
         }
     }
 
@@ -522,7 +563,10 @@ bool MainWindow::OnKeyPress(GdkEventKey* event) {
     }
     for (const Shortcut& shortcut : kShortcuts) {
         if (shortcut.keyval == keyval && shortcut.modifiers == modifiers) {
-            if (shortcut.command == Command::ClearSearch) {
+            if (shortcut.command == Command::OpenHistory) {
+                // Now, while the key is the current event: the list places itself by it.
+                m_historyCombo.popup();
+            } else if (shortcut.command == Command::ClearSearch) {
                 // Delete empties the search term from anywhere in the window, through the same
                 // road as the entry's clear icon.
                 PostWidgetEvent(WidgetId::SearchEntry, WidgetEventType::IconPress, 1);
@@ -603,19 +647,29 @@ void MainWindow::WatchHistoryChoice() {
     }
 }
 
-void MainWindow::FillHistory(const std::vector<std::string>& names) {
+void MainWindow::FillHistory(const std::vector<std::string>& names, int separator, int active) {
     m_fillingHistory = true;
     m_historyCombo.remove_all();
-    for (const std::string& name : names) {
-        m_historyCombo.append(ShownText(name, kRowTextLimit));
+    for (std::size_t row = 0; row < names.size(); ++row) {
+        // The line between the favourites and the last entries is a row of its own: the box's
+        // list draws no separator rows.
+        m_historyCombo.append(static_cast<int>(row) == separator ? kHistorySeparatorText
+                                                                 : ShownText(names[row], kRowTextLimit));
     }
-    if (!names.empty()) {
-        m_historyCombo.set_active(0);
+    if (active >= 0 && static_cast<std::size_t>(active) < names.size()) {
+        m_historyCombo.set_active(active);
     } else if (auto* entry = m_historyCombo.get_entry()) {
+        m_historyCombo.set_active(-1);
         // Removing the rows leaves the entry part's text; an empty history names no file.
         entry->set_text("");
     }
     m_fillingHistory = false;
+}
+
+void MainWindow::ShowFavourite(bool entryShown, bool favourite) {
+    m_favouriteButton.set_sensitive(entryShown);
+    m_favouriteImage.set_from_icon_name(favourite ? "starred-symbolic" : "non-starred-symbolic",
+                                        Gtk::ICON_SIZE_BUTTON);
 }
 
 void MainWindow::SetDescriptionText(const std::string& text) {

@@ -67,6 +67,11 @@ inline constexpr WidgetRect kHistoryComboRect{186, 2, 230, 30};
 inline constexpr WidgetRect kAdminLabelRects[3] = {{452, 2, 80, 16}, {452, 17, 80, 16}, {522, 2, 80, 16}};
 inline constexpr WidgetRect kMainSplitterRect{5, 35, 790, 562};
 // Distances of the right-hand buttons' left edges from the window's right edge.
+inline constexpr int kFavouriteFromRight = 180;
+// The history box's row between the favourites and the last entries.
+inline constexpr const char* kHistorySeparatorText =
+    "\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500"
+    "\u2500\u2500\u2500";
 inline constexpr int kQuickCopyFromRight = 146;
 inline constexpr int kSettingsFromRight = 114;
 inline constexpr int kHelpFromRight = 72;
@@ -96,6 +101,7 @@ class MainWindow : public Gtk::Window {
     Gtk::Button* SettingsButton() { return m_settingsButton.get(); }
     Gtk::Button* HelpButton() { return m_helpButton.get(); }
     Gtk::Button* InfoButton() { return m_infoButton.get(); }
+    Gtk::Button& FavouriteButton() { return m_favouriteButton; }
     Gtk::Button* AdminButton() { return m_adminButton.get(); }
 
     // The expand toggle's picture: expanded (arrow left) or collapsed (arrow right).
@@ -106,8 +112,11 @@ class MainWindow : public Gtk::Window {
                         const std::string& subsystem);
     // Texts of the three admin labels; empty in the standard build.
     std::vector<std::string> AdminLabelTexts() const;
-    // Refills the history combo box and selects its first row (an empty list empties it).
-    void FillHistory(const std::vector<std::string>& names);
+    // Refills the history combo box, with row `separator` (-1: none) drawn as a line, and selects
+    // row `active` (-1: none, which empties the box's text).
+    void FillHistory(const std::vector<std::string>& names, int separator = -1, int active = 0);
+    // The star: whether the shown entry is a favourite; insensitive when no entry is shown.
+    void ShowFavourite(bool entryShown, bool favourite);
     void SetDescriptionText(const std::string& text);
     // The description line's background and text: the warning colours, or the theme's when empty.
     void SetDescriptionColours(const std::string& background, const std::string& text);
@@ -145,6 +154,8 @@ class MainWindow : public Gtk::Window {
     std::unique_ptr<Gtk::Button> m_settingsButton;
     std::unique_ptr<Gtk::Button> m_helpButton;
     std::unique_ptr<Gtk::Button> m_infoButton;
+    Gtk::Button m_favouriteButton;
+    Gtk::Image m_favouriteImage;
     Gtk::Paned m_mainSplitter{Gtk::ORIENTATION_HORIZONTAL};
     Gtk::ScrolledWindow m_treeScroller;
     std::unique_ptr<IndexTree> m_indexTree;

@@ -135,6 +135,7 @@ void StartUp(Application& app) {
         SettlePreferencesPlace(app.records.state.programFolder,
                                UserSettingsFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
     app.records.state.preferencesFile = place.path;
+    app.records.state.stateFile = FolderPart(place.path) + kStateFileName;
     app.records.state.preferencesSaveable = place.saveable;
     const PreferencesLoad loaded = SettleDatabaseLocation(
         place.path, desktop, [](const std::string& family, int) { return FontFamilyExists(family); }, hooks,
@@ -191,6 +192,7 @@ void StartUp(Application& app) {
         app.records.preferences.language = 0;
         ApplyLanguage(app, stored, false);
     }
+    LoadPlaces(app);
     ShowAboutAtFirstStart(app);
 
     MainWindow& window = *app.ui.mainWindow;

@@ -30,4 +30,11 @@ int ZoomedFontSize(int fontSize, int index) {
     return fontSize * static_cast<int>(std::lround(kZoomScales[step] * 1024.0));
 }
 
+int ZoomIndexAfterKey(int current, int step) {
+    if (step == 0) {
+        return kNormalZoomIndex;
+    }
+    return std::clamp(current + step, 0, static_cast<int>(kZoomScales.size()) - 1);
+}
+
 }  // namespace quillmate

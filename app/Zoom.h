@@ -31,6 +31,10 @@ struct ZoomDecision {
 // One wheel event on the code view.
 ZoomDecision HandleZoomWheel(ZoomState& state, const WheelEvent& event);
 
+// The zoom index after a key: one step in (`step` 1) or out (-1) along the scales, staying at
+// either end; `step` 0 goes back to 100 %.
+int ZoomIndexAfterKey(int current, int step);
+
 // Font size in Pango units for the "FontSize" preference at a zoom index.
 int ZoomedFontSize(int fontSize, int index);
 

@@ -25,6 +25,7 @@ enum class WidgetId {
     InfoButton,
     AdminButton,
     IndexTree,
+    FavouriteButton,
     // The find bar at the code view
     FindBar,
     FindEntry,
@@ -71,6 +72,13 @@ enum class Command {
     LanguageFrench,
     OpenFind,
     CloseFind,
+    ToggleFavourite,
+    FocusSearch,
+    OpenHistory,
+    QuickCopy,
+    ZoomIn,
+    ZoomOut,
+    ZoomReset,
     FindNextMatch,
     FindPreviousMatch,
     // The update check's download has finished (update window).

@@ -9,6 +9,8 @@ inline constexpr const char* kProgramTitle = "Quillmate";
 inline constexpr const char* kApplicationId = "org.quillmate.Quillmate";
 inline constexpr const char* kOwnThemeName = "Quillmate";
 inline constexpr const char* kPreferencesFileName = "QuillmateViewer.ini";
+// The favourites and the last entries shown, beside the preferences file.
+inline constexpr const char* kStateFileName = "QuillmateState.txt";
 // The folder of a user's own settings below the user's configuration folder.
 inline constexpr const char* kSettingsFolderName = "quillmate";
 inline constexpr const char* kLanguageFileName = "QuillmateLang.inf";

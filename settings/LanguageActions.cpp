@@ -107,6 +107,7 @@ void RegisterMainWindowTexts(Application& app) {
     RegisterTooltip(targets, "#Main_CbHistory", &window.HistoryCombo());
     RegisterTooltip(targets, "#Main_Help", window.HelpButton());
     RegisterTooltip(targets, "#Main_Setting", window.SettingsButton());
+    RegisterTooltip(targets, "#Main_Favourite", &window.FavouriteButton());
     RegisterTooltip(targets, "#Find_Term", &window.Finder().Entry());
     RegisterTooltip(targets, "#Find_Previous", &window.Finder().PreviousButton());
     RegisterTooltip(targets, "#Find_Next", &window.Finder().NextButton());

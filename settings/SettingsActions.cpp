@@ -150,9 +150,10 @@ void ApplyDatabaseSettings(Application& app) {
     ShowNoEntryFile(app);
     window.SetDescriptionText("");
 
+    // The lists go by file: those of entries the database still holds stay.
+    const std::string keptPlaces = app.records.history.StateText(app.records.entries);
     tree.Clear();
     app.records.entries.clear();
-    ClearHistory(app);
     app.records.state.helpEntryIndex = 0;
 
     // Silent: a file that cannot be read or is nested too deeply keeps the document in memory, a
@@ -167,6 +168,7 @@ void ApplyDatabaseSettings(Application& app) {
 
     tree.SelectRow(0);
     FillDatabaseInfo(app);
+    ReloadPlaces(app, keptPlaces);
     StartCodeTextReading(app);
 }
 

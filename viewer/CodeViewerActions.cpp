@@ -94,6 +94,7 @@ bool ShowEntry(Application& app, int index, bool reload) {
                                                 : "");
     SetTitleForFile(app, file);
     SetDatabaseInfoFile(app, file);
+    ShowFavouriteStar(app);
     return true;
 }
 
@@ -101,6 +102,7 @@ void ShowNoEntryFile(Application& app) {
     app.ui.mainWindow->Code().ShowNothing();
     app.ui.mainWindow->set_title(kProgramTitle);
     SetDatabaseInfoFile(app, "");
+    ShowFavouriteStar(app);
 }
 
 void ShowDroppedFile(Application& app, const std::string& dropList) {
@@ -110,6 +112,7 @@ void ShowDroppedFile(Application& app, const std::string& dropList) {
     if (LoadCodeFile(app, dropList, true) == CodeLoad::Shown) {
         app.ui.mainWindow->SetDescriptionText("Extern file ...");
         app.ui.mainWindow->Tree().ClearSelection();
+        ShowFavouriteStar(app);
     }
 }
 

@@ -54,4 +54,13 @@ void ApplyZoom(Application& app, Gtk::Widget& widget, int index) {
     widget.queue_draw();
 }
 
+void ZoomByKey(Application& app, Gtk::Widget& widget, int step) {
+    const int index = ZoomIndexAfterKey(app.records.zoom.current, step);
+    if (index != app.records.zoom.current || index != app.records.zoom.lastApplied) {
+        app.records.zoom.current = index;
+        app.records.zoom.lastApplied = index;
+        ApplyZoom(app, widget, index);
+    }
+}
+
 }  // namespace quillmate

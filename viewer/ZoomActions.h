@@ -18,4 +18,8 @@ bool CodeViewScrolled(Application& app, Gtk::Widget& widget, const GdkEventScrol
 // short beep sounds.
 void ApplyZoom(Application& app, Gtk::Widget& widget, int index);
 
+// Ctrl+plus, Ctrl+minus and Ctrl+0: a step in, out (`step` 1, -1) or back to 100 % (0), as the
+// wheel zooms.
+void ZoomByKey(Application& app, Gtk::Widget& widget, int step);
+
 }  // namespace quillmate

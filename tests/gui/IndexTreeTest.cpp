@@ -117,6 +117,45 @@ TEST_F(IndexTreeTest, EleventhEntryDropsTheOldestFromTheHistory) {
     EXPECT_EQ(HistoryRows(*app).back(), "E1.kx");
 }
 
+// Favourites (the star, Ctrl+D) and the history are kept by file across a restart; an entry the
+// database has lost meanwhile is left out without a word.
+TEST_F(IndexTreeTest, FavouritesAndHistoryOutliveARestartByFile) {
+    Start();
+    const auto star = [&] {
+        MainWindow& window = *app->ui.mainWindow;
+        auto* image = dynamic_cast<Gtk::Image*>(window.FavouriteButton().get_image());
+        return std::pair{window.FavouriteButton().is_sensitive(),
+                         image->property_icon_name().get_value().raw()};
+    };
+    EXPECT_EQ(star(), std::pair(false, std::string("non-starred-symbolic")));  // the head row shows
+    ClickTreeRow(*app, kSimpleRow);
+    test::Click(*app, app->ui.mainWindow->FavouriteButton());
+    EXPECT_EQ(star(), std::pair(true, std::string("starred-symbolic")));
+    ClickTreeRow(*app, kLabelRow);
+    EXPECT_EQ(star(), std::pair(true, std::string("non-starred-symbolic")));
+    SendKey(*app->ui.mainWindow, GDK_KEY_d, GDK_CONTROL_MASK);
+    Settle();
+    ClickTreeRow(*app, test::kHelpRow);
+    const std::vector<std::string> before = {"\u2605 Simple.kx", "\u2605 Label.kx", kHistorySeparatorText,
+                                             "ViewerHelp.txt",   "Label.kx",        "Simple.kx"};
+    EXPECT_EQ(HistoryRows(*app), before);
+    EXPECT_EQ(app->ui.mainWindow->HistoryCombo().get_active_row_number(), 3);
+    app.reset();
+    std::string database = test::SmallDatabase();
+    const std::size_t label = database.find("<Entry File=\"/Buttons/Label.kx\"");
+    database.erase(label, database.find("/>", label) + 2 - label);
+    folder.WriteFile("Quillmate-Toc.xml", database);
+    Launch();
+    EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"\u2605 Simple.kx", kHistorySeparatorText,
+                                                           "ViewerHelp.txt", "Simple.kx"}));
+    test::ChooseHistoryRow(*app, 0);
+    EXPECT_EQ(DescriptionText(*app), "Ein Knopf");
+    EXPECT_EQ(star(), std::pair(true, std::string("starred-symbolic")));
+    SendKey(*app->ui.mainWindow, GDK_KEY_d, GDK_CONTROL_MASK);
+    Settle();
+    EXPECT_EQ(HistoryRows(*app), (std::vector<std::string>{"ViewerHelp.txt", "Simple.kx"}));
+}
+
 TEST_F(IndexTreeTest, KeyboardMovesShowEntriesButNeverAddToTheHistory) {
     Start();
     IndexTree& tree = app->ui.mainWindow->Tree();

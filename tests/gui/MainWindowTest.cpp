@@ -17,6 +17,7 @@
 #include "GuiHarness.h"
 #include "ProgramDriver.h"
 #include "app/MainWindow.h"
+#include "app/Zoom.h"
 #include "base/Release.h"
 #include "base/Utf8.h"
 #include "settings/AboutDialogs.h"
@@ -361,6 +362,47 @@ TEST_F(MainWindowTest, StandardBuildHidesTheAdminButton) {
     EXPECT_TRUE(window.AdminLabelTexts().empty());
 }
 #endif
+
+// The keyboard reaches every part: Tab leaves the description line for the code view, Ctrl+L
+// selects the search term, Ctrl+plus, Ctrl+minus and Ctrl+0 step along the zoom, Alt+Down opens
+// the history.
+TEST_F(MainWindowTest, KeysReachSearchZoomHistoryAndTheCodeView) {
+    Start();
+    MainWindow& window = Main();
+    test::ClickTreeRow(*app, test::kSimpleRow);
+    window.SearchEntry().set_text("gtk");
+    window.DescriptionLine().grab_focus();
+    test::SendKey(window, GDK_KEY_Tab);
+    Settle();
+    EXPECT_TRUE(window.Code().View().is_focus());
+    test::SendKey(window, GDK_KEY_l, GDK_CONTROL_MASK);
+    Settle();
+    int start = 0;
+    int end = 0;
+    EXPECT_TRUE(window.SearchEntry().is_focus());
+    EXPECT_TRUE(window.SearchEntry().get_selection_bounds(start, end));
+    EXPECT_EQ(end - start, static_cast<int>(window.SearchEntry().get_text_length()));
+    struct Step {
+        guint key;
+        GdkModifierType modifiers;
+        int zoom;
+    };
+    const auto control = GDK_CONTROL_MASK;
+    const Step steps[] = {{GDK_KEY_plus, GdkModifierType(control | GDK_SHIFT_MASK), kNormalZoomIndex + 1},
+                          {GDK_KEY_equal, control, kNormalZoomIndex + 2},
+                          {GDK_KEY_minus, control, kNormalZoomIndex + 1},
+                          {GDK_KEY_0, control, kNormalZoomIndex},
+                          {GDK_KEY_KP_Subtract, control, kNormalZoomIndex - 1}};
+    for (const Step& step : steps) {
+        test::SendKey(window, step.key, step.modifiers);
+        Settle();
+        EXPECT_EQ(app->records.zoom.current, step.zoom);
+    }
+    test::SendKey(window, GDK_KEY_Down, GDK_MOD1_MASK);
+    Settle();
+    EXPECT_TRUE(PumpUntil([&] { return window.HistoryCombo().property_popup_shown().get_value(); }));
+    window.HistoryCombo().popdown();
+}
 
 }  // namespace
 }  // namespace quillmate
