@@ -176,6 +176,7 @@ class CodeViewer : public Gtk::ScrolledWindow {
     };
     void RestartFind();
     void ForgetFound();
+    void RemoveFindMarks();
     // True when the whole text is looked at; false when the deadline came first (or the links the
     // offsets wait for are not all made).
     bool CountMatches(std::chrono::steady_clock::time_point deadline);

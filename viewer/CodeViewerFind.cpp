@@ -24,6 +24,7 @@ void CodeViewer::Find(const std::string& term, bool matchCase) {
     if (m_find.active && term == m_find.term && matchCase == m_find.matchCase) {
         return;
     }
+    RemoveFindMarks();  // by the old term's length
     m_find.term = term;
     m_find.matchCase = matchCase;
     m_find.key = FindKey(term, matchCase);
@@ -33,17 +34,30 @@ void CodeViewer::Find(const std::string& term, bool matchCase) {
     Gtk::TextIter top;
     m_view.get_iter_at_location(top, visible.get_x(), visible.get_y());
     m_find.top = static_cast<std::uint32_t>(top.get_offset());
-    const Glib::RefPtr<Gtk::TextBuffer> buffer = m_view.get_buffer();
-    buffer->remove_tag(m_findTag, buffer->begin(), buffer->end());
-    buffer->remove_tag(m_findCurrentTag, buffer->begin(), buffer->end());
-    ForgetFound();
     RestartFind();
 }
 
-void CodeViewer::EndFind() {
+// Only where marks were put: removing a tag from a whole text of a hundred megabytes would walk
+// all of it.
+void CodeViewer::RemoveFindMarks() {
     const Glib::RefPtr<Gtk::TextBuffer> buffer = m_view.get_buffer();
-    buffer->remove_tag(m_findTag, buffer->begin(), buffer->end());
-    buffer->remove_tag(m_findCurrentTag, buffer->begin(), buffer->end());
+    const auto length = static_cast<int>(m_find.key.size());
+    for (std::size_t match = 0; match < m_find.marked.size(); ++match) {
+        if (m_find.marked[match]) {
+            const auto at = static_cast<int>(m_find.starts[match]);
+            buffer->remove_tag(m_findTag, buffer->get_iter_at_offset(at),
+                               buffer->get_iter_at_offset(at + length));
+        }
+    }
+    if (m_find.hasCurrent) {
+        const auto at = static_cast<int>(m_find.starts[m_find.current]);
+        buffer->remove_tag(m_findCurrentTag, buffer->get_iter_at_offset(at),
+                           buffer->get_iter_at_offset(at + length));
+    }
+}
+
+void CodeViewer::EndFind() {
+    RemoveFindMarks();
     ForgetFound();
     m_find.active = false;
     m_find.term.clear();
