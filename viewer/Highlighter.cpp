@@ -459,9 +459,16 @@ ViewBreaks ViewLineBreaks(std::string_view text, const std::stop_token& stop) {
     std::size_t lineTabs = 0;
     std::size_t pieceCharacters = 0;
     std::size_t pieceTabs = 0;
+    std::uint32_t lineEnds = 0;
+    bool atLineStart = true;
     // The piece ends of the current line, taken only once the line proves too long to be whole.
     std::vector<std::pair<std::uint32_t, std::size_t>> pending;
     bool cutting = false;
+    const auto cut = [&](std::uint32_t character, std::size_t byte) {
+        breaks.characters.push_back(character);
+        breaks.bytes.push_back(byte);
+        breaks.lines.pieces.push_back(lineEnds + static_cast<std::uint32_t>(breaks.lines.pieces.size()) + 1);
+    };
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (stopped(i)) {
             break;
@@ -475,13 +482,16 @@ ViewBreaks ViewLineBreaks(std::string_view text, const std::stop_token& stop) {
             pending.clear();
             cutting = false;
             ++characters;
+            // The LF of a CR LF ends no line of its own.
+            lineEnds += c == '\n' && i > 0 && text[i - 1] == '\r' ? 0 : 1;
+            atLineStart = true;
             continue;
         }
+        atLineStart = false;
         const bool tab = c == '\t';
         if (pieceCharacters == kViewPieceCharacters || (tab && pieceTabs == kViewPieceTabs)) {
             if (cutting) {
-                breaks.characters.push_back(static_cast<std::uint32_t>(characters));
-                breaks.bytes.push_back(i);
+                cut(static_cast<std::uint32_t>(characters), i);
             } else {
                 pending.emplace_back(static_cast<std::uint32_t>(characters), i);
             }
@@ -494,14 +504,23 @@ ViewBreaks ViewLineBreaks(std::string_view text, const std::stop_token& stop) {
         if (!cutting && (lineCharacters > kViewLineCharacters || lineTabs > kViewLineTabs)) {
             cutting = true;
             for (const auto& [character, byte] : pending) {
-                breaks.characters.push_back(character);
-                breaks.bytes.push_back(byte);
+                cut(character, byte);
             }
             pending.clear();
         }
         ++characters;
     }
+    breaks.lines.fileLines = lineEnds + (atLineStart ? 0 : 1);
     return breaks;
+}
+
+std::uint32_t FileLineNumber(const ViewLines& lines, std::uint32_t viewLine) {
+    const auto piece = std::lower_bound(lines.pieces.begin(), lines.pieces.end(), viewLine);
+    if (piece != lines.pieces.end() && *piece == viewLine) {
+        return 0;
+    }
+    const auto number = viewLine - static_cast<std::uint32_t>(piece - lines.pieces.begin()) + 1;
+    return number <= lines.fileLines ? number : 0;
 }
 
 ShownHighlight ShownAfterLinks(const HighlightResult& result, const std::vector<std::uint32_t>& breaks,

@@ -106,11 +106,24 @@ inline constexpr std::size_t kViewLineTabs = 128;
 inline constexpr std::size_t kViewPieceCharacters = 768;
 inline constexpr std::size_t kViewPieceTabs = 64;
 
+// Which of the view's lines (counted from 0, its own breaks included) show which line of the file.
+struct ViewLines {
+    std::vector<std::uint32_t> pieces;  // the view's lines that go on with a line cut before them, ascending
+    std::uint32_t fileLines = 0;        // the empty rest after the last line end is no line
+};
+
+// The number (from 1) of the file's line that the view's line `viewLine` begins; 0 for a piece
+// that goes on with a cut line, and past the file's last line. Keeps the gutter's work to the
+// lines in view, whatever the size of the file.
+std::uint32_t FileLineNumber(const ViewLines& lines, std::uint32_t viewLine);
+
 // Where the view breaks the lines of `text` (UTF-8, lines ending as in a text buffer): before
-// these characters, as character offsets and as byte offsets of `text`, ascending.
+// these characters, as character offsets and as byte offsets of `text`, ascending; and what
+// the view's lines then show.
 struct ViewBreaks {
     std::vector<std::uint32_t> characters;
     std::vector<std::size_t> bytes;
+    ViewLines lines;
 };
 ViewBreaks ViewLineBreaks(std::string_view text, const std::stop_token& stop = {});
 

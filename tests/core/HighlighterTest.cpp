@@ -237,6 +237,35 @@ TEST(HighlighterTest, ViewBreaksLinesOfManyCharactersOrTabs) {
     }
 }
 
+TEST(HighlighterTest, EveryFileLineHasOneNumberAtItsFirstViewLine) {
+    const std::string x1100(1100, 'x');
+    struct Case {
+        std::string text;
+        std::vector<std::uint32_t> numbers;  // by line of the view (0: none)
+    };
+    // A piece the view cut off a long line has no number of its own, nor the empty rest after the
+    // last line end; every kind of line end counts once.
+    const Case cases[] = {
+        {"", {0}},
+        {"a", {1}},
+        {"a\nb\n", {1, 2, 0}},
+        {"\n\n", {1, 2, 0}},
+        {"a\r\nb\rc\xE2\x80\xA9"
+         "d\n",
+         {1, 2, 3, 4, 0}},
+        {"a\n" + x1100 + "\nb", {1, 2, 0, 3}},
+        {x1100 + x1100 + "\r\n" + x1100, {1, 0, 0, 2, 0}},
+    };
+    for (const Case& c : cases) {
+        const ViewBreaks breaks = ViewLineBreaks(c.text);
+        std::vector<std::uint32_t> numbers;
+        for (std::uint32_t line = 0; line < c.numbers.size(); ++line) {
+            numbers.push_back(FileLineNumber(breaks.lines, line));
+        }
+        EXPECT_EQ(numbers, c.numbers) << c.text.size();
+    }
+}
+
 TEST(HighlighterTest, SpanOffsetsCountCharactersNotBytes) {
     const HighlightResult result = ComputeHighlight("\u00e4 = \"\u6f22\U0001F600\" ; \u00e9", 1);
     const std::vector<TagSpan> expected = {{HighlightTag::Literal, 5, 7}, {HighlightTag::Disable, 9, 12}};
