@@ -199,6 +199,7 @@ void StartUp(Application& app) {
     window.Tree().SelectRow(0);
     app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
     window.MainSplitter().set_position(app.records.preferences.splitter);
+    window.Code().ShowLineNumbers(app.records.preferences.lineNumbers != 0);
     window.SearchEntry().grab_focus();
     // Once the window shows: the code the search may cover is read meanwhile.
     app.services.queue.Post(CommandEvent(WindowId::Main, Command::ReadCodeTexts));

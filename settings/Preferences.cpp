@@ -53,6 +53,7 @@ constexpr PreferenceKey kPreferenceKeys[] = {
     Number("DyeingNews", S::User, &Preferences::dyeingNews, 1),
     Number("DarkMode", S::User, &Preferences::darkMode, 0),
     Text("CodeEditorPath", S::User, &Preferences::codeEditorPath, ""),
+    Number("LineNumbers", S::User, &Preferences::lineNumbers, 0),
     // -1, -1 lets the window manager place the window; any lower position is the screen's edge.
     {.name = "WinX",
      .section = S::App,

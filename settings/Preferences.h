@@ -31,6 +31,7 @@ struct Preferences {
     int dyeingNews{};
     int darkMode{};
     std::string codeEditorPath;
+    int lineNumbers{};
     int winX{};
     int winY{};
     int winWidth{};

@@ -188,6 +188,7 @@ void SaveSettings(Application& app) {
     if (decisions.fontChanged) {
         TakeCodeFont(app);
     }
+    window.Code().ShowLineNumbers(prefs.lineNumbers != 0);
 
     // A language box without a chosen row (a stored language outside its rows) is no choice.
     if (dialog.LanguageRow() >= 0) {

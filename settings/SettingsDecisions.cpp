@@ -25,6 +25,7 @@ SaveDecisions TakeDialogSettings(const SettingsDialogState& dialog, Preferences&
 
     prefs.savePaths = dialog.savePaths;
     prefs.saveWinSetting = dialog.saveWinSetting;
+    prefs.lineNumbers = dialog.lineNumbers;
     // A combo box without a selected row (its stored value was outside its rows) is no choice.
     if (dialog.searchHint >= 0) {
         prefs.searchHint = dialog.searchHint;

@@ -24,6 +24,7 @@ struct SettingsDialogState {
     int codeMarks{};
     int dyeingNews{};
     int darkMode{};
+    int lineNumbers{};
     int language{};
 };
 

@@ -294,6 +294,9 @@ void SettingsWindow::BuildProgramFrame() {
     SetButtonText(m_darkMode, "'Dark-Theme' Farben");
     m_darkMode.set_tooltip_text("Setzt angepasste Farben für 'Dark-Themes'.");
     Place(m_darkMode, kDarkModeRect, "dark-colours check box");
+    SetButtonText(m_lineNumbers, "Zeilennummern");
+    m_lineNumbers.set_tooltip_text("Zeigt die Zeilennummern der Datei links neben dem Code.");
+    Place(m_lineNumbers, kLineNumbersRect, "line-numbers check box");
 }
 
 void SettingsWindow::BuildButtons() {
@@ -311,6 +314,7 @@ void SettingsWindow::SetFromPreferences(const Preferences& prefs) {
     m_windowData.set_active(prefs.saveWinSetting != 0);
     m_dyeNews.set_active(prefs.dyeingNews != 0);
     m_darkMode.set_active(prefs.darkMode != 0);
+    m_lineNumbers.set_active(prefs.lineNumbers != 0);
     SelectRowOrNone(m_languageCombo, prefs.language);
     SelectRowOrNone(m_searchCombo, prefs.searchMode);
     SelectRowOrNone(m_hintCombo, prefs.searchHint);
@@ -341,7 +345,7 @@ void SettingsWindow::RegisterTexts() {
     for (const ButtonKey& item :
          {ButtonKey{"#Cnf_WinData2Pref", m_windowData}, ButtonKey{"#Cnf_DyeNews", m_dyeNews},
           ButtonKey{"#Cnf_DarkMode", m_darkMode}, ButtonKey{"#Cnf_Paths2Pref", m_savePaths},
-          ButtonKey{"#Cnf_FontChoose", m_fontButton}}) {
+          ButtonKey{"#Cnf_FontChoose", m_fontButton}, ButtonKey{"#Cnf_LineNumbers", m_lineNumbers}}) {
         Gtk::Button* button = &item.button;
         targets.labels[item.key] = {button->get_label(),
                                     [button](const std::string& text) { SetButtonText(*button, text); }};
@@ -373,7 +377,8 @@ void SettingsWindow::RegisterTexts() {
           TooltipKey{"#Cnf_DarkMode", m_darkMode}, TooltipKey{"#Cnf_DyeNews", m_dyeNews},
           TooltipKey{"#Cnf_DbChoose", m_databaseButton}, TooltipKey{"#Cnf_OkSave", m_saveButton},
           TooltipKey{"#Cnf_Cancel", m_cancelButton}, TooltipKey{"#Cnf_DbShow", m_databaseField},
-          TooltipKey{"#Cnf_Fontname", m_fontName}, TooltipKey{"#Cnf_Language", m_languageCombo}}) {
+          TooltipKey{"#Cnf_Fontname", m_fontName}, TooltipKey{"#Cnf_Language", m_languageCombo},
+          TooltipKey{"#Cnf_LineNumbers", m_lineNumbers}}) {
         Gtk::Widget* widget = &item.widget;
         targets.tooltips[item.key] = {widget->get_tooltip_text(),
                                       [widget](const std::string& text) { widget->set_tooltip_text(text); }};
@@ -431,6 +436,7 @@ SettingsDialogState SettingsWindow::State() const {
     state.saveWinSetting = CheckState(m_windowData);
     state.dyeingNews = CheckState(m_dyeNews);
     state.darkMode = CheckState(m_darkMode);
+    state.lineNumbers = CheckState(m_lineNumbers);
     state.searchHint = m_hintCombo.get_active_row_number();
     state.searchMode = m_searchCombo.get_active_row_number();
     state.sourceInTitle = m_titleCombo.get_active_row_number();

@@ -56,6 +56,7 @@ inline constexpr WidgetRect kMarkingComboRect{240, 358, 290, 32};
 inline constexpr WidgetRect kDyeNewsRect{15, 397, 320, 24};
 inline constexpr WidgetRect kWindowDataRect{15, 427, 320, 24};
 inline constexpr WidgetRect kDarkModeRect{340, 397, 270, 24};
+inline constexpr WidgetRect kLineNumbersRect{340, 427, 270, 24};
 inline constexpr WidgetRect kCancelButtonRect{5, 470, 307, 36};
 inline constexpr WidgetRect kSaveButtonRect{322, 470, 307, 36};
 
@@ -100,6 +101,7 @@ class SettingsWindow : public Gtk::Window {
     Gtk::CheckButton& WindowDataCheck() { return m_windowData; }
     Gtk::CheckButton& DyeNewsCheck() { return m_dyeNews; }
     Gtk::CheckButton& DarkModeCheck() { return m_darkMode; }
+    Gtk::CheckButton& LineNumbersCheck() { return m_lineNumbers; }
     Gtk::Button& DatabaseButton() { return m_databaseButton; }
     Gtk::Button& LibraryButton() { return m_libraryButton; }
     Gtk::Button& FontButton() { return m_fontButton; }
@@ -175,6 +177,7 @@ class SettingsWindow : public Gtk::Window {
     Gtk::CheckButton m_dyeNews;
     Gtk::CheckButton m_windowData;
     Gtk::CheckButton m_darkMode;
+    Gtk::CheckButton m_lineNumbers;
 
     Gtk::Button m_cancelButton;
     Gtk::Button m_saveButton;

@@ -15,7 +15,7 @@
 namespace quillmate {
 
 // Label texts (combo-box rows and menu entries included), written first.
-inline constexpr std::array<std::string_view, 37> kLabelKeys = {
+inline constexpr std::array<std::string_view, 38> kLabelKeys = {
     "#Cnf_LabelHint",    "#Cnf_LabelLib",     "#Cnf_LabelTitle",  "#Cnf_SearchFailHint", "#Cnf_WinData2Pref",
     "#Cnf_DyeNews",      "#Cnf_DarkMode",     "#Cnf_LangLabel",   "#Cnf_LabelDB",        "#Cnf_Frame1",
     "#Cnf_Frame2",       "#DbA_LabelFile",    "#DbA_LabelEnt",    "#Cnf_LangFont",       "#Cnf_LabelMark",
@@ -23,17 +23,17 @@ inline constexpr std::array<std::string_view, 37> kLabelKeys = {
     "#DbA_LabelTop",     "#Cnf_CodeMarking",  "#Cnf_Paths2Pref",  "#DbA_LabelExeForm",   "#Cnf_FileNameLen",
     "#DbA_LabelLib",     "#DbA_LabelCont",    "#Cnf_LabelSearch", "#DbA_Frame1",         "#DbA_Frame2",
     "#Upt_LabelAppGtk2", "#Upt_LabelAppGtk3", "#Upt_LabelXml",    "#PuInf_OpnCode",      "#PuInf_AboutApp",
-    "#PuInf_AboutDb",    "#PuInf_IsUpdate",
+    "#PuInf_AboutDb",    "#PuInf_IsUpdate",   "#Cnf_LineNumbers",
 };
 
 // Tooltips, written after the labels; the language file holds them under "TT" + key.
-inline constexpr std::array<std::string_view, 28> kTooltipKeys = {
-    "#Cnf_Apply",      "#Cnf_FontChoose",     "#Main_Info",        "#Cnf_LibChoose", "#Main_NodeToggle",
-    "#Main_Find",      "#Main_Quickcopy",     "#Cnf_SearchMode",   "#DbA_ToDb",      "#Cnf_CodeMarking",
-    "#Cnf_Paths2Pref", "#Cnf_FileNameLen",    "#Main_EdDescript",  "#Cnf_LibShow",   "#Main_CbHistory",
-    "#Main_Help",      "#Cnf_SearchFailHint", "#Cnf_WinData2Pref", "#Cnf_DarkMode",  "#Cnf_DyeNews",
-    "#Cnf_DbChoose",   "#Cnf_OkSave",         "#Cnf_Cancel",       "#Main_Setting",  "#DbA_CopyFile",
-    "#Cnf_DbShow",     "#Cnf_Fontname",       "#Cnf_Language",
+inline constexpr std::array<std::string_view, 29> kTooltipKeys = {
+    "#Cnf_Apply",      "#Cnf_FontChoose",     "#Main_Info",        "#Cnf_LibChoose",   "#Main_NodeToggle",
+    "#Main_Find",      "#Main_Quickcopy",     "#Cnf_SearchMode",   "#DbA_ToDb",        "#Cnf_CodeMarking",
+    "#Cnf_Paths2Pref", "#Cnf_FileNameLen",    "#Main_EdDescript",  "#Cnf_LibShow",     "#Main_CbHistory",
+    "#Main_Help",      "#Cnf_SearchFailHint", "#Cnf_WinData2Pref", "#Cnf_DarkMode",    "#Cnf_DyeNews",
+    "#Cnf_DbChoose",   "#Cnf_OkSave",         "#Cnf_Cancel",       "#Main_Setting",    "#DbA_CopyFile",
+    "#Cnf_DbShow",     "#Cnf_Fontname",       "#Cnf_Language",     "#Cnf_LineNumbers",
 };
 
 // One widget text that the language file can replace. `builtIn` is the German text the widget

@@ -1,5 +1,6 @@
 #include "viewer/CodeViewer.h"
 
+#include <gdkmm/general.h>
 #include <glibmm/main.h>
 #include <glibmm/markup.h>
 #include <gtkmm/label.h>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 #include <utility>
 
 #include "app/FontMetrics.h"
@@ -80,7 +82,9 @@ CodeViewer::CodeViewer(EventQueue& queue, const Palette& palette, const Pango::F
     : m_queue(queue),
       m_palette(palette),
       m_css(Gtk::CssProvider::create()),
-      m_linkCss(Gtk::CssProvider::create()) {
+      m_linkCss(Gtk::CssProvider::create()),
+      m_numberColour(palette.comment),
+      m_gutterBack(palette.codeBack) {
     m_view.set_editable(false);
     m_view.set_cursor_visible(false);
     m_view.set_wrap_mode(Gtk::WRAP_NONE);
@@ -123,6 +127,14 @@ CodeViewer::CodeViewer(EventQueue& queue, const Palette& palette, const Pango::F
         ScheduleTagging();
         ScheduleFindMarks();
     });
+    m_view.signal_draw().connect(
+        [this](const Cairo::RefPtr<Cairo::Context>& cr) {
+            DrawLineNumbers(cr);
+            return false;
+        },
+        true);
+    // A zoom or a new code font reaches the view as a change of its style.
+    m_view.signal_style_updated().connect([this] { FitGutter(); }, true);
 }
 
 CodeViewer::~CodeViewer() {
@@ -156,24 +168,26 @@ CodeLoad CodeViewer::ShowFile(const CodeFileRequest& request) {
         file = CodeFileLoad{};
         breaks = ViewBreaks{};
     }
-    return Show(std::move(file), breaks, request.shown, request.codeMarks, load);
+    return Show(std::move(file), std::move(breaks), request.shown, request.codeMarks, load);
 }
 
 CodeLoad CodeViewer::ShowText(std::string text, int codeMarks) {
     CodeFileLoad file;
     file.outcome = CodeFileOutcome::Loaded;
     file.text = std::move(text);
-    const ViewBreaks breaks = ViewLineBreaks(file.text);
-    return Show(std::move(file), breaks, ShownCodeFile{}, codeMarks, ++m_loads);
+    ViewBreaks breaks = ViewLineBreaks(file.text);
+    return Show(std::move(file), std::move(breaks), ShownCodeFile{}, codeMarks, ++m_loads);
 }
 
-CodeLoad CodeViewer::Show(CodeFileLoad file, const ViewBreaks& breaks, const ShownCodeFile& shown,
-                          int codeMarks, std::uint64_t load) {
+CodeLoad CodeViewer::Show(CodeFileLoad file, ViewBreaks breaks, const ShownCodeFile& shown, int codeMarks,
+                          std::uint64_t load) {
     const bool loaded = file.outcome == CodeFileOutcome::Loaded;
     if (!PutText(file.text, breaks.bytes, load)) {
         Dispose(std::move(file.text));
         return CodeLoad::Overtaken;
     }
+    m_viewLines = std::move(breaks.lines);
+    FitGutter();
     if (loaded && codeMarks != 0 && !Highlight(std::move(file.text), codeMarks, breaks.characters, load)) {
         return CodeLoad::Overtaken;
     }
@@ -189,12 +203,16 @@ CodeLoad CodeViewer::Show(CodeFileLoad file, const ViewBreaks& breaks, const Sho
 void CodeViewer::ShowNotice(const std::string& text) {
     const ShownCodeFile shown = m_shown;
     PutText(text, {}, ++m_loads);
+    m_viewLines = {};
+    FitGutter();
     m_shown = shown;
     RestartFind();
 }
 
 void CodeViewer::ShowNothing() {
     PutText("", {}, ++m_loads);
+    m_viewLines = {};
+    FitGutter();
     m_currentEntry.clear();
     RestartFind();
 }
@@ -299,6 +317,96 @@ void CodeViewer::ToggleWrap() {
 
 void CodeViewer::SetFont(const Pango::FontDescription& font) {
     m_view.override_font(font);
+}
+
+// ---- Line numbers ----
+
+void CodeViewer::ShowLineNumbers(bool show) {
+    m_lineNumbers = show;
+    FitGutter();
+}
+
+void CodeViewer::FitGutter() {
+    int width = 0;
+    if (m_lineNumbers) {
+        // As many digits as the last number, with half a digit's room before them and a digit's
+        // room after.
+        const std::string digits(std::to_string(std::max<std::uint32_t>(m_viewLines.fileLines, 1)).size(),
+                                 '0');
+        int height = 0;
+        m_view.create_pango_layout(digits)->get_pixel_size(width, height);
+        width += 3 * width / static_cast<int>(digits.size()) / 2;
+    }
+    if (width != m_view.get_border_window_size(Gtk::TEXT_WINDOW_LEFT)) {
+        m_view.set_border_window_size(Gtk::TEXT_WINDOW_LEFT, width);
+    }
+}
+
+std::vector<CodeViewer::LineNumberMark> CodeViewer::VisibleLineNumbers() {
+    std::vector<LineNumberMark> marks;
+    if (!m_lineNumbers || m_viewLines.fileLines == 0) {
+        return marks;
+    }
+    Gdk::Rectangle visible;
+    m_view.get_visible_rect(visible);
+    const int bottom = visible.get_y() + visible.get_height();
+    Gtk::TextIter line;
+    int top = 0;
+    m_view.get_line_at_y(line, visible.get_y(), top);
+    // Every line is at least a font's line high: so many lines at most stand in view, even where
+    // the view has not laid them out yet.
+    const int most = visible.get_height() / MeasureFont(m_view).lineHeight + 2;
+    for (int looked = 0; looked < most; ++looked) {
+        int height = 0;
+        m_view.get_line_yrange(line, top, height);
+        if (top >= bottom) {
+            break;
+        }
+        if (const std::uint32_t number =
+                FileLineNumber(m_viewLines, static_cast<std::uint32_t>(line.get_line()))) {
+            // The first row of a line is as high as its tallest part (a link label): its bottom
+            // keeps the number on the text's baseline.
+            Gdk::Rectangle row;
+            m_view.get_iter_location(line, row);
+            int x = 0;
+            int y = 0;
+            m_view.buffer_to_window_coords(Gtk::TEXT_WINDOW_LEFT, 0, row.get_y() + row.get_height(), x, y);
+            marks.push_back({y, number});
+        }
+        if (!line.forward_line()) {
+            break;
+        }
+    }
+    return marks;
+}
+
+// The numbers are drawn, never put into the text: copying and dragging cannot take them.
+void CodeViewer::DrawLineNumbers(const Cairo::RefPtr<Cairo::Context>& cr) {
+    const Glib::RefPtr<Gdk::Window> gutter = m_view.get_window(Gtk::TEXT_WINDOW_LEFT);
+    if (!m_lineNumbers || !gutter || !gtk_cairo_should_draw_window(cr->cobj(), gutter->gobj())) {
+        return;
+    }
+    cr->save();
+    gtk_cairo_transform_to_window(cr->cobj(), GTK_WIDGET(m_view.gobj()), gutter->gobj());
+    // The view may draw all its windows in one go: what is painted here stays in the gutter.
+    cr->rectangle(0, 0, gutter->get_width(), gutter->get_height());
+    cr->clip();
+    Gdk::Cairo::set_source_rgba(cr, m_gutterBack);
+    cr->paint();
+    Gdk::Cairo::set_source_rgba(cr, m_numberColour);
+    const int width = m_view.get_border_window_size(Gtk::TEXT_WINDOW_LEFT);
+    const Glib::RefPtr<Pango::Layout> layout = m_view.create_pango_layout("0");
+    int digitWidth = 0;
+    int height = 0;
+    layout->get_pixel_size(digitWidth, height);
+    for (const LineNumberMark& mark : VisibleLineNumbers()) {
+        layout->set_text(std::to_string(mark.number));
+        int numberWidth = 0;
+        layout->get_pixel_size(numberWidth, height);
+        cr->move_to(width - digitWidth - numberWidth, mark.y - height);
+        layout->show_in_cairo_context(cr);
+    }
+    cr->restore();
 }
 
 // ---- Highlighting ----

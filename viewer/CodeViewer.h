@@ -3,6 +3,7 @@
 // holds, the entry that copying and opening name, and the facts of the last loaded file.
 #pragma once
 
+#include <gdkmm/rgba.h>
 #include <glibmm/refptr.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/scrolledwindow.h>
@@ -90,6 +91,15 @@ class CodeViewer : public Gtk::ScrolledWindow {
 
     void ToggleWrap();
     void SetFont(const Pango::FontDescription& font);
+    // Shows the numbers of the file's lines in a gutter beside the code, or hides it.
+    void ShowLineNumbers(bool show);
+    struct LineNumberMark {
+        int y = 0;  // the bottom of its line's first row, in the gutter's coordinates
+        std::uint32_t number = 0;
+    };
+    // The numbers the gutter shows beside the lines in view, top to bottom; none while it is
+    // hidden or the view holds no file's text.
+    std::vector<LineNumberMark> VisibleLineNumbers();
     // Makes every link and puts the whole highlighting on at once, as if every line had been shown.
     void HighlightEverything();
 
@@ -126,7 +136,7 @@ class CodeViewer : public Gtk::ScrolledWindow {
         sigc::connection linkWork;
     };
 
-    CodeLoad Show(CodeFileLoad file, const ViewBreaks& breaks, const ShownCodeFile& shown, int codeMarks,
+    CodeLoad Show(CodeFileLoad file, ViewBreaks breaks, const ShownCodeFile& shown, int codeMarks,
                   std::uint64_t load);
     bool Overtaken(std::uint64_t load) const;
     // Replaces the view's text, with the view's own line breaks before the bytes `breaks`; false
@@ -185,6 +195,10 @@ class CodeViewer : public Gtk::ScrolledWindow {
     void MakeCurrent(std::size_t match);
     void FindChanged() const;
 
+    // The gutter is as wide as the last line's number in the view's font, and follows that font.
+    void FitGutter();
+    void DrawLineNumbers(const Cairo::RefPtr<Cairo::Context>& cr);
+
     EventQueue& m_queue;
     const Palette& m_palette;
     Gtk::TextView m_view;
@@ -201,6 +215,11 @@ class CodeViewer : public Gtk::ScrolledWindow {
     Glib::RefPtr<Gtk::TextMark> m_findMark;
     Tagging m_tagging;
     Finding m_find;
+    bool m_lineNumbers = false;
+    ViewLines m_viewLines;  // of the text shown; no lines for a text that is no file's
+    // Taken from the palette once, like the code's own colours.
+    Gdk::RGBA m_numberColour;
+    Gdk::RGBA m_gutterBack;
     struct Disposals {
         std::vector<Glib::RefPtr<Gtk::TextBuffer>> buffers;
         std::vector<std::string> texts;

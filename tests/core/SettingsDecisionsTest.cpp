@@ -27,6 +27,7 @@ SettingsDialogState UnchangedDialog(const Preferences& prefs, const DatabaseLoca
     dialog.codeMarks = prefs.codeMarks;
     dialog.dyeingNews = prefs.dyeingNews;
     dialog.darkMode = prefs.darkMode;
+    dialog.lineNumbers = prefs.lineNumbers;
     dialog.language = prefs.language;
     return dialog;
 }
@@ -125,6 +126,7 @@ TEST(SettingsDecisionsTest, SaveTakesEveryDialogValueButTheLanguage) {
     dialog.codeMarks = 1;
     dialog.dyeingNews = 0;
     dialog.darkMode = 1;
+    dialog.lineNumbers = 1;
     dialog.language = 2;
     TakeDialogSettings(dialog, prefs, location);
 
@@ -143,6 +145,7 @@ TEST(SettingsDecisionsTest, SaveTakesEveryDialogValueButTheLanguage) {
     EXPECT_EQ(prefs.codeMarks, 1);
     EXPECT_EQ(prefs.dyeingNews, 0);
     EXPECT_EQ(prefs.darkMode, 1);
+    EXPECT_EQ(prefs.lineNumbers, 1);
     EXPECT_EQ(prefs.language, 0);
 }
 

@@ -341,6 +341,42 @@ TEST_F(CodeViewTest, VeryLargeFileLoadsWhileTheWindowAnswersAndANewerChoiceStops
     EXPECT_EQ(CodeText(*app), shown);
 }
 
+TEST_F(CodeViewTest, GutterNumbersTheFilesLinesOnceEachWhetherCutOrWrapped) {
+    std::string longLine;  // 1,030 characters: the view cuts it once
+    for (int i = 0; i < 206; ++i) {
+        longLine += "word ";
+    }
+    Start();
+    folder.WriteFile("Buttons/Simple.kx",
+                     "; first\nx = 1\n" + longLine + "\n; last\n; IDE Options = Korvex\n; EnableUnicode\n");
+    ShowRow(kSimpleRow);
+    CodeViewer& code = Main().Code();
+    EXPECT_TRUE(code.VisibleLineNumbers().empty());
+    OpenSettings();
+    Settings().LineNumbersCheck().set_active(true);
+    Click(Settings().SaveButton());
+    EXPECT_NE(folder.ReadFile("QuillmateViewer.ini").find("LineNumbers=1\n"), std::string::npos);
+    // Where the numbers stand: the cut-off piece is a row of its own below line 3, unnumbered;
+    // wrapped, line 3 takes several rows and still one number.
+    for (const bool wrapped : {false, true}) {
+        SCOPED_TRACE(wrapped ? "wrapped" : "not wrapped");
+        if (wrapped) {
+            test::SendKey(Main(), GDK_KEY_F5);
+            Settle();
+        }
+        const std::vector<CodeViewer::LineNumberMark> marks = code.VisibleLineNumbers();
+        ASSERT_EQ(marks.size(), 4u);
+        for (std::uint32_t line = 0; line < 4; ++line) {
+            EXPECT_EQ(marks[line].number, line + 1);
+        }
+        const int lineHeight = marks[1].y - marks[0].y;
+        EXPECT_GT(lineHeight, 0);
+        EXPECT_EQ(marks[2].y - marks[1].y, lineHeight);
+        EXPECT_EQ(marks[3].y - marks[2].y > 2 * lineHeight, wrapped);
+        EXPECT_GE(marks[3].y - marks[2].y, 2 * lineHeight);
+    }
+}
+
 TEST_F(CodeViewTest, FindBarMarksWalksAndFollowsTheShownCode) {
     Start();
     folder.WriteFile("Buttons/Simple.kx", "Open open\nOPEN one\nopen\n");

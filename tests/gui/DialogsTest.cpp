@@ -45,7 +45,7 @@ using DatabaseInfoTest = test::ProgramTest;
 using AboutDialogTest = test::ProgramTest;
 
 TEST_F(QuickCopyTest, PutsTheWholeCodeOnTheClipboardAndLeavesNoSelection) {
-    Start();
+    Start({"LineNumbers=1"});
     ShowRow(kLabelRow);
     const auto buffer = app->ui.mainWindow->Code().View().get_buffer();
     ASSERT_EQ(app->ui.mainWindow->Code().Text(), "; Button with label\nText$ = \"Hello\"");
@@ -54,7 +54,7 @@ TEST_F(QuickCopyTest, PutsTheWholeCodeOnTheClipboardAndLeavesNoSelection) {
     app->services.queue.Post(
         WidgetEvent(WindowId::Main, WidgetId::QuickCopyButton, WidgetEventType::LeftClick));
     Settle();
-    // The option trailer is not part of the view, so it is not copied either.
+    // The option trailer is not part of the view, so it is not copied either; nor are the line numbers.
     EXPECT_EQ(ClipboardText(), "; Button with label\nText$ = \"Hello\"");
     EXPECT_FALSE(buffer->get_has_selection());
 }
@@ -248,8 +248,8 @@ class ExternalProgramsGuiTest : public test::ProgramTest {
         folder.WritePreferences({"db-path=" + m_library + "Quillmate-Toc.xml", "Lib-path=" + m_library,
                                  "about=1", "Language=0", "SearchHint=0", "SearchMode=0", "CodeMarks=0",
                                  "FontName=Monospace", "FontSize=10", "SavePaths=1", "SourceInTitle=1",
-                                 "SaveWinSetting=0", "DyeingNews=1", "DarkMode=0",
-                                 "CodeEditorPath=" + editor});
+                                 "SaveWinSetting=0", "DyeingNews=1", "DarkMode=0", "CodeEditorPath=" + editor,
+                                 "LineNumbers=0"});
         Launch();
         m_programs.UseAsSearchPath();
         ASSERT_TRUE(watcher.Seen().empty()) << watcher.Seen()[0].text;

@@ -230,7 +230,8 @@ void FillSmallLibrary(const TempProgramFolder& folder, const std::vector<std::st
                                       "SaveWinSetting=0",
                                       "DyeingNews=1",
                                       "DarkMode=0",
-                                      "CodeEditorPath="};
+                                      "CodeEditorPath=",
+                                      "LineNumbers=0"};
     // An extra line replaces the standard line of the same key.
     for (const auto& extra : extraPreferences) {
         const std::string key = extra.substr(0, extra.find('=') + 1);
