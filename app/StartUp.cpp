@@ -24,6 +24,7 @@
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "app/Zoom.h"
 #include "base/Paths.h"
 #include "database/IndexTreeActions.h"
 #include "settings/AboutActions.h"
@@ -200,6 +201,11 @@ void StartUp(Application& app) {
     app.services.queue.Post(WidgetEvent(WindowId::Main, WidgetId::IndexTree, WidgetEventType::Change));
     window.MainSplitter().set_position(app.records.preferences.splitter);
     window.Code().ShowLineNumbers(app.records.preferences.lineNumbers != 0);
+    // The view is built at 100 %; a saved step comes back without the beep of a return to 100 %.
+    if (const int zoom = app.records.preferences.zoom; zoom != kNormalZoomIndex) {
+        app.records.zoom.current = app.records.zoom.lastApplied = zoom;
+        ApplyZoom(app, window.Code().View(), zoom);
+    }
     window.SearchEntry().grab_focus();
     // Once the window shows: the code the search may cover is read meanwhile.
     app.services.queue.Post(CommandEvent(WindowId::Main, Command::ReadCodeTexts));

@@ -97,7 +97,7 @@ class GeneratedProgramFolder {
             << "\n"
                "FontName=Monospace\nFontSize=10\nSavePaths=1\nSourceInTitle=1\nSaveWinSetting=0\nDyeingNews="
                "1\n"
-               "DarkMode=0\nCodeEditorPath=\nLineNumbers=0\n";
+               "DarkMode=0\nCodeEditorPath=\nLineNumbers=0\nZoom=3\n";
     }
     ~GeneratedProgramFolder() {
         std::error_code error;

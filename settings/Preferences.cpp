@@ -1,10 +1,13 @@
 #include "settings/Preferences.h"
 
 #include <algorithm>
+#include <charconv>
 #include <string_view>
 
+#include "app/Zoom.h"
 #include "base/Paths.h"
 #include "base/ProgramNames.h"
+#include "base/Text.h"
 #include "base/Utf8.h"
 #include "settings/IniDocument.h"
 
@@ -54,6 +57,13 @@ constexpr PreferenceKey kPreferenceKeys[] = {
     Number("DarkMode", S::User, &Preferences::darkMode, 0),
     Text("CodeEditorPath", S::User, &Preferences::codeEditorPath, ""),
     Number("LineNumbers", S::User, &Preferences::lineNumbers, 0),
+    {.name = "Zoom",
+     .section = S::User,
+     .number = &Preferences::zoom,
+     .builtInNumber = kNormalZoomIndex,
+     .lowest = 0,
+     .highest = static_cast<int>(kZoomScales.size()) - 1,
+     .onlyExact = true},
     // -1, -1 lets the window manager place the window; any lower position is the screen's edge.
     {.name = "WinX",
      .section = S::App,
@@ -73,6 +83,14 @@ constexpr PreferenceKey kPreferenceKeys[] = {
 };
 
 constexpr std::string_view kSectionComments[] = {"Viewer", "User settings", "App settings", ""};
+
+int ExactNumber(const PreferenceKey& key, std::string_view value) {
+    const std::string_view digits = Trim(value);
+    int number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    const bool exact = error == std::errc{} && end == digits.data() + digits.size();
+    return exact && number >= key.lowest && number <= key.highest ? number : key.builtInNumber;
+}
 
 }  // namespace
 
@@ -146,7 +164,11 @@ PreferencesLoad LoadPreferences(const std::string& iniPath, const DesktopSize& d
     result.dbPath = ini.ReadString(kDbPathKey, location.dbFolder);
     location.libPath = ini.ReadString(kLibPathKey, "");
     for (const PreferenceKey& key : kPreferenceKeys) {
-        if (key.number != nullptr) {
+        if (key.number != nullptr && key.onlyExact) {
+            if (ini.HasKey(key.name)) {
+                prefs.*key.number = ExactNumber(key, ini.ReadString(key.name, ""));
+            }
+        } else if (key.number != nullptr) {
             const int missing = key.missingIsBuiltIn ? key.builtInNumber : prefs.*key.number;
             prefs.*key.number = key.Limited(ini.ReadInteger(key.name, missing));
         } else if (key.text != nullptr) {

@@ -32,6 +32,7 @@ struct Preferences {
     int darkMode{};
     std::string codeEditorPath;
     int lineNumbers{};
+    int zoom{};  // the code view's zoom step, an index of kZoomScales
     int winX{};
     int winY{};
     int winWidth{};
@@ -62,6 +63,9 @@ struct PreferenceKey {
     int highest = std::numeric_limits<int>::max();
     // A file without the key gives the built-in value instead of keeping the current one.
     bool missingIsBuiltIn = false;
+    // A value that is no whole number from `lowest` to `highest` gives the built-in value: no
+    // nearest value stands in, and text is not read as 0 (where 0 would be a real choice).
+    bool onlyExact = false;
     // Left out of the first preferences file, so that the first start decides it (the language
     // follows the locale until the user saves one).
     bool notInFirstFile = false;

@@ -189,6 +189,7 @@ void SaveSettings(Application& app) {
         TakeCodeFont(app);
     }
     window.Code().ShowLineNumbers(prefs.lineNumbers != 0);
+    prefs.zoom = app.records.zoom.current;
 
     // A language box without a chosen row (a stored language outside its rows) is no choice.
     if (dialog.LanguageRow() >= 0) {

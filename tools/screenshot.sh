@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 folder=$(mktemp -d /tmp/quillmate-shot-XXXXXX)
 trap 'kill $pid $xvfb 2>/dev/null || true; rm -rf "$folder"' EXIT
 cp -r build/Quillmate/. "$folder/"
-printf '\357\273\277\ndb-path=%s/Quillmate-Toc.xml\nLib-path=\nabout=1\nLanguage=0\nSearchHint=0\nSearchMode=0\nCodeMarks=2\nFontName=Monospace\nFontSize=10\nSavePaths=1\nSourceInTitle=1\nSaveWinSetting=0\nDyeingNews=1\nDarkMode=0\nCodeEditorPath=\nLineNumbers=0\nWinX=0\nWinY=0\nWinWidth=1000\nWinHight=680\nSplitter=330\n' "$folder" > "$folder/QuillmateViewer.ini"
+printf '\357\273\277\ndb-path=%s/Quillmate-Toc.xml\nLib-path=\nabout=1\nLanguage=0\nSearchHint=0\nSearchMode=0\nCodeMarks=2\nFontName=Monospace\nFontSize=10\nSavePaths=1\nSourceInTitle=1\nSaveWinSetting=0\nDyeingNews=1\nDarkMode=0\nCodeEditorPath=\nLineNumbers=0\nZoom=3\nWinX=0\nWinY=0\nWinWidth=1000\nWinHight=680\nSplitter=330\n' "$folder" > "$folder/QuillmateViewer.ini"
 Xvfb :77 -screen 0 1000x680x24 > /dev/null 2>&1 &
 xvfb=$!
 sleep 1

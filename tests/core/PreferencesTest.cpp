@@ -26,7 +26,7 @@ const DesktopSize kDesktop{1920, 1080};
 // Every user setting, as a file saved by the settings dialog holds them.
 const std::string kUserSettings =
     "Language=0\nSearchHint=0\nSearchMode=0\nCodeMarks=0\nFontName=Monospace\nFontSize=10\nSavePaths=1\n"
-    "SourceInTitle=1\nSaveWinSetting=0\nDyeingNews=1\nDarkMode=0\nCodeEditorPath=\nLineNumbers=0\n";
+    "SourceInTitle=1\nSaveWinSetting=0\nDyeingNews=1\nDarkMode=0\nCodeEditorPath=\nLineNumbers=0\nZoom=3\n";
 
 bool RunningAsRoot() {
     return ::geteuid() == 0;
@@ -180,6 +180,21 @@ TEST_F(PreferencesTest, FontSizeIsLimited) {
     }
 }
 
+TEST_F(PreferencesTest, ZoomOutsideTheStepsOrNoNumberIsTheNormalStep) {
+    struct Case {
+        std::string value;
+        int step;
+    };
+    const std::vector<Case> cases = {
+        {"0", 0}, {" 7 ", 7}, {"8", 3}, {"-1", 3}, {"letters", 3}, {"2x", 3}, {"", 3}, {"99999999999", 3},
+    };
+    for (const auto& c : cases) {
+        m_prefs.zoom = 5;
+        Load("Zoom=" + c.value + "\n");
+        EXPECT_EQ(m_prefs.zoom, c.step) << c.value;
+    }
+}
+
 TEST_F(PreferencesTest, WindowGeometryIsBoundedByTheDesktop) {
     struct Case {
         std::string file;
@@ -308,7 +323,7 @@ TEST_F(PreferencesTest, KeyAfterAGroupIsNotFoundAndIsWrittenBeforeIt) {
     EXPECT_EQ(ReadFile(m_ini),
               Written("about=1\nSavePaths=0\nLanguage=0\nSearchHint=0\nSearchMode=0\nCodeMarks=0\n"
                       "FontName=Monospace\nFontSize=10\nSourceInTitle=1\nSaveWinSetting=0\nDyeingNews=1\n"
-                      "DarkMode=0\nCodeEditorPath=\nLineNumbers=0\n[Other]\nFontSize=20\n"));
+                      "DarkMode=0\nCodeEditorPath=\nLineNumbers=0\nZoom=3\n[Other]\nFontSize=20\n"));
 }
 
 TEST_F(PreferencesTest, OutdatedOnlyWhenSavedByTheDialogAndAUserSettingIsMissing) {
@@ -358,7 +373,7 @@ TEST_F(PreferencesTest, NewFileLayout) {
               Written("; Viewer\ndb-path=/lib/db/Quillmate-Toc.xml\nLib-path=/lib/code/\nabout=0\n"
                       "; User settings\nLanguage=0\nSearchHint=0\nSearchMode=0\nCodeMarks=0\n"
                       "FontName=Monospace\nFontSize=10\nSavePaths=1\nSourceInTitle=1\nSaveWinSetting=1\n"
-                      "DyeingNews=1\nDarkMode=0\nCodeEditorPath=\nLineNumbers=0\n"
+                      "DyeingNews=1\nDarkMode=0\nCodeEditorPath=\nLineNumbers=0\nZoom=3\n"
                       "; App settings\nWinX=10\nWinY=20\nWinWidth=1000\nWinHight=700\nSplitter=300\n"));
 
     fs::remove(m_ini);
@@ -376,7 +391,7 @@ TEST_F(PreferencesTest, ExistingFileIsRewrittenInPlace) {
     EXPECT_EQ(ReadFile(m_ini),
               Written("; mine\nFontSize=12\nUnknown=1\nabout=1\nSavePaths=0\nLanguage=0\nSearchHint=0\n"
                       "SearchMode=0\nCodeMarks=0\nFontName=Monospace\nSourceInTitle=1\nSaveWinSetting=0\n"
-                      "DyeingNews=1\nDarkMode=0\nCodeEditorPath=\nLineNumbers=0\n[Tail]\nx=1\n"));
+                      "DyeingNews=1\nDarkMode=0\nCodeEditorPath=\nLineNumbers=0\nZoom=3\n[Tail]\nx=1\n"));
 }
 
 TEST_F(PreferencesTest, PathsAreWrittenWhenSavePathsIsOnOrAboutIsZero) {

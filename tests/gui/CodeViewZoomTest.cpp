@@ -127,6 +127,18 @@ TEST_F(CodeViewZoomTest, ZoomFollowsTheFontSizeSetting) {
     EXPECT_EQ(FontSize(ShownSize(12, 4)), 14 * PANGO_SCALE);
 }
 
+TEST_F(CodeViewZoomTest, SavedStepComesBackAtTheNextStart) {
+    Wheel(GDK_SCROLL_UP, true);
+    Wheel(GDK_SCROLL_UP, true);
+    OpenSettings();
+    Click(Settings().SaveButton());
+    EXPECT_NE(folder.ReadFile("QuillmateViewer.ini").find("Zoom=5\n"), std::string::npos);
+    app.reset();
+    Launch();
+    EXPECT_EQ(Zoom().current, 5);
+    EXPECT_EQ(FontSize(ShownSize(10, 5)), ShownSize(10, 5));
+}
+
 // "beep" found first on the search path: a script that notes its arguments.
 class BeepRecorder {
   public:

@@ -249,7 +249,7 @@ class ExternalProgramsGuiTest : public test::ProgramTest {
                                  "about=1", "Language=0", "SearchHint=0", "SearchMode=0", "CodeMarks=0",
                                  "FontName=Monospace", "FontSize=10", "SavePaths=1", "SourceInTitle=1",
                                  "SaveWinSetting=0", "DyeingNews=1", "DarkMode=0", "CodeEditorPath=" + editor,
-                                 "LineNumbers=0"});
+                                 "LineNumbers=0", "Zoom=3"});
         Launch();
         m_programs.UseAsSearchPath();
         ASSERT_TRUE(watcher.Seen().empty()) << watcher.Seen()[0].text;

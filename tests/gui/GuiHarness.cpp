@@ -231,7 +231,8 @@ void FillSmallLibrary(const TempProgramFolder& folder, const std::vector<std::st
                                       "DyeingNews=1",
                                       "DarkMode=0",
                                       "CodeEditorPath=",
-                                      "LineNumbers=0"};
+                                      "LineNumbers=0",
+                                      "Zoom=3"};
     // An extra line replaces the standard line of the same key.
     for (const auto& extra : extraPreferences) {
         const std::string key = extra.substr(0, extra.find('=') + 1);

@@ -478,7 +478,7 @@ TEST_F(SettingsTest, SaveWritesANewPreferencesFileAsDesigned) {
                                  "Quillmate-Toc.xml\nLib-path=/srv/korvex/\nabout=1\n; User settings\n"
                                  "Language=0\nSearchHint=0\nSearchMode=1\nCodeMarks=0\nFontName=Monospace\n"
                                  "FontSize=10\nSavePaths=1\nSourceInTitle=1\nSaveWinSetting=0\nDyeingNews=1\n"
-                                 "DarkMode=0\nCodeEditorPath=\nLineNumbers=0\n; App settings\n";
+                                 "DarkMode=0\nCodeEditorPath=\nLineNumbers=0\nZoom=3\n; App settings\n";
     EXPECT_EQ(folder.ReadFile("QuillmateViewer.ini"), expected);
     EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(app->records.preferences.searchMode, 1);
@@ -506,7 +506,7 @@ TEST_F(SettingsTest, SaveWithWindowDataWritesTheMainWindowGeometry) {
                                  "\n; Viewer\nabout=1\n; User settings\n"
                                  "Language=0\nSearchHint=0\nSearchMode=0\nCodeMarks=0\nFontName=Monospace\n"
                                  "FontSize=10\nSavePaths=0\nSourceInTitle=1\nSaveWinSetting=1\nDyeingNews=1\n"
-                                 "DarkMode=0\nCodeEditorPath=\nLineNumbers=0\n; App settings\nWinX=" +
+                                 "DarkMode=0\nCodeEditorPath=\nLineNumbers=0\nZoom=3\n; App settings\nWinX=" +
                                  std::to_string(x) + "\nWinY=" + std::to_string(y) +
                                  "\nWinWidth=" + std::to_string(width) +
                                  "\nWinHight=" + std::to_string(height) + "\nSplitter=300\n";
