@@ -392,7 +392,7 @@ TEST_F(CodeViewTest, FindBarMarksWalksAndFollowsTheShownCode) {
     test::SendKey(window, GDK_KEY_f, GDK_CONTROL_MASK);
     Settle();
     ASSERT_TRUE(bar.IsOpen());
-    EXPECT_TRUE(bar.Entry().has_focus());
+    EXPECT_TRUE(bar.Entry().is_focus());
     bar.Entry().set_text("open");
     Settle();
     // Case ignored: four matches, the first current; Enter and Shift+Enter walk round the ends.
@@ -435,7 +435,7 @@ TEST_F(CodeViewTest, FindBarMarksWalksAndFollowsTheShownCode) {
     Settle();
     EXPECT_FALSE(bar.IsOpen());
     EXPECT_FALSE(app->records.state.quitRequest);
-    EXPECT_TRUE(window.Code().View().has_focus());
+    EXPECT_TRUE(window.Code().View().is_focus());
     EXPECT_EQ(window.Code().FoundPosition().count, 0u);
 }
 
