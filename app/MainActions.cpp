@@ -153,42 +153,52 @@ void ShowHistoryEntry(Application& app) {
     ShowEntry(app, index);
 }
 
+namespace {
+
+struct EventFree {
+    void operator()(GdkEvent* event) const { gdk_event_free(event); }
+};
+
+// A stand-in for the click or key press that opens a menu: GTK places the menu and hands it the
+// pointer or keyboard by the event's window, device and time.
+std::unique_ptr<GdkEvent, EventFree> MenuTrigger(GdkEventType type, const Glib::RefPtr<Gdk::Window>& window,
+                                                 GdkDevice* device) {
+    std::unique_ptr<GdkEvent, EventFree> trigger(gdk_event_new(type));
+    trigger->any.window = GDK_WINDOW(g_object_ref(window->gobj()));
+    if (type == GDK_BUTTON_PRESS) {
+        trigger->button.time = GDK_CURRENT_TIME;
+        trigger->button.button = 1;
+        gdk_window_get_device_position_double(window->gobj(), device, &trigger->button.x, &trigger->button.y,
+                                              nullptr);
+    } else {
+        trigger->key.time = GDK_CURRENT_TIME;
+    }
+    gdk_event_set_device(trigger.get(), device);
+    return trigger;
+}
+
+GdkSeat* DefaultSeat() {
+    return gdk_display_get_default_seat(gdk_display_get_default());
+}
+
+}  // namespace
+
 void PopupMenuAtPointer(Application& app, Gtk::Menu& menu) {
     const Glib::RefPtr<Gdk::Window> window = app.ui.mainWindow->get_window();
-    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
-    if (!window || pointer == nullptr) {
-        return;
+    GdkDevice* pointer = gdk_seat_get_pointer(DefaultSeat());
+    if (window && pointer != nullptr) {
+        menu.popup_at_pointer(MenuTrigger(GDK_BUTTON_PRESS, window, pointer).get());
     }
-    // A stand-in for the click: GTK places the menu by its window, device and position.
-    struct EventFree {
-        void operator()(GdkEvent* event) const { gdk_event_free(event); }
-    };
-    const std::unique_ptr<GdkEvent, EventFree> trigger(gdk_event_new(GDK_BUTTON_PRESS));
-    trigger->button.window = GDK_WINDOW(g_object_ref(window->gobj()));
-    trigger->button.time = GDK_CURRENT_TIME;
-    trigger->button.button = 1;
-    gdk_event_set_device(trigger.get(), pointer);
-    gdk_window_get_device_position_double(window->gobj(), pointer, &trigger->button.x, &trigger->button.y,
-                                          nullptr);
-    menu.popup_at_pointer(trigger.get());
 }
 
 void PopupMenuUnder(Gtk::Menu& menu, Gtk::Widget& button) {
     const Glib::RefPtr<Gdk::Window> window = button.get_window();
-    GdkDevice* keyboard = gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default()));
-    if (!window || keyboard == nullptr) {
-        return;
+    GdkDevice* keyboard = gdk_seat_get_keyboard(DefaultSeat());
+    if (window && keyboard != nullptr) {
+        menu.popup_at_widget(&button, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST,
+                             MenuTrigger(GDK_KEY_PRESS, window, keyboard).get());
+        menu.select_first(false);
     }
-    // A stand-in for the key press, which GTK asks for to hand the menu the keyboard.
-    struct EventFree {
-        void operator()(GdkEvent* event) const { gdk_event_free(event); }
-    };
-    const std::unique_ptr<GdkEvent, EventFree> trigger(gdk_event_new(GDK_KEY_PRESS));
-    trigger->key.window = GDK_WINDOW(g_object_ref(window->gobj()));
-    trigger->key.time = GDK_CURRENT_TIME;
-    gdk_event_set_device(trigger.get(), keyboard);
-    menu.popup_at_widget(&button, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, trigger.get());
-    menu.select_first(false);
 }
 
 }  // namespace quillmate

@@ -316,7 +316,7 @@ void MainWindow::BuildTopBar() {
                                        ScaleLength(kPictureButtonSize, m_textScale));
     m_favouriteButton.set_tooltip_text(
         "Merkt den angezeigten Eintrag als Favoriten oder nimmt ihn heraus (Strg+D).");
-    m_favouriteButton.get_accessible()->set_name("Favorit");
+    NameAfterTooltip(m_favouriteButton);
     m_favouriteButton.set_sensitive(false);
     const Placement placements[] = {{m_infoButton.get(), kInfoFromRight},
                                     {m_helpButton.get(), kHelpFromRight},

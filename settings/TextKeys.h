@@ -27,13 +27,14 @@ inline constexpr std::array<std::string_view, 38> kLabelKeys = {
 };
 
 // Tooltips, written after the labels; the language file holds them under "TT" + key.
-inline constexpr std::array<std::string_view, 29> kTooltipKeys = {
+inline constexpr std::array<std::string_view, 34> kTooltipKeys = {
     "#Cnf_Apply",      "#Cnf_FontChoose",     "#Main_Info",        "#Cnf_LibChoose",   "#Main_NodeToggle",
     "#Main_Find",      "#Main_Quickcopy",     "#Cnf_SearchMode",   "#DbA_ToDb",        "#Cnf_CodeMarking",
     "#Cnf_Paths2Pref", "#Cnf_FileNameLen",    "#Main_EdDescript",  "#Cnf_LibShow",     "#Main_CbHistory",
     "#Main_Help",      "#Cnf_SearchFailHint", "#Cnf_WinData2Pref", "#Cnf_DarkMode",    "#Cnf_DyeNews",
     "#Cnf_DbChoose",   "#Cnf_OkSave",         "#Cnf_Cancel",       "#Main_Setting",    "#DbA_CopyFile",
-    "#Cnf_DbShow",     "#Cnf_Fontname",       "#Cnf_Language",     "#Cnf_LineNumbers",
+    "#Cnf_DbShow",     "#Cnf_Fontname",       "#Cnf_Language",     "#Cnf_LineNumbers", "#Main_Favourite",
+    "#Find_Term",      "#Find_Previous",      "#Find_Next",        "#Find_Case",
 };
 
 // One widget text that the language file can replace. `builtIn` is the German text the widget

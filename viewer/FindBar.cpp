@@ -2,6 +2,8 @@
 
 #include <gtkmm/window.h>
 
+#include "app/AccessibleName.h"
+
 namespace quillmate {
 
 std::string FindCountText(std::size_t current, std::size_t count, bool counting) {
@@ -15,22 +17,21 @@ FindBar::FindBar(EventQueue& queue) {
     m_entry.set_width_chars(12);
     m_entry.set_tooltip_text(
         "Sucht den Ausdruck im angezeigten Code (Strg+F). Enter: nächster Treffer, Esc: schließen.");
-    m_entry.get_accessible()->set_name("Im Code suchen");
+    NameAfterTooltip(m_entry);
     m_entry.signal_changed().connect(post(WidgetId::FindEntry, WidgetEventType::Change));
-    for (auto [button, icon, tooltip, name, widget] :
+    for (auto [button, icon, tooltip, widget] :
          {std::tuple{&m_previous, "go-up-symbolic", "Vorheriger Treffer (Umschalt+Enter)",
-                     "Vorheriger Treffer", WidgetId::FindPrevious},
-          std::tuple{&m_next, "go-down-symbolic", "Nächster Treffer (Enter)", "Nächster Treffer",
-                     WidgetId::FindNext}}) {
+                     WidgetId::FindPrevious},
+          std::tuple{&m_next, "go-down-symbolic", "Nächster Treffer (Enter)", WidgetId::FindNext}}) {
         button->set_image_from_icon_name(icon, Gtk::ICON_SIZE_BUTTON);
         button->set_tooltip_text(tooltip);
-        button->get_accessible()->set_name(name);
+        NameAfterTooltip(*button);
         button->set_focus_on_click(false);
         button->signal_clicked().connect(post(widget, WidgetEventType::LeftClick));
     }
     m_matchCase.set_label("Aa");
     m_matchCase.set_tooltip_text("Groß-/Kleinschreibung beachten");
-    m_matchCase.get_accessible()->set_name("Groß-/Kleinschreibung beachten");
+    NameAfterTooltip(m_matchCase);
     m_matchCase.set_focus_on_click(false);
     m_matchCase.signal_toggled().connect(post(WidgetId::FindCase, WidgetEventType::Change));
     m_count.set_width_chars(9);

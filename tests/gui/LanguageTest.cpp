@@ -107,6 +107,8 @@ TEST_F(LanguageTest, PictureControlsAreNamedByTheirTooltipsInEveryLanguage) {
     WriteLanguageFile();
     Launch();
     Gtk::Widget* const pictures[] = {Main().ExpandToggle(),
+                                     &Main().FavouriteButton(),
+                                     &Main().Finder().NextButton(),
                                      Main().QuickCopyButton(),
                                      Main().SettingsButton(),
                                      Main().HelpButton(),
