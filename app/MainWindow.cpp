@@ -440,7 +440,7 @@ void MainWindow::ConnectSignals() {
             entry.button->signal_clicked().connect([this, widget] {
                 GdkEvent* event = gtk_get_current_event();
                 const bool fromKeyboard =
-                    event == nullptr || event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE;
+                    event != nullptr && (event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE);
                 if (event != nullptr) {
                     gdk_event_free(event);
                 }

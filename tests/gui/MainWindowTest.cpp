@@ -402,6 +402,21 @@ TEST_F(MainWindowTest, KeysReachSearchZoomHistoryAndTheCodeView) {
     Settle();
     EXPECT_TRUE(PumpUntil([&] { return window.HistoryCombo().property_popup_shown().get_value(); }));
     window.HistoryCombo().popdown();
+    // Space on the info button: its menu opens under the button, not at the pointer.
+    window.InfoButton()->grab_focus();
+    test::SendKey(window, GDK_KEY_space);
+    Settle();
+    Gtk::Menu& menu = app->ui.menus->infoMenu;
+    ASSERT_TRUE(PumpUntil([&] { return menu.get_mapped(); }));
+    int buttonX = 0;
+    int buttonY = 0;
+    window.InfoButton()->get_window()->get_origin(buttonX, buttonY);
+    const Gtk::Allocation button = window.InfoButton()->get_allocation();
+    int menuX = 0;
+    int menuY = 0;
+    menu.get_toplevel()->get_window()->get_origin(menuX, menuY);
+    EXPECT_NEAR(menuY, buttonY + button.get_y() + button.get_height(), 2);
+    menu.popdown();
 }
 
 }  // namespace
