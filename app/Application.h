@@ -13,7 +13,6 @@
 
 #include "app/AppState.h"
 #include "app/History.h"
-#include "app/Zoom.h"
 #include "base/EventQueue.h"
 #include "base/ProgramStarter.h"
 #include "database/CodeTextIndex.h"
@@ -28,6 +27,7 @@
 #include "settings/TextKeys.h"
 #include "settings/UpdateCheck.h"
 #include "viewer/Palette.h"
+#include "viewer/Zoom.h"
 
 namespace quillmate {
 

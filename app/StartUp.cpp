@@ -24,7 +24,6 @@
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
-#include "app/Zoom.h"
 #include "base/Paths.h"
 #include "database/IndexTreeActions.h"
 #include "settings/AboutActions.h"
@@ -34,6 +33,7 @@
 #include "settings/Requesters.h"
 #include "settings/SettingsDialog.h"
 #include "settings/UpdateWindow.h"
+#include "viewer/Zoom.h"
 #include "viewer/ZoomActions.h"
 
 namespace quillmate {

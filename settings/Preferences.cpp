@@ -4,12 +4,12 @@
 #include <charconv>
 #include <string_view>
 
-#include "app/Zoom.h"
 #include "base/Paths.h"
 #include "base/ProgramNames.h"
 #include "base/Text.h"
 #include "base/Utf8.h"
 #include "settings/IniDocument.h"
+#include "viewer/Zoom.h"
 
 namespace quillmate {
 namespace {

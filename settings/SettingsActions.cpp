@@ -12,7 +12,6 @@
 #include "app/MainActions.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
-#include "app/Zoom.h"
 #include "base/Paths.h"
 #include "database/Database.h"
 #include "database/IndexTreeActions.h"
@@ -23,6 +22,7 @@
 #include "settings/Requesters.h"
 #include "settings/SettingsDialog.h"
 #include "viewer/CodeViewerActions.h"
+#include "viewer/Zoom.h"
 
 namespace quillmate {
 namespace {

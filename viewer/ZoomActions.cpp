@@ -3,7 +3,7 @@
 #include <gtkmm/widget.h>
 
 #include "app/Application.h"
-#include "app/Zoom.h"
+#include "viewer/Zoom.h"
 
 namespace quillmate {
 namespace {

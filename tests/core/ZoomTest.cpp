@@ -1,4 +1,4 @@
-#include "app/Zoom.h"
+#include "viewer/Zoom.h"
 
 #include "app/History.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ProgramDriver.h"
-#include "app/Zoom.h"
+#include "viewer/Zoom.h"
 
 namespace quillmate {
 namespace {

@@ -17,11 +17,11 @@
 #include "GuiHarness.h"
 #include "ProgramDriver.h"
 #include "app/MainWindow.h"
-#include "app/Zoom.h"
 #include "base/Release.h"
 #include "base/Utf8.h"
 #include "settings/AboutDialogs.h"
 #include "settings/SettingsDialog.h"
+#include "viewer/Zoom.h"
 
 namespace quillmate {
 namespace {
