@@ -5,6 +5,7 @@
 #include <cwctype>
 
 #include "base/ByteWords.h"
+#include "base/Text.h"
 #include "base/Utf8.h"
 
 namespace quillmate {
@@ -39,9 +40,7 @@ void AppendLowerAscii(std::string_view run, std::string& out) {
         StoreWord(LowerAsciiWord(LoadWord(bytes + pos)), bytes + pos);
     }
     for (; pos < run.size(); ++pos) {
-        if (bytes[pos] >= 'A' && bytes[pos] <= 'Z') {
-            bytes[pos] = static_cast<char>(bytes[pos] - 'A' + 'a');
-        }
+        bytes[pos] = AsciiLower(bytes[pos]);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/Text.h"
 #include "base/Utf8.h"
 #include "database/Search.h"
 
@@ -14,15 +15,11 @@ std::u32string FindKey(std::string_view term, bool matchCase) {
 
 namespace {
 
-char FoldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // A key of ASCII characters is looked for in the bytes themselves: no other character's bytes can
 // match it, and the character offsets come from counting the bytes that start a character.
 void FindAsciiMatches(std::string_view text, const std::string& key, bool matchCase, std::uint32_t offset,
                       std::uint32_t& from, std::vector<std::uint32_t>& starts) {
-    const auto fold = [matchCase](char c) { return matchCase ? c : FoldAscii(c); };
+    const auto fold = [matchCase](char c) { return matchCase ? c : AsciiLower(c); };
     const auto hash = [fold](char c) { return std::hash<char>()(fold(c)); };
     const auto equal = [fold](char a, char b) { return fold(a) == fold(b); };
     const std::boyer_moore_horspool_searcher searcher(key.begin(), key.end(), hash, equal);

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "base/StopPoll.h"
+#include "base/Text.h"
 #include "base/Utf8.h"
 #include "resources/KeywordList.h"
 
@@ -446,8 +447,7 @@ bool IsOpenableLinkAddress(std::string_view address) {
         return false;
     }
     std::string scheme(address.substr(0, colon));
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(), AsciiLower);
     return scheme == "http" || scheme == "https" || scheme == "mailto";
 }
 

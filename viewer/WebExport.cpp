@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/Text.h"
+
 namespace quillmate {
 namespace {
 
@@ -11,22 +13,6 @@ constexpr std::string_view kDatePlaceholder = "CurrDate";
 constexpr std::array<const char*, 12> kMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 constexpr std::string_view kTitleSeparator = "&nbsp;&nbsp;&nbsp;⬌&nbsp;&nbsp;&nbsp;";
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Theme text as the argument of outline() inside a double-quoted onclick attribute.
 std::string OutlineArgument(std::string_view theme) {
