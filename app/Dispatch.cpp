@@ -40,11 +40,7 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             }
             break;
         case WidgetId::InfoButton:
-            if (event.data == 1 && window.InfoButton() != nullptr) {
-                PopupMenuUnder(app.ui.menus->infoMenu, *window.InfoButton());
-            } else {
-                PopupMenuAtPointer(app, app.ui.menus->infoMenu);
-            }
+            PopupButtonMenu(app, app.ui.menus->infoMenu, window.InfoButton(), event.data == 1);
             break;
         case WidgetId::HelpButton:
             ShowHelpEntry(app);
@@ -85,11 +81,7 @@ void DispatchMainWidget(Application& app, const ProgramEvent& event) {
             break;
         case WidgetId::AdminButton:
 #if QUILLMATE_ADMIN
-            if (event.data == 1 && window.AdminButton() != nullptr) {
-                PopupMenuUnder(app.ui.menus->adminMenu, *window.AdminButton());
-            } else {
-                PopupMenuAtPointer(app, app.ui.menus->adminMenu);
-            }
+            PopupButtonMenu(app, app.ui.menus->adminMenu, window.AdminButton(), event.data == 1);
 #endif
             break;
         case WidgetId::QuickCopyButton:

@@ -191,11 +191,15 @@ void PopupMenuAtPointer(Application& app, Gtk::Menu& menu) {
     }
 }
 
-void PopupMenuUnder(Gtk::Menu& menu, Gtk::Widget& button) {
-    const Glib::RefPtr<Gdk::Window> window = button.get_window();
+void PopupButtonMenu(Application& app, Gtk::Menu& menu, Gtk::Widget* button, bool fromKeyboard) {
+    if (!fromKeyboard || button == nullptr) {
+        PopupMenuAtPointer(app, menu);
+        return;
+    }
+    const Glib::RefPtr<Gdk::Window> window = button->get_window();
     GdkDevice* keyboard = gdk_seat_get_keyboard(DefaultSeat());
     if (window && keyboard != nullptr) {
-        menu.popup_at_widget(&button, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST,
+        menu.popup_at_widget(button, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST,
                              MenuTrigger(GDK_KEY_PRESS, window, keyboard).get());
         menu.select_first(false);
     }

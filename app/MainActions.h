@@ -38,7 +38,8 @@ void ReloadPlaces(Application& app, const std::string& keptState);
 // Opens a popup menu at the mouse pointer over the main window. A button's event is handled
 // after GTK has finished with the click, when there is no current event to place the menu by.
 void PopupMenuAtPointer(Application& app, Gtk::Menu& menu);
-// Opens a popup menu under `button`: a button pressed from the keyboard has no pointer to go by.
-void PopupMenuUnder(Gtk::Menu& menu, Gtk::Widget& button);
+// Opens a button's popup menu: under the button when it was pressed from the keyboard, which has
+// no pointer to go by, else at the pointer.
+void PopupButtonMenu(Application& app, Gtk::Menu& menu, Gtk::Widget* button, bool fromKeyboard);
 
 }  // namespace quillmate

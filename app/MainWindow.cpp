@@ -7,6 +7,9 @@
 #include <gtkmm/separatormenuitem.h>
 #include <gtkmm/stylecontext.h>
 
+#include <algorithm>
+#include <span>
+
 #include "app/AccessibleName.h"
 #include "app/Effects.h"
 #include "app/FirstMonitor.h"
@@ -78,6 +81,13 @@ constexpr Shortcut kFindBarKeys[] = {
     {GDK_KEY_KP_Enter, GDK_SHIFT_MASK, Command::FindPreviousMatch},
     {GDK_KEY_Delete, GdkModifierType(0), Command::None},
 };
+
+const Shortcut* FindShortcut(std::span<const Shortcut> table, guint keyval, GdkModifierType modifiers) {
+    const auto found = std::find_if(table.begin(), table.end(), [&](const Shortcut& shortcut) {
+        return shortcut.keyval == keyval && shortcut.modifiers == modifiers;
+    });
+    return found != table.end() ? &*found : nullptr;
+}
 
 void AddScreenStyle(const char* css) {
     auto provider = Gtk::CssProvider::create();
@@ -551,32 +561,29 @@ bool MainWindow::OnKeyPress(GdkEventKey* event) {
         keyval = gdk_keyval_to_lower(keyval);
     }
     if (m_findBar.HasFocusWithin()) {
-        for (const Shortcut& shortcut : kFindBarKeys) {
-            if (shortcut.keyval == keyval && shortcut.modifiers == modifiers) {
-                if (shortcut.command == Command::None) {
-                    return false;
-                }
-                m_context.queue.Post(CommandEvent(WindowId::Main, shortcut.command));
-                return true;
+        if (const Shortcut* shortcut = FindShortcut(kFindBarKeys, keyval, modifiers)) {
+            if (shortcut->command == Command::None) {
+                return false;
             }
-        }
-    }
-    for (const Shortcut& shortcut : kShortcuts) {
-        if (shortcut.keyval == keyval && shortcut.modifiers == modifiers) {
-            if (shortcut.command == Command::OpenHistory) {
-                // Now, while the key is the current event: the list places itself by it.
-                m_historyCombo.popup();
-            } else if (shortcut.command == Command::ClearSearch) {
-                // Delete empties the search term from anywhere in the window, through the same
-                // road as the entry's clear icon.
-                PostWidgetEvent(WidgetId::SearchEntry, WidgetEventType::IconPress, 1);
-            } else {
-                m_context.queue.Post(CommandEvent(WindowId::Main, shortcut.command));
-            }
+            m_context.queue.Post(CommandEvent(WindowId::Main, shortcut->command));
             return true;
         }
     }
-    return false;
+    const Shortcut* shortcut = FindShortcut(kShortcuts, keyval, modifiers);
+    if (shortcut == nullptr) {
+        return false;
+    }
+    if (shortcut->command == Command::OpenHistory) {
+        // Now, while the key is the current event: the list places itself by it.
+        m_historyCombo.popup();
+    } else if (shortcut->command == Command::ClearSearch) {
+        // Delete empties the search term from anywhere in the window, through the same road as the
+        // entry's clear icon.
+        PostWidgetEvent(WidgetId::SearchEntry, WidgetEventType::IconPress, 1);
+    } else {
+        m_context.queue.Post(CommandEvent(WindowId::Main, shortcut->command));
+    }
+    return true;
 }
 
 int MainWindow::TreeRowAt(double x, double y) {

@@ -35,7 +35,7 @@ constexpr const char* kRestartText =
 int ShownEntryFileRow(Application& app) {
     MainWindow& window = *app.ui.mainWindow;
     const std::string& entryFile = window.Code().CurrentEntryFile();
-    if (!window.Code().ShownFile().IsEntryFile(entryFile) || window.Code().Text().empty()) {
+    if (!window.Code().ShownFile().IsEntryFile(entryFile) || window.Code().View().get_buffer()->size() == 0) {
         return -1;
     }
     return ShownEntryRow(app.records.entries, entryFile, window.Tree().SelectedRow());

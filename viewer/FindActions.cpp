@@ -9,11 +9,15 @@
 namespace quillmate {
 namespace {
 
+// Longer selections are no term: they are not copied out of the text at all.
+constexpr int kLongestSelectedTerm = 1000;
+
 // A selection across lines is no term to find.
 std::string SelectedLine(CodeViewer& code) {
     Gtk::TextIter start;
     Gtk::TextIter end;
-    if (!code.View().get_buffer()->get_selection_bounds(start, end)) {
+    if (!code.View().get_buffer()->get_selection_bounds(start, end) ||
+        end.get_offset() - start.get_offset() > kLongestSelectedTerm) {
         return {};
     }
     const std::string text = code.View().get_buffer()->get_text(start, end, false).raw();
